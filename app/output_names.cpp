@@ -1,0 +1,3 @@
+#include "app/output_names.h"
+
+OutputNames BuildOutputNames(const std::string&, float) { return OutputNames{}; }

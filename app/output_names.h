@@ -1,0 +1,16 @@
+#pragma once
+// Names of the six output files, from the input name and the starting z.
+#include <string>
+
+struct OutputNames {
+  char contour_image[40];
+  char stream_image[40];
+  char combined_image[40];
+  char i_table[40];
+  char j_table[40];
+  char k_table[40];
+};
+
+// The input name up to its first "." (at most 12 characters), underscores
+// to 13 characters, "Z", z cut to an integer plus 5000, the suffix.
+OutputNames BuildOutputNames(const std::string& input_name, float z);

@@ -1,0 +1,68 @@
+#include "app/png_codec.h"
+
+#include <fstream>
+
+#include "app/grids.h"
+
+void SetUpPngState(lodepng::State& state) {
+  state.info_raw.colortype = LCT_RGB;
+  state.decoder.color_convert = 1;
+  state.decoder.remember_unknown_chunks = 1;
+  // Bounds on what compressed chunks may expand to. Scanlines of a 640 x 640
+  // picture need at most 640 * (640 * 8 + 1) bytes; text and ICC profiles are
+  // kept far below the library's default of 16 MB each.
+  state.decoder.zlibsettings.max_output_size = 8u << 20;
+  state.decoder.max_text_size = 1u << 20;
+  state.decoder.max_icc_size = 1u << 20;
+}
+
+std::string CodecErrorLine(const char* lead, unsigned code) {
+  return std::string(lead) + std::to_string(code) + ": " + lodepng_error_text(code) + "\n";
+}
+
+namespace {
+
+// Size of a regular file, or -1 when it cannot be opened.
+long long FileSize(const std::string& name) {
+  std::ifstream file(name, std::ios::binary | std::ios::ate);
+  if (!file) return -1;
+  return static_cast<long long>(file.tellg());
+}
+
+}  // namespace
+
+DecodedInput LoadAndDecodeInput(const std::string& name, lodepng::State& state,
+                                std::vector<unsigned char>& file_bytes,
+                                std::vector<unsigned char>& pixels) {
+  DecodedInput result;
+  if (FileSize(name) > static_cast<long long>(kMaxInputFileBytes)) {
+    result.status = InputStatus::kTooLarge;
+    return result;
+  }
+  file_bytes.clear();
+  lodepng::load_file(file_bytes, name);  // a failed load leaves it empty
+
+  LodePNGState header_state;
+  lodepng_state_init(&header_state);
+  unsigned width = 0, height = 0;
+  unsigned error = lodepng_inspect(&width, &height, &header_state, file_bytes.data(),
+                                   file_bytes.size());
+  lodepng_state_cleanup(&header_state);
+  if (!error && (width != kPictureSide || height != kPictureSide)) {
+    result.status = InputStatus::kWrongSize;
+    result.width = width;
+    result.height = height;
+    return result;
+  }
+
+  error = lodepng::decode(pixels, width, height, state, file_bytes);
+  if (error) {
+    result.error = error;
+    return result;
+  }
+  file_bytes.clear();
+  result.status = InputStatus::kDecoded;
+  result.width = width;
+  result.height = height;
+  return result;
+}

@@ -1,0 +1,35 @@
+#pragma once
+// How the run uses LodePNG: the one codec state, its settings, the limits on
+// what a hostile input may make the decoder do, and the error lines.
+#include <lodepng.h>
+
+#include <string>
+#include <vector>
+
+// Largest input file read at all: a 640 x 640 drawing in any PNG flavour,
+// with generous room for ancillary chunks, is far smaller.
+constexpr size_t kMaxInputFileBytes = 64u << 20;
+
+// Writes the run's settings into a freshly made state: raw pixels as 8-bit
+// RGB, conversion on, unknown chunks kept, and decompression limits.
+void SetUpPngState(lodepng::State& state);
+
+// lead + code in decimal + ": " + the library's text for the code + "\n".
+std::string CodecErrorLine(const char* lead, unsigned code);
+
+enum class InputStatus { kDecoded, kDecodeError, kTooLarge, kWrongSize };
+
+struct DecodedInput {
+  InputStatus status = InputStatus::kDecodeError;
+  unsigned error = 0;           // codec error code for kDecodeError
+  unsigned width = 0, height = 0;
+};
+
+// Loads the file into file_bytes and decodes it into pixels with state.
+// The header is inspected first, so that a picture that is not 640 x 640 is
+// never decoded (kWrongSize, with its size) and a huge announced size cannot
+// allocate anything. An unreadable file decodes as an empty buffer (error
+// 48). file_bytes is emptied after a successful decode.
+DecodedInput LoadAndDecodeInput(const std::string& name, lodepng::State& state,
+                                std::vector<unsigned char>& file_bytes,
+                                std::vector<unsigned char>& pixels);

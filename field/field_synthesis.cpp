@@ -1,0 +1,3 @@
+#include "field/field_synthesis.h"
+
+void SynthesizeField(const RunSettings&) {}

@@ -1,0 +1,3 @@
+#include "render/contours.h"
+
+void DrawContours() {}

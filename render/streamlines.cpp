@@ -1,0 +1,3 @@
+#include "render/streamlines.h"
+
+void TraceStreamlines() {}

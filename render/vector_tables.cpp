@@ -1,0 +1,3 @@
+#include "render/vector_tables.h"
+
+bool WriteVectorTables(const OutputNames&) { return true; }
