@@ -1,0 +1,62 @@
+#include "field/magnet_color_table.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <tuple>
+
+namespace {
+
+TEST(MagnetColorTable, FineRowsFollowTheirDirection) {
+  auto expect_row = [](int i, int r, int g, int b, int sign, int angle) {
+    const MagnetColor& row = MagnetColorTable[i];
+    EXPECT_EQ(std::make_tuple(row.r, row.g, row.b, row.sign, row.kind, row.angle),
+              std::make_tuple(r, g, b, sign, int(PlanarDipole), angle))
+        << "row " << i;
+  };
+  expect_row(0, 1, 100, 1, +1, 0);
+  expect_row(1, 181, 100, 1, -1, 0);
+  expect_row(180, 91, 100, 1, +1, 90);
+  expect_row(358, 180, 100, 1, +1, 179);
+  expect_row(359, 255, 100, 105, -1, 179);
+  expect_row(149, 255, 100, 1, -1, 74);
+  expect_row(151, 255, 100, 1, -1, 75);
+}
+
+TEST(MagnetColorTable, NamedRowsComeLastInTheirOrder) {
+  const int expected[12][6] = {
+      {0, 0, 255, 1, 1, 0},       {255, 0, 0, -1, 1, 0},     {0, 255, 0, 1, 2, 270},
+      {0, 255, 255, -1, 2, 270},  {255, 255, 128, 1, 2, 0},  {0, 128, 64, -1, 2, 0},
+      {255, 128, 255, 1, 2, 315}, {128, 0, 255, -1, 2, 315}, {255, 128, 0, 1, 2, 45},
+      {128, 64, 0, -1, 2, 45},    {255, 0, 128, 1, 3, 0},    {128, 0, 128, -1, 3, 0}};
+  for (int i = 0; i < 12; ++i) {
+    const MagnetColor& row = MagnetColorTable[360 + i];
+    EXPECT_EQ(std::make_tuple(row.r, row.g, row.b, row.sign, row.kind, row.angle),
+              std::make_tuple(expected[i][0], expected[i][1], expected[i][2], expected[i][3],
+                              expected[i][4], expected[i][5]))
+        << "row " << 360 + i;
+  }
+}
+
+TEST(MagnetColorTable, OnlyRows149And151ShareAColour) {
+  std::map<std::tuple<int, int, int>, int> seen;
+  for (int i = 0; i < kMagnetColorCount; ++i) {
+    const MagnetColor& row = MagnetColorTable[i];
+    auto [it, fresh] = seen.emplace(std::make_tuple(row.r, row.g, row.b), i);
+    if (!fresh) {
+      EXPECT_EQ(it->second, 149);
+      EXPECT_EQ(i, 151);
+    }
+  }
+  EXPECT_EQ(seen.size(), 371u);
+}
+
+TEST(IsMagnetColor, MatchesExactlyAndNothingElse) {
+  for (const MagnetColor& row : MagnetColorTable) EXPECT_TRUE(IsMagnetColor(row.r, row.g, row.b));
+  EXPECT_FALSE(IsMagnetColor(255, 255, 255));
+  EXPECT_FALSE(IsMagnetColor(255, 100, 0));
+  EXPECT_FALSE(IsMagnetColor(0, 0, 254));
+  EXPECT_FALSE(IsMagnetColor(0, 0, 0));
+}
+
+}  // namespace
