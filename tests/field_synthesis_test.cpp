@@ -19,24 +19,6 @@ namespace {
 constexpr int kPink[3] = {255, 0, 128};       // Monopole source, row 370
 constexpr int kDarkPurple[3] = {128, 0, 128};  // Monopole sink, row 371
 
-// The text one layer prints when no kernel is computed on the way;
-// message_after_step puts a cache message and its wipe after that step.
-std::string LayerText(int z, int layer, int layers, int message_after_step = 0,
-                      const std::string& message = "") {
-  char line[128];
-  std::snprintf(line, sizeof(line), "\n\n   +Calculating Vector Fields for Z layer %d (%d/%d) +\n\n",
-                z, layer, layers);
-  std::string text = line;
-  text += "    Processing Step 0001 of 1860 ";
-  for (int step = 2; step <= 1860; ++step) {
-    if (step - 1 == message_after_step)
-      text += message + std::string(46, '\b') + std::string(46, ' ') + std::string(46, '\b');
-    std::snprintf(line, sizeof(line), "%s%04d of 1860 ", std::string(13, '\b').c_str(), step);
-    text += line;
-  }
-  return text;
-}
-
 // Runs the layers of a drawing, giving what they print.
 std::string Synthesize(const Drawing& drawing, float z, int thickness) {
   StartRun(drawing, z);

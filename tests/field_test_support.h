@@ -3,8 +3,12 @@
 // with a scratch folder as the working directory, and pictures loaded
 // straight into the grids.
 #include <gtest/gtest.h>
+#include <dirent.h>
 #include <unistd.h>
 
+#include <algorithm>
+
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -50,8 +54,41 @@ inline void StartRun(const Drawing& drawing, float z) {
   CurrentZ = z;
 }
 
+// The names in a folder, sorted, without "." and "..".
+inline std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  if (DIR* listing = opendir(folder.c_str())) {
+    while (dirent* entry = readdir(listing)) {
+      std::string name = entry->d_name;
+      if (name != "." && name != "..") names.push_back(name);
+    }
+    closedir(listing);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 inline int CountOf(const std::string& text, const std::string& part) {
   int count = 0;
   for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
   return count;
+}
+
+// The text one layer prints when no kernel is computed on the way;
+// message_after_step (below 1860) puts a cache message and its wipe after
+// that step.
+inline std::string LayerText(int z, int layer, int layers, int message_after_step = 0,
+                             const std::string& message = "") {
+  char line[128];
+  std::snprintf(line, sizeof(line), "\n\n   +Calculating Vector Fields for Z layer %d (%d/%d) +\n\n",
+                z, layer, layers);
+  std::string text = line;
+  text += "    Processing Step 0001 of 1860 ";
+  for (int step = 2; step <= 1860; ++step) {
+    if (step - 1 == message_after_step)
+      text += message + std::string(46, '\b') + std::string(46, ' ') + std::string(46, '\b');
+    std::snprintf(line, sizeof(line), "%s%04d of 1860 ", std::string(13, '\b').c_str(), step);
+    text += line;
+  }
+  return text;
 }

@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <limits>
@@ -29,17 +28,6 @@ void FillWithPositions(KernelBuffer& k) {
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::vector<std::string> FilesIn(const std::string& folder) {
-  std::vector<std::string> names;
-  std::string listing = folder + "/listing";
-  std::system(("ls -A '" + folder + "' > '" + listing + "'").c_str());
-  std::ifstream in(listing);
-  for (std::string line; std::getline(in, line);)
-    if (line != "listing") names.push_back(line);
-  std::remove(listing.c_str());
-  return names;
 }
 
 TEST(KernelCache, NamesFollowDistanceKindSizeAndAngle) {
