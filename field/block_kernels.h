@@ -14,17 +14,18 @@ struct FieldVector {
   float c0, c1, c2;
 };
 
-// Field of one unit charge displaced by (d0, d1, d2) from the field point's
-// charge: all single precision except the inverse cube, taken in double and
-// rounded. Zero when the displacement is exactly zero.
+// Field of a unit charge at a field point displaced by (d0, d1, d2) from it
+// (row axis, column axis, vertical): single precision except the inverse
+// cube, which is taken in double and rounded. Zero when the field point sits
+// on the charge.
 FieldVector UnitChargeField(float d0, float d1, float d2);
 
 // One cube's contribution for each model. (x, y) is the in-plane offset of
 // the field point from the cube's centre.
 FieldVector MonopoleContribution(float x, float y, float z);
 FieldVector AxialDipoleContribution(float x, float y, float z);
-// Planar pair: t, u are the offsets from the block's centre, i, j the cube's
-// loop indices, (s0, s1) the pair's half-separation from PlanarOffsets.
+// Planar pair: (t, u) is the field point's offset from the block's centre,
+// (i, j) the cube's loop indices, (s0, s1) from PlanarOffsetsFor.
 FieldVector PlanarDipoleContribution(float t, float u, float i, float j, float s0, float s1,
                                      float z);
 
