@@ -6,57 +6,9 @@
 
 #include "field/magnet_color_table.h"
 #include "tests/field_test_support.h"
+#include "tests/reference_block_kernels.h"
 
 namespace {
-
-// The models written out plainly, loop by loop, independent of the
-// program's helpers: unit charges, single-precision sums in the order
-// (d1 d1 + d0 d0) + d2 d2, inverse cube in double.
-void AddCharge(float* entry, float d0, float d1, float d2, float charge) {
-  float s = d1 * d1;
-  s = s + d0 * d0;
-  s = s + d2 * d2;
-  float f0 = 0, f1 = 0, f2 = 0;
-  if (s != 0) {
-    double root = std::sqrt(static_cast<double>(s));
-    float e = static_cast<float>(1.0 / (static_cast<double>(s) * root));
-    f0 = d0 * e;
-    f1 = d1 * e;
-    f2 = d2 * e;
-  }
-  entry[0] = charge * f0;  // charge is +1 or -1: exact
-  entry[1] = charge * f1;
-  entry[2] = charge * f2;
-}
-
-void ReferenceKernel(int kind, int h, int angle, float z, KernelBuffer& out) {
-  std::fill(out.values.begin(), out.values.end(), 0.0f);
-  float theta = static_cast<float>(angle) * -2.0f;
-  theta = theta * 3.14159274f;
-  theta = theta / 360.0f;
-  const float s0 = static_cast<float>(std::cos(static_cast<double>(theta)) / 5.0);
-  const float s1 = static_cast<float>(std::sin(static_cast<double>(theta)) / 5.0);
-  const float half_separation = 0.2f;
-  for (int i = -h; i <= h; ++i)
-    for (int j = -h; j <= h; ++j)
-      for (int p = 0; p < 1284; ++p)
-        for (int q = 0; q < 1284; ++q) {
-          float t = static_cast<float>(p - 641), u = static_cast<float>(q - 641);
-          float fi = static_cast<float>(i), fj = static_cast<float>(j);
-          float a[3], b[3] = {0, 0, 0};
-          if (kind == Monopole) {
-            AddCharge(a, t + fi, u + fj, z, 1);
-          } else if (kind == AxialDipole) {
-            AddCharge(a, t + fi, u + fj, z + half_separation, 1);
-            AddCharge(b, t + fi, u + fj, z - half_separation, 1);
-          } else {
-            AddCharge(a, (t + s0) + fi, (u + s1) + fj, z, 1);
-            AddCharge(b, (t - s0) + fi, (u - s1) + fj, z, 1);
-          }
-          float* entry = &out.values[(static_cast<size_t>(p) * 1284 + q) * 3];
-          for (int n = 0; n < 3; ++n) entry[n] = (a[n] - b[n]) + entry[n];
-        }
-}
 
 void ExpectEntry(KernelBuffer& k, int p, int q, float c0, float c1, float c2, const char* what) {
   EXPECT_NEAR(k.at(p, q, 0), c0, std::fabs(c0) * 1e-5 + 1e-12) << what;
@@ -120,7 +72,7 @@ TEST(BlockKernels, MatchPlainEvaluationByteForByte) {
   KernelBuffer program, reference;
   for (const KernelCase& c : cases) {
     ComputeKernel(c.kind, c.h, c.angle, c.z, program.rows());
-    ReferenceKernel(c.kind, c.h, c.angle, c.z, reference);
+    ReferenceKernel(c.kind, c.h, c.angle, c.z, reference.values.data());
     EXPECT_TRUE(program.SameBytes(reference.values.data()))
         << "kind " << c.kind << " h " << c.h << " angle " << c.angle << " z " << c.z;
   }
