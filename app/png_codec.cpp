@@ -1,6 +1,8 @@
 #include "app/png_codec.h"
 
-#include <fstream>
+#include <cstdint>
+#include <filesystem>
+#include <system_error>
 
 #include "app/grids.h"
 
@@ -22,26 +24,20 @@ std::string CodecErrorLine(const char* lead, unsigned code) {
 
 namespace {
 
-// Size of a regular file, or -1 when it cannot be opened.
+// Size of a regular file, or -1 for anything else (missing, a folder, a
+// device). A folder must not count as huge: it opens as a stream whose end
+// lies at the largest offset there is.
 long long FileSize(const std::string& name) {
-  std::ifstream file(name, std::ios::binary | std::ios::ate);
-  if (!file) return -1;
-  return static_cast<long long>(file.tellg());
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(name, error);
+  return error ? -1 : static_cast<long long>(size);
 }
 
 }  // namespace
 
-DecodedInput LoadAndDecodeInput(const std::string& name, lodepng::State& state,
-                                std::vector<unsigned char>& file_bytes,
-                                std::vector<unsigned char>& pixels) {
+DecodedInput DecodeInputBytes(const std::vector<unsigned char>& file_bytes, lodepng::State& state,
+                              std::vector<unsigned char>& pixels) {
   DecodedInput result;
-  if (FileSize(name) > static_cast<long long>(kMaxInputFileBytes)) {
-    result.status = InputStatus::kTooLarge;
-    return result;
-  }
-  file_bytes.clear();
-  lodepng::load_file(file_bytes, name);  // a failed load leaves it empty
-
   LodePNGState header_state;
   lodepng_state_init(&header_state);
   unsigned width = 0, height = 0;
@@ -60,9 +56,23 @@ DecodedInput LoadAndDecodeInput(const std::string& name, lodepng::State& state,
     result.error = error;
     return result;
   }
-  file_bytes.clear();
   result.status = InputStatus::kDecoded;
   result.width = width;
   result.height = height;
+  return result;
+}
+
+DecodedInput LoadAndDecodeInput(const std::string& name, lodepng::State& state,
+                                std::vector<unsigned char>& file_bytes,
+                                std::vector<unsigned char>& pixels) {
+  if (FileSize(name) > static_cast<long long>(kMaxInputFileBytes)) {
+    DecodedInput result;
+    result.status = InputStatus::kTooLarge;
+    return result;
+  }
+  file_bytes.clear();
+  lodepng::load_file(file_bytes, name);  // a failed load leaves it empty
+  DecodedInput result = DecodeInputBytes(file_bytes, state, pixels);
+  if (result.status == InputStatus::kDecoded) file_bytes.clear();
   return result;
 }

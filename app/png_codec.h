@@ -25,11 +25,17 @@ struct DecodedInput {
   unsigned width = 0, height = 0;
 };
 
-// Loads the file into file_bytes and decodes it into pixels with state.
-// The header is inspected first, so that a picture that is not 640 x 640 is
-// never decoded (kWrongSize, with its size) and a huge announced size cannot
-// allocate anything. An unreadable file decodes as an empty buffer (error
-// 48). file_bytes is emptied after a successful decode.
+// Decodes the bytes of an input file into pixels with state. The header is
+// inspected first, so that a picture that is not 640 x 640 is never decoded
+// (kWrongSize, with its size) and a huge announced size cannot allocate
+// anything. On kDecoded, pixels holds 640 * 640 * 3 bytes.
+DecodedInput DecodeInputBytes(const std::vector<unsigned char>& file_bytes, lodepng::State& state,
+                              std::vector<unsigned char>& pixels);
+
+// Loads the file into file_bytes (files above kMaxInputFileBytes are not
+// read: kTooLarge) and decodes it with DecodeInputBytes. An unreadable file
+// decodes as an empty buffer (error 48). file_bytes is emptied after a
+// successful decode.
 DecodedInput LoadAndDecodeInput(const std::string& name, lodepng::State& state,
                                 std::vector<unsigned char>& file_bytes,
                                 std::vector<unsigned char>& pixels);
