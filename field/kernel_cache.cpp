@@ -80,11 +80,15 @@ bool StoreKernelFile(const std::string& path, const float (*table)[kKernelSide][
   return false;
 }
 
+bool LoadCachedKernel(int kind, int h, int angle) {
+  return h != 0 && LoadKernelFile(KernelCacheName(kind, h, angle, CurrentZ), KernelTable);
+}
+
 void FillKernelTable(int kind, int h, int angle) {
   const bool cached = h != 0;
   const std::string name = KernelCacheName(kind, h, angle, CurrentZ);
   if (cached) {
-    if (LoadKernelFile(name, KernelTable)) return;
+    if (LoadCachedKernel(kind, h, angle)) return;
     std::printf(" - Creating New %s File", name.c_str());
     std::fflush(stdout);
   }

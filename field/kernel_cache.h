@@ -24,6 +24,12 @@ bool LoadKernelFile(const std::string& path, KernelRows table);
 // or under the temporary name (an older file under path stays as it was).
 bool StoreKernelFile(const std::string& path, const float (*table)[kKernelSide][3]);
 
+// Fills KernelTable for (kind, h, angle) at CurrentZ from its cache file in
+// the working directory. True when it did; false when the kernel must be
+// computed: always for h = 0 (never cached), and when the file is missing or
+// not trusted (then KernelTable holds unspecified data). Computes nothing.
+bool LoadCachedKernel(int kind, int h, int angle);
+
 // Fills KernelTable for (kind, h, angle) at CurrentZ: loads the cache file
 // when h >= 1 and it is trusted; otherwise prints " - Creating New <name>
 // File" (h >= 1 only), computes, stores, and wipes the message.

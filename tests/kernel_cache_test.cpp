@@ -214,3 +214,26 @@ TEST_F(KernelEntryPoints, EntryPointsPickTheirModelAndName) {
 }
 
 }  // namespace
+
+// LoadCachedKernel is what decides between the cache and a computation.
+TEST_F(KernelEntryPoints, CacheLookupLoadsOnlyTrustedFilesAndComputesNothing) {
+  KernelBuffer table;
+  FillWithPositions(table);
+  ASSERT_TRUE(StoreKernelFile(name_, table.rows()));
+  ASSERT_TRUE(StoreKernelFile("Fluxart_Z5003_3000000.dat", table.rows()));
+  testing::internal::CaptureStdout();
+  EXPECT_TRUE(LoadCachedKernel(Monopole, 1, 0));
+  EXPECT_TRUE(table.SameBytes(&KernelTable[0][0][0]));
+  // Single cubes are never taken from a file, even a good one.
+  EXPECT_FALSE(LoadCachedKernel(Monopole, 0, 0));
+  // Another z, kind or angle is another name: missing here.
+  CurrentZ = 4.0f;
+  EXPECT_FALSE(LoadCachedKernel(Monopole, 1, 0));
+  CurrentZ = 3.0f;
+  EXPECT_FALSE(LoadCachedKernel(PlanarDipole, 1, 0));
+  WriteBytes(name_, "short");
+  EXPECT_FALSE(LoadCachedKernel(Monopole, 1, 0));
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  const std::vector<std::string> untouched = {"Fluxart_Z5003_3000000.dat", name_};
+  EXPECT_EQ(FilesIn("."), untouched);
+}
