@@ -1,0 +1,262 @@
+// Fuzz target: the bytes of an input file on the program's own path. They
+// are decoded with the run's codec settings and limits, size-checked, loaded
+// into the picture planes, and a picture that passes goes through one pass
+// of the block decomposition (3 x 3 blocks). Kernel values do not matter to
+// the decomposition, so the kernel entry points are replaced here by ones
+// that fill KernelTable with 1.0 and record the request; the block additions
+// then sum the signs of the blocks found, which the checks below use. Last,
+// a small picture is encoded with the same codec state, which still holds
+// the chunks kept from the input, as the program's output files are.
+#include <lodepng.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <vector>
+
+#include "app/grids.h"
+#include "app/png_codec.h"
+#include "field/block_kernels.h"
+#include "field/field_synthesis.h"
+#include "field/magnet_color_table.h"
+
+extern "C" size_t LLVMFuzzerMutate(uint8_t* data, size_t size, size_t max_size);
+
+namespace {
+
+constexpr int kPassHalfSize = 1;
+constexpr int kBlockCells = (2 * kPassHalfSize + 1) * (2 * kPassHalfSize + 1);
+// Each block found costs one addition over the whole field grid; pictures
+// with more magnet pixels than this many blocks' worth skip the pass so that
+// an iteration stays short.
+constexpr int kMaxMagnetPixels = 64 * kBlockCells;
+
+int kernel_requests = 0;
+bool kernel_filled = false;
+
+void Check(bool condition, const char* what) {
+  if (condition) return;
+  std::fprintf(stderr, "input_path check failed: %s\n", what);
+  std::abort();
+}
+
+void StandInKernel(int kind, int h) {
+  Check(h == kPassHalfSize, "kernel asked for the pass's half-size");
+  Check(kind >= AxialDipole && kind <= Monopole, "kernel kind is a table kind");
+  ++kernel_requests;
+  if (kernel_filled) return;
+  std::fill(&KernelTable[0][0][0], &KernelTable[0][0][0] + kKernelSide * kKernelSide * 3, 1.0f);
+  kernel_filled = true;
+}
+
+int PackedColour(int r, int g, int b) { return (r << 16) | (g << 8) | b; }
+
+// The table's colours by 24-bit value, for a quick look at every pixel.
+const std::vector<bool>& TableColours() {
+  static std::vector<bool> colours;
+  if (colours.empty()) {
+    colours.resize(1 << 24);
+    for (const MagnetColor& row : MagnetColorTable) colours[PackedColour(row.r, row.g, row.b)] = true;
+  }
+  return colours;
+}
+
+void RunOnePass() {
+  const std::vector<bool>& table_colours = TableColours();
+  std::set<int> colours;
+  int magnet_pixels = 0;
+  for (int r = 0; r < kPictureSide; ++r)
+    for (int c = 0; c < kPictureSide; ++c) {
+      const int16_t* px = PicturePlane[r][c];
+      Check(px[0] >= 0 && px[0] <= 255 && px[1] >= 0 && px[1] <= 255 && px[2] >= 0 && px[2] <= 255,
+            "picture samples are bytes");
+      const int colour = PackedColour(px[0], px[1], px[2]);
+      if (table_colours[colour]) {
+        ++magnet_pixels;
+        colours.insert(colour);
+      }
+    }
+  if (magnet_pixels > kMaxMagnetPixels) return;
+
+  std::memset(FieldGrid, 0, sizeof(FieldGrid));
+  ForgetKernel();
+  kernel_requests = 0;
+  int steps_with_colour = 0;
+  // Rows of colours absent from the picture cannot find a block.
+  for (const MagnetColor& row : MagnetColorTable)
+    if (colours.count(PackedColour(row.r, row.g, row.b))) {
+      ++steps_with_colour;
+      ProcessColorStep(row, kPassHalfSize);
+    }
+
+  // Every changed pixel was a magnet pixel and is now white; the changed
+  // pixels make whole blocks; each block added its sign to every cell.
+  int painted = 0;
+  for (int r = 0; r < kPictureSide; ++r)
+    for (int c = 0; c < kPictureSide; ++c) {
+      const int16_t* before = PicturePlane[r][c];
+      const int16_t* after = WorkPlane[r][c];
+      if (std::equal(before, before + 3, after)) continue;
+      ++painted;
+      Check(after[0] == 255 && after[1] == 255 && after[2] == 255, "found blocks are painted white");
+      Check(IsMagnetColor(before[0], before[1], before[2]), "only magnet pixels are taken");
+    }
+  Check(painted % kBlockCells == 0, "painted pixels make whole blocks");
+  const int blocks = painted / kBlockCells;
+  Check(kernel_requests <= steps_with_colour, "at most one kernel per step");
+  Check((blocks == 0) == (kernel_requests == 0), "a kernel exactly when a block is found");
+  const float sum = FieldGrid[0][0][0];
+  Check(sum == static_cast<float>(static_cast<int>(sum)), "the field is a sum of signs");
+  const int signs = static_cast<int>(sum);
+  Check(std::abs(signs) <= blocks && (blocks - signs) % 2 == 0, "one sign per block");
+  for (int l = 0; l < kPictureSide; l += 639)
+    for (int m = 0; m < kPictureSide; m += 639)
+      for (int n = 0; n < 3; ++n) Check(FieldGrid[l][m][n] == sum, "every cell gets every block");
+  RestoreWorkPlane();
+}
+
+// Recomputes the CRC of every whole chunk after the signature, so that
+// mutations inside a chunk reach the code that reads it.
+void FixChunkCrcs(uint8_t* data, size_t size) {
+  size_t at = 8;
+  while (at + 12 <= size) {
+    const size_t length = lodepng_chunk_length(data + at);
+    if (length > size - at - 12) return;
+    lodepng_chunk_generate_crc(data + at);
+    at += length + 12;
+  }
+}
+
+uint32_t BigEndian32(const uint8_t* p) {
+  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+void AppendBigEndian32(std::vector<uint8_t>& out, uint32_t value) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(value >> shift));
+}
+
+// Changes the pixels rather than the compressed stream: inflates the image
+// data, mutates a short run of it, deflates it again into one IDAT chunk in
+// place of the old ones. Mutations of the compressed bytes themselves almost
+// always break its checksum, so without this the pictures that pass the
+// decoder would hardly ever differ from the seeds. Returns the new size, or
+// 0 when the input has no image data that inflates.
+size_t MutateImageData(uint8_t* data, size_t size, size_t max_size, unsigned seed) {
+  std::vector<uint8_t> compressed;
+  size_t first = 0, last = 0;
+  for (size_t at = 8; at + 12 <= size;) {
+    const size_t length = BigEndian32(data + at);
+    if (length > size - at - 12) break;
+    if (std::memcmp(data + at + 4, "IDAT", 4) == 0) {
+      if (first == 0) first = at;
+      last = at + 12 + length;
+      compressed.insert(compressed.end(), data + at + 8, data + at + 8 + length);
+    }
+    at += 12 + length;
+  }
+  if (first == 0) return 0;
+
+  LodePNGDecompressSettings inflate_settings;
+  lodepng_decompress_settings_init(&inflate_settings);
+  inflate_settings.max_output_size = 8u << 20;
+  unsigned char* raw = nullptr;
+  size_t raw_size = 0;
+  if (lodepng_zlib_decompress(&raw, &raw_size, compressed.data(), compressed.size(),
+                              &inflate_settings) != 0 ||
+      raw_size == 0) {
+    std::free(raw);
+    return 0;
+  }
+  const size_t offset = (seed >> 1) % raw_size;
+  const size_t window = std::min<size_t>(48, raw_size - offset);
+  std::vector<uint8_t> run(raw + offset, raw + offset + window);
+  run.resize(LLVMFuzzerMutate(run.data(), run.size(), run.size()));
+  std::copy(run.begin(), run.end(), raw + offset);
+  // Half the time the run is repeated on the next two scanlines too (of a
+  // plain 640-line picture), which makes blocks for the decomposition.
+  const size_t stride = raw_size % kPictureSide == 0 ? raw_size / kPictureSide : 0;
+  if (stride != 0 && (seed & 1) != 0)
+    for (size_t below = offset + stride; below + run.size() <= raw_size && below <= offset + 2 * stride;
+         below += stride)
+      std::copy(run.begin(), run.end(), raw + below);
+
+  LodePNGCompressSettings deflate_settings;
+  lodepng_compress_settings_init(&deflate_settings);
+  unsigned char* deflated = nullptr;
+  size_t deflated_size = 0;
+  const unsigned error =
+      lodepng_zlib_compress(&deflated, &deflated_size, raw, raw_size, &deflate_settings);
+  std::free(raw);
+  std::vector<uint8_t> rebuilt(data, data + first);
+  if (error == 0) {
+    AppendBigEndian32(rebuilt, static_cast<uint32_t>(deflated_size));
+    const size_t chunk_start = rebuilt.size();
+    rebuilt.insert(rebuilt.end(), {'I', 'D', 'A', 'T'});
+    rebuilt.insert(rebuilt.end(), deflated, deflated + deflated_size);
+    AppendBigEndian32(rebuilt, lodepng_crc32(&rebuilt[chunk_start], deflated_size + 4));
+  }
+  std::free(deflated);
+  rebuilt.insert(rebuilt.end(), data + last, data + size);
+  if (error != 0 || rebuilt.size() > max_size) return 0;
+  std::copy(rebuilt.begin(), rebuilt.end(), data);
+  return rebuilt.size();
+}
+
+}  // namespace
+
+// The program's kernel entry points, replaced for this target (see above).
+void AxialDipoleKernel(int h) { StandInKernel(AxialDipole, h); }
+void PlanarDipoleKernel(int h, int angle) {
+  Check(angle >= 0 && angle < 360, "planar angle in whole degrees");
+  StandInKernel(PlanarDipole, h);
+}
+void MonopoleKernel(int h) { StandInKernel(Monopole, h); }
+
+extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t max_size,
+                                          unsigned int seed) {
+  // One mutation in eight changes the pixels; of the others, one in four
+  // keeps its broken checksums for the CRC check itself.
+  if (seed % 8 == 0) {
+    const size_t changed = MutateImageData(data, size, max_size, seed / 8);
+    if (changed != 0) return changed;
+  }
+  size = LLVMFuzzerMutate(data, size, max_size);
+  if (seed % 4 != 1) FixChunkCrcs(data, size);
+  return size;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  lodepng::State state;
+  SetUpPngState(state);
+  const std::vector<unsigned char> file_bytes(data, data + size);
+  std::vector<unsigned char> pixels;
+  const DecodedInput input = DecodeInputBytes(file_bytes, state, pixels);
+  if (input.status == InputStatus::kWrongSize)
+    Check(input.width != kPictureSide || input.height != kPictureSide, "wrong size is wrong");
+  if (input.status != InputStatus::kDecoded) return 0;
+  Check(input.width == kPictureSide && input.height == kPictureSide, "decoded picture is 640 x 640");
+  Check(pixels.size() == static_cast<size_t>(kPictureSide) * kPictureSide * 3,
+        "decoded picture holds 640 x 640 RGB pixels");
+
+  LoadPicture(pixels.data());
+  RunOnePass();
+
+  // An 8 x 8 corner of the picture, encoded with the state of the decode.
+  std::vector<unsigned char> corner;
+  for (int r = 0; r < 8; ++r)
+    corner.insert(corner.end(), pixels.begin() + r * 1920, pixels.begin() + r * 1920 + 24);
+  state.encoder.text_compression = 1;
+  std::vector<unsigned char> png;
+  if (lodepng::encode(png, corner, 8, 8, state) == 0) {
+    lodepng::State check;
+    SetUpPngState(check);
+    std::vector<unsigned char> again;
+    unsigned width = 0, height = 0;
+    Check(lodepng::decode(again, width, height, check, png) == 0, "an encoded picture decodes");
+    Check(width == 8 && height == 8 && again == corner, "an encoded picture keeps its pixels");
+  }
+  return 0;
+}
