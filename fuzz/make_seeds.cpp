@@ -35,18 +35,21 @@ struct Picture {
 };
 
 const MagnetColor& Row(int index) { return MagnetColorTable[index]; }
+// Rows of the named colours.
+constexpr int kBlue = 360, kRed = 361, kLightYellow = 364, kDarkGreen = 365, kPink = 370,
+              kDarkPurple = 371;
 
 // Blocks of the 3 x 3 lattice and stray pixels, at the corners and edges
 // too: red, blue, light yellow and dark green, pink and dark purple, and
 // fine directions (left out for few colours: seven in all, with white).
 Picture Drawing(bool few_colours) {
   Picture p(kPictureSide, kPictureSide);
-  p.Fill(0, 0, 9, 9, Row(371));
-  p.Fill(631, 631, 9, 9, Row(370));
-  p.Fill(300, 300, 3, 3, Row(364));
-  p.Fill(300, 303, 3, 3, Row(365));
-  p.Fill(100, 601, 4, 4, Row(368));
-  p.Fill(101, 605, 3, 3, Row(369));
+  p.Fill(0, 0, 9, 9, Row(kRed));
+  p.Fill(631, 631, 9, 9, Row(kBlue));
+  p.Fill(300, 300, 3, 3, Row(kLightYellow));
+  p.Fill(300, 303, 3, 3, Row(kDarkGreen));
+  p.Fill(100, 601, 4, 4, Row(kPink));
+  p.Fill(101, 605, 3, 3, Row(kDarkPurple));
   if (few_colours) return p;
   p.Fill(637, 10, 3, 30, Row(0));
   p.Fill(10, 637, 30, 3, Row(149));
@@ -57,8 +60,8 @@ Picture Drawing(bool few_colours) {
 // Only white and red: fits a two-colour palette or one bit of grey.
 Picture TwoColourDrawing() {
   Picture p(kPictureSide, kPictureSide);
-  p.Fill(3, 3, 6, 6, Row(371));
-  p.Fill(634, 630, 6, 9, Row(371));
+  p.Fill(3, 3, 6, 6, Row(kRed));
+  p.Fill(634, 630, 6, 9, Row(kRed));
   return p;
 }
 
