@@ -48,8 +48,8 @@ Picture Drawing(bool few_colours) {
   p.Fill(631, 631, 9, 9, Row(kBlue));
   p.Fill(300, 300, 3, 3, Row(kLightYellow));
   p.Fill(300, 303, 3, 3, Row(kDarkGreen));
-  p.Fill(100, 601, 4, 4, Row(kPink));
-  p.Fill(101, 605, 3, 3, Row(kDarkPurple));
+  p.Fill(99, 600, 6, 6, Row(kPink));
+  p.Fill(99, 606, 3, 3, Row(kDarkPurple));
   if (few_colours) return p;
   p.Fill(637, 10, 3, 30, Row(0));
   p.Fill(10, 637, 30, 3, Row(149));
