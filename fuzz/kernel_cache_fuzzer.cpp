@@ -1,6 +1,6 @@
 // Fuzz target: the kernel cache loader. The input describes a file that is
-// put under the cache name of a kernel in a scratch folder, which is the
-// working directory; LoadCachedKernel then either fills KernelTable from it
+// put under the cache name of a kernel in a scratch folder, which is made
+// the working directory for the call; LoadCachedKernel then either fills KernelTable from it
 // or asks for the kernel to be computed (nothing is computed here).
 //
 // A trusted file has exactly 19,783,872 bytes, far beyond what a fuzzer
@@ -14,9 +14,11 @@
 //     shape 4: no file; shape 5: a folder under the name.
 // The check: the kernel is taken exactly when h >= 1 and the file has the
 // exact size and holds only finite values, and then the table is the file.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -37,17 +39,36 @@ void Check(bool condition, const char* what) {
   std::abort();
 }
 
-// A scratch folder as the working directory, made once per process.
-void EnterScratchFolder() {
-  static bool entered = false;
-  if (entered) return;
-  const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-  std::string pattern = std::string(base) + "/fluxart_fuzz_cache_XXXXXX";
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  Check(mkdtemp(name.data()) != nullptr && chdir(name.data()) == 0, "scratch folder");
-  entered = true;
+// A scratch folder, made once per process and removed at its end; each
+// input is run with it as the working directory, and the directory the
+// fuzzer started in (where it reads and writes its corpus) is put back.
+const std::string& ScratchFolder() {
+  static std::string folder;
+  if (folder.empty()) {
+    const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    std::string pattern = std::string(base) + "/fluxart_fuzz_cache_XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    Check(mkdtemp(name.data()) != nullptr, "scratch folder made");
+    folder = name.data();
+    std::atexit([] { rmdir(ScratchFolder().c_str()); });
+  }
+  return folder;
 }
+
+class InScratchFolder {
+ public:
+  InScratchFolder() : previous_(open(".", O_RDONLY | O_DIRECTORY)) {
+    Check(previous_ >= 0 && chdir(ScratchFolder().c_str()) == 0, "scratch folder entered");
+  }
+  ~InScratchFolder() {
+    Check(fchdir(previous_) == 0, "working directory put back");
+    close(previous_);
+  }
+
+ private:
+  int previous_;
+};
 
 // The bytes of a table of finite values, each telling where it sits.
 const std::vector<unsigned char>& FiniteTableBytes() {
@@ -61,8 +82,10 @@ const std::vector<unsigned char>& FiniteTableBytes() {
   return bytes;
 }
 
-bool AllFinite(const std::vector<unsigned char>& bytes) {
-  for (size_t at = 0; at + 4 <= bytes.size(); at += 4) {
+// True when every whole float of bytes[begin, end), on 4-byte steps from 0,
+// is finite.
+bool AllFinite(const std::vector<unsigned char>& bytes, size_t begin, size_t end) {
+  for (size_t at = begin & ~size_t{3}; at + 4 <= end; at += 4) {
     float value;
     std::memcpy(&value, &bytes[at], 4);
     if (!std::isfinite(value)) return false;
@@ -78,7 +101,7 @@ uint32_t BigEndian32(const uint8_t* p) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 5) return 0;
-  EnterScratchFolder();
+  InScratchFolder scratch;
   const int kind = AxialDipole + data[0] % 3;
   const int h = (data[0] / 3) % 6;
   const int angle = data[1];
@@ -87,17 +110,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t* payload = data + 5;
   const size_t payload_size = size - 5;
 
-  std::vector<unsigned char> file;
-  if (shape == 0) {
-    file.assign(payload, payload + payload_size);
-  } else if (shape <= 3) {
-    file = FiniteTableBytes();
-    size_t offset = payload_size >= 4 ? BigEndian32(payload) % kKernelFileBytes : 0;
+  // The file's bytes: the payload, or the finite table (kept between
+  // inputs and put back afterwards, as copying it costs more than the rest)
+  // with the payload over [offset, patch_end).
+  static std::vector<unsigned char> table_file = FiniteTableBytes();
+  std::vector<unsigned char> payload_file;
+  size_t offset = 0, patch_end = 0;
+  if (shape == 0) payload_file.assign(payload, payload + payload_size);
+  std::vector<unsigned char>& file = shape == 0 ? payload_file : table_file;
+  if (shape >= 1 && shape <= 3) {
+    offset = payload_size >= 4 ? BigEndian32(payload) % kKernelFileBytes : 0;
     const size_t change = payload_size > 0 ? payload[0] + 1u : 1u;
-    if (shape == 2) file.resize(file.size() + change, 0x41);
-    if (shape == 3) file.resize(file.size() - change);
-    for (size_t k = 0; k < payload_size && offset < file.size(); ++k, ++offset)
-      file[offset] = payload[k];
+    if (shape == 2) file.resize(kKernelFileBytes + change, 0x41);  // finite filler
+    if (shape == 3) file.resize(kKernelFileBytes - change);
+    patch_end = std::min(file.size(), offset + payload_size);
+    if (offset < patch_end) std::memcpy(&file[offset], payload, patch_end - offset);
   }
 
   const std::string name = KernelCacheName(kind, h, angle, CurrentZ);
@@ -113,9 +140,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Leftovers of the previous input must not make a bad file look good.
   std::memset(KernelTable, 0x7f, sizeof(KernelTable));
   const bool loaded = LoadCachedKernel(kind, h, angle);
-  const bool trusted = h != 0 && shape <= 3 && file.size() == kKernelFileBytes && AllFinite(file);
+  // Outside the payload the file is finite (the table or the filler).
+  const bool finite = shape == 0 ? AllFinite(file, 0, file.size())
+                                 : AllFinite(file, offset, std::min(file.size(), patch_end + 3));
+  const bool trusted = h != 0 && shape <= 3 && file.size() == kKernelFileBytes && finite;
   Check(loaded == trusted, "a file is taken exactly when it has the size and finite values");
   if (loaded) Check(std::memcmp(KernelTable, file.data(), kKernelFileBytes) == 0, "table is the file");
+
+  if (shape >= 1 && shape <= 3) {
+    const std::vector<unsigned char>& table = FiniteTableBytes();
+    const size_t shortened = std::min(table_file.size(), kKernelFileBytes);
+    table_file.resize(kKernelFileBytes);
+    const size_t patched_end = std::min(patch_end, kKernelFileBytes);
+    if (offset < patched_end) std::memcpy(&table_file[offset], &table[offset], patched_end - offset);
+    std::memcpy(&table_file[shortened], &table[shortened], kKernelFileBytes - shortened);
+  }
 
   if (shape == 5)
     rmdir(name.c_str());
