@@ -27,7 +27,7 @@ void Put(unsigned char* pixel, const int16_t* cell) {
 void PutWhite(unsigned char* pixel) { pixel[0] = pixel[1] = pixel[2] = 255; }
 
 unsigned char* PixelAt(std::vector<unsigned char>& pixels, int r, int col) {
-  return &pixels[static_cast<size_t>(1920) * r + 3 * col];
+  return &pixels[(static_cast<size_t>(r) * kPictureSide + col) * 3];
 }
 
 }  // namespace
