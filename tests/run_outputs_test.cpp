@@ -110,4 +110,35 @@ TEST(RunOutputs, OutputsThatCannotBeWrittenAreReportedAndTheRestWritten) {
   EXPECT_EQ(ReadFile(dir / "blank________Z5003_k_vector.txt"), ZeroTable());
 }
 
+std::vector<unsigned char> DecodeRgb(const std::string& path) {
+  std::vector<unsigned char> pixels;
+  unsigned width = 0, height = 0;
+  EXPECT_EQ(lodepng::decode(pixels, width, height, path, LCT_RGB, 8), 0u) << path;
+  EXPECT_EQ(width, 640u);
+  EXPECT_EQ(height, 640u);
+  return pixels;
+}
+
+// Lines of single-pixel magnets of five kinds: every block is one cube, so
+// the run needs no kernel cache and stays fast. The fixtures were made by
+// this program and checked by eye: dipole loops around the lines, radial
+// strokes at the source and the sink, contour rings closing around each.
+TEST(RunOutputs, SmallDrawingGivesThePicturesOfItsFixtures) {
+  Drawing drawing;
+  for (int col = 150; col < 190; ++col) drawing.Paint(200, col, 0, 255, 255);  // 3:00
+  for (int row = 380; row < 410; ++row) drawing.Paint(row, 450, 255, 0, 0);    // out of page
+  drawing.Paint(450, 150, 255, 0, 128);                                        // source
+  drawing.Paint(450, 250, 128, 0, 128);                                        // sink
+  for (int i = 0; i < 20; ++i) drawing.Paint(100 + i, 450 + i, 0, 0, 255);     // into page
+  ScratchDir dir;
+  WritePng(dir / "small.png", drawing);
+  const RunResult run = RunFluxart(dir.path(), {"small.png", "3", "1"});
+  EXPECT_EQ(run.status, 0) << run.output;
+  const std::string fixtures = std::string(FLUXART_SOURCE_DIR) + "/tests/fixtures/small_drawing_";
+  for (const char* suffix : {"contours.png", "streamlines.png", "stream_contours.png"})
+    EXPECT_TRUE(DecodeRgb(dir / ("small________Z5003_" + std::string(suffix))) ==
+                DecodeRgb(fixtures + suffix))
+        << suffix;
+}
+
 }  // namespace
