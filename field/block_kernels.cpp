@@ -1,7 +1,13 @@
 #include "field/block_kernels.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
+#include <functional>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "field/kernel_cache.h"
 #include "field/magnet_color_table.h"
@@ -11,31 +17,315 @@ namespace {
 // Half-separation of the axial pair, as a float (0.200000003).
 constexpr float kAxialHalfSeparation = 0.2f;
 constexpr float kPi = 3.14159274f;
+constexpr int kRowFloats = kKernelSide * 3;
 
 FieldVector Difference(const FieldVector& plus, const FieldVector& minus) {
   return {plus.c0 - minus.c0, plus.c1 - minus.c1, plus.c2 - minus.c2};
 }
 
-// Runs the four loops i, j (the block's cubes), p, q (the table) in that
-// order, adding contribution(t, u, i, j) to entry [p][q], where t = p - 641
-// and u = q - 641. The order of the loops fixes the rounding of the sums.
-template <typename Contribution>
-void AccumulateBlock(int h, KernelRows table, Contribution contribution) {
-  for (int i = -h; i <= h; ++i)
-    for (int j = -h; j <= h; ++j)
-      for (int p = 0; p < kKernelSide; ++p) {
-        const float t = static_cast<float>(p - kKernelCentre);
-        const float fi = static_cast<float>(i);
-        const float fj = static_cast<float>(j);
-        float(*row)[3] = table[p];
-        for (int q = 0; q < kKernelSide; ++q) {
-          const float u = static_cast<float>(q - kKernelCentre);
-          const FieldVector c = contribution(t, u, fi, fj);
-          row[q][0] = c.c0 + row[q][0];
-          row[q][1] = c.c1 + row[q][1];
-          row[q][2] = c.c2 + row[q][2];
+FieldVector PlanarPairField(float d0_plus, float d1_plus, float d0_minus, float d1_minus,
+                            float z) {
+  return Difference(UnitChargeField(d0_plus, d1_plus, z), UnitChargeField(d0_minus, d1_minus, z));
+}
+
+bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof(float)) == 0; }
+
+// The displacements along one table axis. A table index p (offset
+// t = p - 641) and a cube index i give the charge displacements
+// (t + s) + i and (t - s) + i. These equal (t + i) + s and (t + i) - s, which
+// depend on the whole offset X = t + i alone, except for a few (p, i) where
+// the two orders round differently (the sums cross a power of two, or come
+// near zero); those are the odd pairs, kept with their own values. For the
+// axial and monopole models s is 0 in effect: X is exact and nothing is odd.
+struct AxisDisplacements {
+  int first = 0;                   // smallest X: -641 - h
+  int count = 0;                   // number of whole offsets X: 1284 + 2h
+  std::vector<float> plus, minus;  // per X - first: X + s, X - s
+  std::vector<int> odd_of_pair;    // per p * (2h + 1) + i + h: -1 or an odd value's index
+  std::vector<float> odd_plus, odd_minus;  // the odd pairs' distinct values
+};
+
+AxisDisplacements PlanAxis(int h, bool offset, float s) {
+  const int span = 2 * h + 1;
+  AxisDisplacements axis;
+  axis.first = -kKernelCentre - h;
+  axis.count = kKernelSide + 2 * h;
+  axis.plus.resize(axis.count);
+  axis.minus.resize(axis.count);
+  for (int k = 0; k < axis.count; ++k) {
+    const float x = static_cast<float>(axis.first + k);
+    axis.plus[k] = offset ? x + s : x;
+    axis.minus[k] = offset ? x - s : x;
+  }
+  axis.odd_of_pair.assign(static_cast<std::size_t>(kKernelSide) * span, -1);
+  if (!offset) return axis;
+  for (int p = 0; p < kKernelSide; ++p) {
+    const float t = static_cast<float>(p - kKernelCentre);
+    for (int i = -h; i <= h; ++i) {
+      const float fi = static_cast<float>(i);
+      const float plus = (t + s) + fi;
+      const float minus = (t - s) + fi;
+      const int k = p + i + h;
+      if (SameBits(plus, axis.plus[k]) && SameBits(minus, axis.minus[k])) continue;
+      int found = 0;
+      const int known = static_cast<int>(axis.odd_plus.size());
+      while (found < known && !(SameBits(plus, axis.odd_plus[found]) &&
+                                SameBits(minus, axis.odd_minus[found])))
+        ++found;
+      if (found == known) {
+        axis.odd_plus.push_back(plus);
+        axis.odd_minus.push_back(minus);
+      }
+      axis.odd_of_pair[static_cast<std::size_t>(p) * span + i + h] = found;
+    }
+  }
+  return axis;
+}
+
+// A place in a table row whose value comes from an odd column pair: float
+// `at` of the row (3q + n) takes float `from` of the contribution row
+// instead of the float its whole offset names.
+struct Patch {
+  int at, from;
+};
+
+// Table rows are summed in chunks held in registers, eight vectors wide: 32
+// to 128 floats by the vector width. Odd columns are listed per patch chunk
+// of 32 floats, so a wider chunk takes the patches of several. A row is
+// padded to whole chunks of the widest kind.
+constexpr int kPatchChunkFloats = 32;
+constexpr int kWidestChunkFloats = 128;
+constexpr int kPaddedRowFloats =
+    (kRowFloats + kWidestChunkFloats - 1) / kWidestChunkFloats * kWidestChunkFloats;
+constexpr int kPatchChunks = kPaddedRowFloats / kPatchChunkFloats;
+
+// Everything one kernel computation shares between its threads.
+struct KernelPlan {
+  int kind = 0, h = 0;
+  float z = 0;
+  AxisDisplacements rows, columns;
+  // A contribution row: the contributions of one row displacement pair at
+  // every whole column offset, then at every odd column value, padded so
+  // that every shifted chunk can be read whole.
+  int row_entries = 0;
+  std::size_t row_floats = 0;
+  // Per j + h: the patches by growing `at`, and where each patch chunk's
+  // begin (kPatchChunks + 1 per j + h).
+  std::vector<std::vector<Patch>> patches;
+  std::vector<std::vector<int>> chunk_patches;
+  std::vector<bool> odd_patch_chunk;  // per patch chunk: patched for some j
+};
+
+KernelPlan PlanKernel(int kind, int h, int angle, float z) {
+  KernelPlan plan;
+  plan.kind = kind;
+  plan.h = h;
+  plan.z = z;
+  const bool planar = kind == PlanarDipole;
+  const PlanarOffsets s = planar ? PlanarOffsetsFor(angle) : PlanarOffsets{0, 0};
+  plan.rows = PlanAxis(h, planar, s.s0);
+  plan.columns = PlanAxis(h, planar, s.s1);
+  plan.row_entries = plan.columns.count + static_cast<int>(plan.columns.odd_plus.size());
+  plan.row_floats = std::max(static_cast<std::size_t>(plan.row_entries) * 3,
+                             static_cast<std::size_t>(6 * h + kPaddedRowFloats));
+  const int span = 2 * h + 1;
+  plan.patches.resize(span);
+  plan.chunk_patches.resize(span);
+  for (int j = -h; j <= h; ++j) {
+    std::vector<Patch>& patches = plan.patches[j + h];
+    std::vector<int>& chunk_patches = plan.chunk_patches[j + h];
+    for (int q = 0; q < kKernelSide; ++q) {
+      const int odd = plan.columns.odd_of_pair[static_cast<std::size_t>(q) * span + j + h];
+      if (odd < 0) continue;
+      for (int n = 0; n < 3; ++n) patches.push_back({3 * q + n, 3 * (plan.columns.count + odd) + n});
+    }
+    chunk_patches.assign(kPatchChunks + 1, 0);
+    std::size_t next = 0;
+    for (int c = 0; c <= kPatchChunks; ++c) {
+      while (next < patches.size() && patches[next].at < c * kPatchChunkFloats) ++next;
+      chunk_patches[c] = static_cast<int>(next);
+    }
+  }
+  plan.odd_patch_chunk.assign(kPatchChunks, false);
+  for (int j = 0; j < span; ++j)
+    for (int c = 0; c < kPatchChunks; ++c)
+      if (plan.chunk_patches[j][c] != plan.chunk_patches[j][c + 1]) plan.odd_patch_chunk[c] = true;
+  return plan;
+}
+
+// Fills out (plan.row_entries x 3 floats) with the contributions of one row
+// displacement pair (d0_plus, d0_minus) at every column displacement of the
+// plan. The axial and monopole fields at column offset -Y are those at +Y
+// with component 1 negated (the squares make the same inverse cube), so the
+// negative offsets are mirrored rather than evaluated again; 0 - c gives
+// exactly what the evaluation at -Y gives, zero sign included.
+void FillContributionRow(const KernelPlan& plan, float d0_plus, float d0_minus, float* out) {
+  const AxisDisplacements& columns = plan.columns;
+  const int odd_count = static_cast<int>(columns.odd_plus.size());
+  const float z = plan.z;
+  auto store = [out](int k, const FieldVector& c) {
+    out[3 * k] = c.c0;
+    out[3 * k + 1] = c.c1;
+    out[3 * k + 2] = c.c2;
+  };
+  if (plan.kind == PlanarDipole) {
+    for (int k = 0; k < columns.count; ++k)
+      store(k, PlanarPairField(d0_plus, columns.plus[k], d0_minus, columns.minus[k], z));
+    for (int o = 0; o < odd_count; ++o)
+      store(columns.count + o,
+            PlanarPairField(d0_plus, columns.odd_plus[o], d0_minus, columns.odd_minus[o], z));
+    return;
+  }
+  const bool axial = plan.kind == AxialDipole;
+  const int zero = -columns.first;  // entry of Y = 0
+  for (int k = zero; k < columns.count; ++k) {
+    const float y = columns.plus[k];
+    store(k, axial ? AxialDipoleContribution(d0_plus, y, z) : MonopoleContribution(d0_plus, y, z));
+  }
+  for (int k = 0; k < zero; ++k) {
+    const float* mirror = out + 3 * (2 * zero - k);
+    out[3 * k] = mirror[0];
+    out[3 * k + 1] = 0.0f - mirror[1];
+    out[3 * k + 2] = mirror[2];
+  }
+}
+
+#if defined(__GNUC__)
+#define FLUXART_INLINE inline __attribute__((always_inline))
+#else
+#define FLUXART_INLINE inline
+#endif
+
+// sum = (the vector at source) + sum, lane by lane.
+template <typename Vec>
+FLUXART_INLINE void AddVec(const float* source, Vec& sum) {
+  Vec term;
+  std::memcpy(&term, source, sizeof(Vec));
+  sum = term + sum;
+}
+
+// Adds the eight vectors at source to the sums.
+template <typename Vec>
+FLUXART_INLINE void AddEight(const float* source, Vec& s0, Vec& s1, Vec& s2, Vec& s3, Vec& s4,
+                             Vec& s5, Vec& s6, Vec& s7) {
+  constexpr int kLanes = static_cast<int>(sizeof(Vec) / sizeof(float));
+  AddVec(source, s0);
+  AddVec(source + kLanes, s1);
+  AddVec(source + 2 * kLanes, s2);
+  AddVec(source + 3 * kLanes, s3);
+  AddVec(source + 4 * kLanes, s4);
+  AddVec(source + 5 * kLanes, s5);
+  AddVec(source + 6 * kLanes, s6);
+  AddVec(source + 7 * kLanes, s7);
+}
+
+// Sums one table row in chunks: each chunk's floats start at 0 and receive
+// the cubes' contributions in the order i, then j, the j-th shifted by 3(j + h)
+// floats in contribution row rows[i + h], with the odd columns patched in.
+// Vec is a vector of floats; eight independent sums hide the latency of an
+// addition.
+template <typename Vec>
+FLUXART_INLINE void SumRowChunks(const KernelPlan& plan, const float* const* rows, float* out) {
+  constexpr int kLanes = static_cast<int>(sizeof(Vec) / sizeof(float));
+  constexpr int kChunkFloats = 8 * kLanes;
+  constexpr int kPatchChunksPerChunk = kChunkFloats / kPatchChunkFloats;
+  static_assert(kPaddedRowFloats % kChunkFloats == 0, "rows are padded to whole chunks");
+  const int span = 2 * plan.h + 1;
+  for (int first = 0; first < kPaddedRowFloats; first += kChunkFloats) {
+    const int patch_chunk = first / kPatchChunkFloats;
+    bool odd = false;
+    for (int c = patch_chunk; c < patch_chunk + kPatchChunksPerChunk; ++c)
+      odd = odd || plan.odd_patch_chunk[c];
+    Vec s0{}, s1{}, s2{}, s3{}, s4{}, s5{}, s6{}, s7{};
+    if (!odd) {
+      for (int i = 0; i < span; ++i) {
+        const float* source = rows[i] + first;
+        for (int j = 0; j < span; ++j, source += 3)
+          AddEight(source, s0, s1, s2, s3, s4, s5, s6, s7);
+      }
+    } else {
+      for (int i = 0; i < span; ++i) {
+        const float* row = rows[i];
+        for (int j = 0; j < span; ++j) {
+          const float* source = row + 3 * j + first;
+          const int patch_begin = plan.chunk_patches[j][patch_chunk];
+          const int patch_end = plan.chunk_patches[j][patch_chunk + kPatchChunksPerChunk];
+          float patched[kChunkFloats];
+          if (patch_begin != patch_end) {
+            std::memcpy(patched, source, sizeof(patched));
+            for (int k = patch_begin; k < patch_end; ++k) {
+              const Patch& patch = plan.patches[j][k];
+              patched[patch.at - first] = row[patch.from];
+            }
+            source = patched;
+          }
+          AddEight(source, s0, s1, s2, s3, s4, s5, s6, s7);
         }
       }
+    }
+    const Vec sums[8] = {s0, s1, s2, s3, s4, s5, s6, s7};
+    std::memcpy(out + first, sums, sizeof(sums));
+  }
+}
+
+// Lane by lane additions round exactly as one at a time, so the widest
+// vectors the processor has are chosen when the program starts.
+typedef float Vec4 __attribute__((vector_size(16)));
+void SumRowPortable(const KernelPlan& plan, const float* const* rows, float* out) {
+  SumRowChunks<Vec4>(plan, rows, out);
+}
+
+using SumRowFunction = void (*)(const KernelPlan&, const float* const*, float*);
+
+#if defined(__GNUC__) && defined(__x86_64__)
+typedef float Vec8 __attribute__((vector_size(32)));
+typedef float Vec16 __attribute__((vector_size(64)));
+__attribute__((target("avx"))) void SumRowAvx(const KernelPlan& plan, const float* const* rows,
+                                               float* out) {
+  SumRowChunks<Vec8>(plan, rows, out);
+}
+__attribute__((target("avx512f"))) void SumRowAvx512(const KernelPlan& plan,
+                                                     const float* const* rows, float* out) {
+  SumRowChunks<Vec16>(plan, rows, out);
+}
+SumRowFunction ChooseSumRow() {
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx512f")) return SumRowAvx512;
+  if (__builtin_cpu_supports("avx")) return SumRowAvx;
+  return SumRowPortable;
+}
+#else
+SumRowFunction ChooseSumRow() { return SumRowPortable; }
+#endif
+
+// Computes table rows [p_begin, p_end). The contribution rows of whole
+// offsets X = p - 641 + i are kept in a ring of 2h + 1 rows as p advances;
+// a row pair (p, i) that is odd gets its own contribution row.
+void ComputeRows(const KernelPlan& plan, int p_begin, int p_end, KernelRows table) {
+  static const SumRowFunction sum_row = ChooseSumRow();
+  const int h = plan.h;
+  const int span = 2 * h + 1;
+  const std::size_t row_floats = plan.row_floats;
+  std::vector<float> ring(row_floats * span);
+  std::vector<float> odd_rows(row_floats * span);
+  std::vector<const float*> rows(span);
+  std::vector<float> out(kPaddedRowFloats);
+  auto ring_row = [&](int r) { return ring.data() + row_floats * (r % span); };
+  for (int p = p_begin; p < p_end; ++p) {
+    // Ring row r holds whole offset X = first + r; p needs r = p .. p + 2h.
+    for (int r = p == p_begin ? p : p + 2 * h; r <= p + 2 * h; ++r)
+      FillContributionRow(plan, plan.rows.plus[r], plan.rows.minus[r], ring_row(r));
+    for (int i = -h; i <= h; ++i) {
+      const int odd = plan.rows.odd_of_pair[static_cast<std::size_t>(p) * span + i + h];
+      rows[i + h] = ring_row(p + i + h);
+      if (odd < 0) continue;
+      float* odd_row = odd_rows.data() + row_floats * (i + h);
+      FillContributionRow(plan, plan.rows.odd_plus[odd], plan.rows.odd_minus[odd], odd_row);
+      rows[i + h] = odd_row;
+    }
+    sum_row(plan, rows.data(), out.data());
+    std::memcpy(table[p], out.data(), sizeof(float) * kRowFloats);
+  }
 }
 
 }  // namespace
@@ -58,8 +348,7 @@ FieldVector AxialDipoleContribution(float x, float y, float z) {
 
 FieldVector PlanarDipoleContribution(float t, float u, float i, float j, float s0, float s1,
                                      float z) {
-  return Difference(UnitChargeField((t + s0) + i, (u + s1) + j, z),
-                    UnitChargeField((t - s0) + i, (u - s1) + j, z));
+  return PlanarPairField((t + s0) + i, (u + s1) + j, (t - s0) + i, (u - s1) + j, z);
 }
 
 PlanarOffsets PlanarOffsetsFor(int angle) {
@@ -69,29 +358,34 @@ PlanarOffsets PlanarOffsetsFor(int angle) {
           static_cast<float>(std::sin(theta_d) / 5.0)};
 }
 
-void ComputeKernel(int kind, int h, int angle, float z, KernelRows table) {
-  std::memset(table, 0, sizeof(float) * kKernelSide * kKernelSide * 3);
-  switch (kind) {
-    case AxialDipole:
-      AccumulateBlock(h, table, [z](float t, float u, float i, float j) {
-        return AxialDipoleContribution(t + i, u + j, z);
-      });
-      break;
-    case PlanarDipole: {
-      const PlanarOffsets s = PlanarOffsetsFor(angle);
-      AccumulateBlock(h, table, [z, s](float t, float u, float i, float j) {
-        return PlanarDipoleContribution(t, u, i, j, s.s0, s.s1, z);
-      });
-      break;
-    }
-    case Monopole:
-      AccumulateBlock(h, table, [z](float t, float u, float i, float j) {
-        return MonopoleContribution(t + i, u + j, z);
-      });
-      break;
-    default:
-      break;
+int KernelThreads() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return cores == 0 ? 1 : static_cast<int>(std::min(cores, 16u));
+}
+
+void ComputeKernel(int kind, int h, int angle, float z, KernelRows table, int threads) {
+  if (h < 0 || (kind != AxialDipole && kind != PlanarDipole && kind != Monopole)) {
+    std::memset(table, 0, sizeof(float) * kKernelSide * kKernelSide * 3);
+    return;
   }
+  const KernelPlan plan = PlanKernel(kind, h, angle, z);
+  threads = std::max(1, std::min(threads, kKernelSide));
+  std::vector<std::thread> workers;
+  for (int w = 1; w < threads; ++w) {
+    const int begin = kKernelSide * w / threads;
+    const int end = kKernelSide * (w + 1) / threads;
+    try {
+      workers.emplace_back(ComputeRows, std::cref(plan), begin, end, table);
+    } catch (const std::system_error&) {
+      ComputeRows(plan, begin, end, table);  // no thread to be had: do the share here
+    }
+  }
+  ComputeRows(plan, 0, kKernelSide / threads, table);
+  for (std::thread& worker : workers) worker.join();
+}
+
+void ComputeKernel(int kind, int h, int angle, float z, KernelRows table) {
+  ComputeKernel(kind, h, angle, z, table, KernelThreads());
 }
 
 void AxialDipoleKernel(int h) { FillKernelTable(AxialDipole, h, 0); }

@@ -35,10 +35,17 @@ struct PlanarOffsets {
 // Angle in whole degrees -> (cos, sin) of the reversed angle, divided by 5.
 PlanarOffsets PlanarOffsetsFor(int angle);
 
-// Clears table and fills it with the kernel of (kind, h, angle) at height z,
-// by direct evaluation. angle matters for PlanarDipole only; a negative h
-// leaves the table zero.
+// Fills table with the kernel of (kind, h, angle) at height z, every entry
+// exactly as summing the cubes' contributions in the loop order i, j, p, q
+// gives it, using `threads` threads on disjoint rows (the result does not
+// depend on their number). angle matters for PlanarDipole only; a negative h
+// or an unknown kind leaves the table zero.
+void ComputeKernel(int kind, int h, int angle, float z, KernelRows table, int threads);
+// The same with KernelThreads() threads.
 void ComputeKernel(int kind, int h, int angle, float z, KernelRows table);
+
+// Threads a kernel computation uses: the number of cores, at least 1.
+int KernelThreads();
 
 // The entry points: fill KernelTable for CurrentZ from the cache file in the
 // working directory, or compute it (and store it when h >= 1), printing the
