@@ -9,6 +9,10 @@
 #include <thread>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "field/kernel_cache.h"
 #include "field/magnet_color_table.h"
 
@@ -109,6 +113,8 @@ struct KernelPlan {
   // that every shifted chunk can be read whole.
   int row_entries = 0;
   std::size_t row_floats = 0;
+  // Column displacements of the charges per column entry.
+  std::vector<float> column_plus, column_minus;
   // Per j + h: the patches by growing `at`, and where each patch chunk's
   // begin (kPatchChunks + 1 per j + h).
   std::vector<std::vector<Patch>> patches;
@@ -126,6 +132,12 @@ KernelPlan PlanKernel(int kind, int h, int angle, float z) {
   plan.rows = PlanAxis(h, planar, s.s0);
   plan.columns = PlanAxis(h, planar, s.s1);
   plan.row_entries = plan.columns.count + static_cast<int>(plan.columns.odd_plus.size());
+  plan.column_plus = plan.columns.plus;
+  plan.column_plus.insert(plan.column_plus.end(), plan.columns.odd_plus.begin(),
+                          plan.columns.odd_plus.end());
+  plan.column_minus = plan.columns.minus;
+  plan.column_minus.insert(plan.column_minus.end(), plan.columns.odd_minus.begin(),
+                           plan.columns.odd_minus.end());
   plan.row_floats = std::max(static_cast<std::size_t>(plan.row_entries) * 3,
                              static_cast<std::size_t>(6 * h + kPaddedRowFloats));
   const int span = 2 * h + 1;
@@ -153,35 +165,92 @@ KernelPlan PlanKernel(int kind, int h, int angle, float z) {
   return plan;
 }
 
-// Fills out (plan.row_entries x 3 floats) with the contributions of one row
-// displacement pair (d0_plus, d0_minus) at every column displacement of the
-// plan. The axial and monopole fields at column offset -Y are those at +Y
-// with component 1 negated (the squares make the same inverse cube), so the
-// negative offsets are mirrored rather than evaluated again; 0 - c gives
-// exactly what the evaluation at -Y gives, zero sign included.
-void FillContributionRow(const KernelPlan& plan, float d0_plus, float d0_minus, float* out) {
-  const AxisDisplacements& columns = plan.columns;
-  const int odd_count = static_cast<int>(columns.odd_plus.size());
-  const float z = plan.z;
-  auto store = [out](int k, const FieldVector& c) {
+// The contribution at one column entry k of a contribution row whose row
+// displacements are (d0_plus, d0_minus).
+FieldVector ContributionAt(const KernelPlan& plan, float d0_plus, float d0_minus, int k) {
+  const float y_plus = plan.column_plus[k];
+  switch (plan.kind) {
+    case PlanarDipole:
+      return PlanarPairField(d0_plus, y_plus, d0_minus, plan.column_minus[k], plan.z);
+    case AxialDipole:
+      return AxialDipoleContribution(d0_plus, y_plus, plan.z);
+    default:
+      return MonopoleContribution(d0_plus, y_plus, plan.z);
+  }
+}
+
+#if defined(__SSE2__)
+// UnitChargeField at four field points (d0, d1, d2) lane by lane, with the
+// same single and double precision steps.
+void UnitChargeField4(__m128 d0, __m128 d1, __m128 d2, __m128 c[3]) {
+  const __m128 s = _mm_add_ps(_mm_add_ps(_mm_mul_ps(d1, d1), _mm_mul_ps(d0, d0)), _mm_mul_ps(d2, d2));
+  const __m128d one = _mm_set1_pd(1.0);
+  const __m128d low = _mm_cvtps_pd(s);
+  const __m128d high = _mm_cvtps_pd(_mm_movehl_ps(s, s));
+  const __m128 e = _mm_movelh_ps(_mm_cvtpd_ps(_mm_div_pd(one, _mm_mul_pd(low, _mm_sqrt_pd(low)))),
+                                 _mm_cvtpd_ps(_mm_div_pd(one, _mm_mul_pd(high, _mm_sqrt_pd(high)))));
+  const __m128 on_charge = _mm_cmpeq_ps(s, _mm_setzero_ps());
+  c[0] = _mm_andnot_ps(on_charge, _mm_mul_ps(d0, e));
+  c[1] = _mm_andnot_ps(on_charge, _mm_mul_ps(d1, e));
+  c[2] = _mm_andnot_ps(on_charge, _mm_mul_ps(d2, e));
+}
+
+// ContributionAt for the four column entries k .. k + 3.
+void ContributionsAt4(const KernelPlan& plan, float d0_plus, float d0_minus, int k, float* out) {
+  const __m128 y_plus = _mm_loadu_ps(&plan.column_plus[k]);
+  __m128 c[3], minus[3];
+  switch (plan.kind) {
+    case PlanarDipole:
+      UnitChargeField4(_mm_set1_ps(d0_plus), y_plus, _mm_set1_ps(plan.z), c);
+      UnitChargeField4(_mm_set1_ps(d0_minus), _mm_loadu_ps(&plan.column_minus[k]),
+                       _mm_set1_ps(plan.z), minus);
+      for (int n = 0; n < 3; ++n) c[n] = _mm_sub_ps(c[n], minus[n]);
+      break;
+    case AxialDipole:
+      UnitChargeField4(_mm_set1_ps(d0_plus), y_plus, _mm_set1_ps(plan.z + kAxialHalfSeparation), c);
+      UnitChargeField4(_mm_set1_ps(d0_plus), y_plus, _mm_set1_ps(plan.z - kAxialHalfSeparation),
+                       minus);
+      for (int n = 0; n < 3; ++n) c[n] = _mm_sub_ps(c[n], minus[n]);
+      break;
+    default:
+      UnitChargeField4(_mm_set1_ps(d0_plus), y_plus, _mm_set1_ps(plan.z), c);
+      break;
+  }
+  float lanes[3][4];
+  for (int n = 0; n < 3; ++n) _mm_storeu_ps(lanes[n], c[n]);
+  for (int lane = 0; lane < 4; ++lane)
+    for (int n = 0; n < 3; ++n) out[3 * (k + lane) + n] = lanes[n][lane];
+}
+#endif
+
+// Contributions at column entries [begin, end) into out (3 floats each).
+void FillContributions(const KernelPlan& plan, float d0_plus, float d0_minus, int begin, int end,
+                       float* out) {
+  int k = begin;
+#if defined(__SSE2__)
+  for (; k + 4 <= end; k += 4) ContributionsAt4(plan, d0_plus, d0_minus, k, out);
+#endif
+  for (; k < end; ++k) {
+    const FieldVector c = ContributionAt(plan, d0_plus, d0_minus, k);
     out[3 * k] = c.c0;
     out[3 * k + 1] = c.c1;
     out[3 * k + 2] = c.c2;
-  };
+  }
+}
+
+// Fills out (plan.row_entries x 3 floats) with the contributions of one row
+// displacement pair (d0_plus, d0_minus) at every column entry of the plan.
+// The axial and monopole fields at column offset -Y are those at +Y with
+// component 1 negated (the squares make the same inverse cube), so the
+// negative offsets are mirrored rather than evaluated again; 0 - c gives
+// exactly what the evaluation at -Y gives, zero sign included.
+void FillContributionRow(const KernelPlan& plan, float d0_plus, float d0_minus, float* out) {
   if (plan.kind == PlanarDipole) {
-    for (int k = 0; k < columns.count; ++k)
-      store(k, PlanarPairField(d0_plus, columns.plus[k], d0_minus, columns.minus[k], z));
-    for (int o = 0; o < odd_count; ++o)
-      store(columns.count + o,
-            PlanarPairField(d0_plus, columns.odd_plus[o], d0_minus, columns.odd_minus[o], z));
+    FillContributions(plan, d0_plus, d0_minus, 0, plan.row_entries, out);
     return;
   }
-  const bool axial = plan.kind == AxialDipole;
-  const int zero = -columns.first;  // entry of Y = 0
-  for (int k = zero; k < columns.count; ++k) {
-    const float y = columns.plus[k];
-    store(k, axial ? AxialDipoleContribution(d0_plus, y, z) : MonopoleContribution(d0_plus, y, z));
-  }
+  const int zero = -plan.columns.first;  // entry of Y = 0
+  FillContributions(plan, d0_plus, d0_minus, zero, plan.columns.count, out);
   for (int k = 0; k < zero; ++k) {
     const float* mirror = out + 3 * (2 * zero - k);
     out[3 * k] = mirror[0];
