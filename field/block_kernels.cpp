@@ -27,8 +27,7 @@ FieldVector Difference(const FieldVector& plus, const FieldVector& minus) {
   return {plus.c0 - minus.c0, plus.c1 - minus.c1, plus.c2 - minus.c2};
 }
 
-FieldVector PlanarPairField(float d0_plus, float d1_plus, float d0_minus, float d1_minus,
-                            float z) {
+FieldVector PlanarPairField(float d0_plus, float d1_plus, float d0_minus, float d1_minus, float z) {
   return Difference(UnitChargeField(d0_plus, d1_plus, z), UnitChargeField(d0_minus, d1_minus, z));
 }
 
@@ -42,10 +41,10 @@ bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof(float)) == 0
 // near zero); those are the odd pairs, kept with their own values. For the
 // axial and monopole models s is 0 in effect: X is exact and nothing is odd.
 struct AxisDisplacements {
-  int first = 0;                   // smallest X: -641 - h
-  int count = 0;                   // number of whole offsets X: 1284 + 2h
-  std::vector<float> plus, minus;  // per X - first: X + s, X - s
-  std::vector<int> odd_of_pair;    // per p * (2h + 1) + i + h: -1 or an odd value's index
+  int first = 0;                           // smallest X: -641 - h
+  int count = 0;                           // number of whole offsets X: 1284 + 2h
+  std::vector<float> plus, minus;          // per X - first: X + s, X - s
+  std::vector<int> odd_of_pair;            // per p * (2h + 1) + i + h: -1 or an odd value's index
   std::vector<float> odd_plus, odd_minus;  // the odd pairs' distinct values
 };
 
@@ -73,8 +72,8 @@ AxisDisplacements PlanAxis(int h, bool offset, float s) {
       if (SameBits(plus, axis.plus[k]) && SameBits(minus, axis.minus[k])) continue;
       int found = 0;
       const int known = static_cast<int>(axis.odd_plus.size());
-      while (found < known && !(SameBits(plus, axis.odd_plus[found]) &&
-                                SameBits(minus, axis.odd_minus[found])))
+      while (found < known &&
+             !(SameBits(plus, axis.odd_plus[found]) && SameBits(minus, axis.odd_minus[found])))
         ++found;
       if (found == known) {
         axis.odd_plus.push_back(plus);
@@ -149,7 +148,8 @@ KernelPlan PlanKernel(int kind, int h, int angle, float z) {
     for (int q = 0; q < kKernelSide; ++q) {
       const int odd = plan.columns.odd_of_pair[static_cast<std::size_t>(q) * span + j + h];
       if (odd < 0) continue;
-      for (int n = 0; n < 3; ++n) patches.push_back({3 * q + n, 3 * (plan.columns.count + odd) + n});
+      for (int n = 0; n < 3; ++n)
+        patches.push_back({3 * q + n, 3 * (plan.columns.count + odd) + n});
     }
     chunk_patches.assign(kPatchChunks + 1, 0);
     std::size_t next = 0;
@@ -183,12 +183,14 @@ FieldVector ContributionAt(const KernelPlan& plan, float d0_plus, float d0_minus
 // UnitChargeField at four field points (d0, d1, d2) lane by lane, with the
 // same single and double precision steps.
 void UnitChargeField4(__m128 d0, __m128 d1, __m128 d2, __m128 c[3]) {
-  const __m128 s = _mm_add_ps(_mm_add_ps(_mm_mul_ps(d1, d1), _mm_mul_ps(d0, d0)), _mm_mul_ps(d2, d2));
+  const __m128 s =
+      _mm_add_ps(_mm_add_ps(_mm_mul_ps(d1, d1), _mm_mul_ps(d0, d0)), _mm_mul_ps(d2, d2));
   const __m128d one = _mm_set1_pd(1.0);
   const __m128d low = _mm_cvtps_pd(s);
   const __m128d high = _mm_cvtps_pd(_mm_movehl_ps(s, s));
-  const __m128 e = _mm_movelh_ps(_mm_cvtpd_ps(_mm_div_pd(one, _mm_mul_pd(low, _mm_sqrt_pd(low)))),
-                                 _mm_cvtpd_ps(_mm_div_pd(one, _mm_mul_pd(high, _mm_sqrt_pd(high)))));
+  const __m128 e =
+      _mm_movelh_ps(_mm_cvtpd_ps(_mm_div_pd(one, _mm_mul_pd(low, _mm_sqrt_pd(low)))),
+                    _mm_cvtpd_ps(_mm_div_pd(one, _mm_mul_pd(high, _mm_sqrt_pd(high)))));
   const __m128 on_charge = _mm_cmpeq_ps(s, _mm_setzero_ps());
   c[0] = _mm_andnot_ps(on_charge, _mm_mul_ps(d0, e));
   c[1] = _mm_andnot_ps(on_charge, _mm_mul_ps(d1, e));
@@ -350,7 +352,7 @@ using SumRowFunction = void (*)(const KernelPlan&, const float* const*, float*);
 typedef float Vec8 __attribute__((vector_size(32)));
 typedef float Vec16 __attribute__((vector_size(64)));
 __attribute__((target("avx"))) void SumRowAvx(const KernelPlan& plan, const float* const* rows,
-                                               float* out) {
+                                              float* out) {
   SumRowChunks<Vec8>(plan, rows, out);
 }
 __attribute__((target("avx512f"))) void SumRowAvx512(const KernelPlan& plan,
@@ -423,8 +425,7 @@ FieldVector PlanarDipoleContribution(float t, float u, float i, float j, float s
 PlanarOffsets PlanarOffsetsFor(int angle) {
   const float theta = ((static_cast<float>(angle) * -2.0f) * kPi) / 360.0f;
   const double theta_d = theta;
-  return {static_cast<float>(std::cos(theta_d) / 5.0),
-          static_cast<float>(std::sin(theta_d) / 5.0)};
+  return {static_cast<float>(std::cos(theta_d) / 5.0), static_cast<float>(std::sin(theta_d) / 5.0)};
 }
 
 int KernelThreads() {
