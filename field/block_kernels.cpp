@@ -275,19 +275,64 @@ FLUXART_INLINE void AddVec(const float* source, Vec& sum) {
   sum = term + sum;
 }
 
+// Eight vectors of sums, kept in registers: the compiler keeps named
+// variables there, where it would spill an array.
+template <typename Vec>
+struct EightSums {
+  Vec s0{}, s1{}, s2{}, s3{}, s4{}, s5{}, s6{}, s7{};
+};
+
 // Adds the eight vectors at source to the sums.
 template <typename Vec>
-FLUXART_INLINE void AddEight(const float* source, Vec& s0, Vec& s1, Vec& s2, Vec& s3, Vec& s4,
-                             Vec& s5, Vec& s6, Vec& s7) {
+FLUXART_INLINE void AddEight(const float* source, EightSums<Vec>& sums) {
   constexpr int kLanes = static_cast<int>(sizeof(Vec) / sizeof(float));
-  AddVec(source, s0);
-  AddVec(source + kLanes, s1);
-  AddVec(source + 2 * kLanes, s2);
-  AddVec(source + 3 * kLanes, s3);
-  AddVec(source + 4 * kLanes, s4);
-  AddVec(source + 5 * kLanes, s5);
-  AddVec(source + 6 * kLanes, s6);
-  AddVec(source + 7 * kLanes, s7);
+  AddVec(source, sums.s0);
+  AddVec(source + kLanes, sums.s1);
+  AddVec(source + 2 * kLanes, sums.s2);
+  AddVec(source + 3 * kLanes, sums.s3);
+  AddVec(source + 4 * kLanes, sums.s4);
+  AddVec(source + 5 * kLanes, sums.s5);
+  AddVec(source + 6 * kLanes, sums.s6);
+  AddVec(source + 7 * kLanes, sums.s7);
+}
+
+// The floats of contribution row `row` that cube column j adds to the chunk
+// of a table row starting at float `first`: the row shifted by 3j floats,
+// or a copy in `patched` with the odd columns put in.
+template <int kChunkFloats>
+FLUXART_INLINE const float* ChunkSource(const KernelPlan& plan, const float* row, int j, int first,
+                                        bool odd_chunk, float* patched) {
+  constexpr int kPatchChunksPerChunk = kChunkFloats / kPatchChunkFloats;
+  const float* source = row + 3 * j + first;
+  if (!odd_chunk) return source;
+  const int patch_chunk = first / kPatchChunkFloats;
+  const int patch_begin = plan.chunk_patches[j][patch_chunk];
+  const int patch_end = plan.chunk_patches[j][patch_chunk + kPatchChunksPerChunk];
+  if (patch_begin == patch_end) return source;
+  std::memcpy(patched, source, sizeof(float) * kChunkFloats);
+  for (int k = patch_begin; k < patch_end; ++k) {
+    const Patch& patch = plan.patches[j][k];
+    patched[patch.at - first] = row[patch.from];
+  }
+  return patched;
+}
+
+template <int kChunkFloats>
+FLUXART_INLINE bool OddChunk(const KernelPlan& plan, int first) {
+  bool odd = false;
+  for (int c = first / kPatchChunkFloats; c < (first + kChunkFloats) / kPatchChunkFloats; ++c)
+    odd = odd || plan.odd_patch_chunk[c];
+  return odd;
+}
+
+// Stores a chunk's sums at float `first` of a table row, as far as the row
+// reaches.
+template <typename Vec>
+FLUXART_INLINE void StoreChunk(const EightSums<Vec>& sums, int first, float* out) {
+  constexpr int kChunkFloats = static_cast<int>(8 * sizeof(Vec) / sizeof(float));
+  const Vec all[8] = {sums.s0, sums.s1, sums.s2, sums.s3, sums.s4, sums.s5, sums.s6, sums.s7};
+  const int count = std::min(kChunkFloats, kRowFloats - first);
+  std::memcpy(out + first, all, sizeof(float) * count);
 }
 
 // Sums one table row in chunks: each chunk's floats start at 0 and receive
@@ -297,47 +342,55 @@ FLUXART_INLINE void AddEight(const float* source, Vec& s0, Vec& s1, Vec& s2, Vec
 // addition.
 template <typename Vec>
 FLUXART_INLINE void SumRowChunks(const KernelPlan& plan, const float* const* rows, float* out) {
-  constexpr int kLanes = static_cast<int>(sizeof(Vec) / sizeof(float));
-  constexpr int kChunkFloats = 8 * kLanes;
-  constexpr int kPatchChunksPerChunk = kChunkFloats / kPatchChunkFloats;
+  constexpr int kChunkFloats = static_cast<int>(8 * sizeof(Vec) / sizeof(float));
   static_assert(kPaddedRowFloats % kChunkFloats == 0, "rows are padded to whole chunks");
   const int span = 2 * plan.h + 1;
-  for (int first = 0; first < kPaddedRowFloats; first += kChunkFloats) {
-    const int patch_chunk = first / kPatchChunkFloats;
-    bool odd = false;
-    for (int c = patch_chunk; c < patch_chunk + kPatchChunksPerChunk; ++c)
-      odd = odd || plan.odd_patch_chunk[c];
-    Vec s0{}, s1{}, s2{}, s3{}, s4{}, s5{}, s6{}, s7{};
-    if (!odd) {
-      for (int i = 0; i < span; ++i) {
-        const float* source = rows[i] + first;
-        for (int j = 0; j < span; ++j, source += 3)
-          AddEight(source, s0, s1, s2, s3, s4, s5, s6, s7);
-      }
-    } else {
-      for (int i = 0; i < span; ++i) {
-        const float* row = rows[i];
-        for (int j = 0; j < span; ++j) {
-          const float* source = row + 3 * j + first;
-          const int patch_begin = plan.chunk_patches[j][patch_chunk];
-          const int patch_end = plan.chunk_patches[j][patch_chunk + kPatchChunksPerChunk];
-          float patched[kChunkFloats];
-          if (patch_begin != patch_end) {
-            std::memcpy(patched, source, sizeof(patched));
-            for (int k = patch_begin; k < patch_end; ++k) {
-              const Patch& patch = plan.patches[j][k];
-              patched[patch.at - first] = row[patch.from];
-            }
-            source = patched;
-          }
-          AddEight(source, s0, s1, s2, s3, s4, s5, s6, s7);
-        }
-      }
-    }
-    const Vec sums[8] = {s0, s1, s2, s3, s4, s5, s6, s7};
-    std::memcpy(out + first, sums, sizeof(sums));
+  for (int first = 0; first < kRowFloats; first += kChunkFloats) {
+    const bool odd_chunk = OddChunk<kChunkFloats>(plan, first);
+    EightSums<Vec> sums;
+    float patched[kChunkFloats];
+    for (int i = 0; i < span; ++i)
+      for (int j = 0; j < span; ++j)
+        AddEight(ChunkSource<kChunkFloats>(plan, rows[i], j, first, odd_chunk, patched), sums);
+    StoreChunk(sums, first, out);
   }
 }
+
+// Sums two neighbouring table rows p and p + 1 at once, when they share their
+// contribution rows: sources[0 .. 2h] are row p's, sources[1 .. 2h + 1] row
+// p + 1's. Each source chunk is read once for both; every entry still
+// receives its contributions in the order i, then j.
+template <typename Vec>
+FLUXART_INLINE void SumRowPairChunks(const KernelPlan& plan, const float* const* sources,
+                                     float* out, float* next_out) {
+  constexpr int kChunkFloats = static_cast<int>(8 * sizeof(Vec) / sizeof(float));
+  const int span = 2 * plan.h + 1;
+  for (int first = 0; first < kRowFloats; first += kChunkFloats) {
+    const bool odd_chunk = OddChunk<kChunkFloats>(plan, first);
+    EightSums<Vec> sums, next_sums;
+    float patched[kChunkFloats];
+    for (int j = 0; j < span; ++j)
+      AddEight(ChunkSource<kChunkFloats>(plan, sources[0], j, first, odd_chunk, patched), sums);
+    for (int r = 1; r < span; ++r)
+      for (int j = 0; j < span; ++j) {
+        const float* source =
+            ChunkSource<kChunkFloats>(plan, sources[r], j, first, odd_chunk, patched);
+        AddEight(source, sums);
+        AddEight(source, next_sums);
+      }
+    for (int j = 0; j < span; ++j)
+      AddEight(ChunkSource<kChunkFloats>(plan, sources[span], j, first, odd_chunk, patched),
+               next_sums);
+    StoreChunk(sums, first, out);
+    StoreChunk(next_sums, first, next_out);
+  }
+}
+
+// The summing functions for one vector width.
+struct RowSummers {
+  void (*one)(const KernelPlan&, const float* const*, float*);
+  void (*two)(const KernelPlan&, const float* const*, float*, float*);
+};
 
 // Lane by lane additions round exactly as one at a time, so the widest
 // vectors the processor has are chosen when the program starts.
@@ -345,8 +398,10 @@ typedef float Vec4 __attribute__((vector_size(16)));
 void SumRowPortable(const KernelPlan& plan, const float* const* rows, float* out) {
   SumRowChunks<Vec4>(plan, rows, out);
 }
-
-using SumRowFunction = void (*)(const KernelPlan&, const float* const*, float*);
+void SumRowPairPortable(const KernelPlan& plan, const float* const* sources, float* out,
+                        float* next_out) {
+  SumRowPairChunks<Vec4>(plan, sources, out, next_out);
+}
 
 #if defined(__GNUC__) && defined(__x86_64__)
 typedef float Vec8 __attribute__((vector_size(32)));
@@ -355,47 +410,77 @@ __attribute__((target("avx"))) void SumRowAvx(const KernelPlan& plan, const floa
                                               float* out) {
   SumRowChunks<Vec8>(plan, rows, out);
 }
+__attribute__((target("avx"))) void SumRowPairAvx(const KernelPlan& plan,
+                                                  const float* const* sources, float* out,
+                                                  float* next_out) {
+  SumRowPairChunks<Vec8>(plan, sources, out, next_out);
+}
 __attribute__((target("avx512f"))) void SumRowAvx512(const KernelPlan& plan,
                                                      const float* const* rows, float* out) {
   SumRowChunks<Vec16>(plan, rows, out);
 }
-SumRowFunction ChooseSumRow() {
+__attribute__((target("avx512f"))) void SumRowPairAvx512(const KernelPlan& plan,
+                                                         const float* const* sources, float* out,
+                                                         float* next_out) {
+  SumRowPairChunks<Vec16>(plan, sources, out, next_out);
+}
+RowSummers ChooseRowSummers() {
   __builtin_cpu_init();
-  if (__builtin_cpu_supports("avx512f")) return SumRowAvx512;
-  if (__builtin_cpu_supports("avx")) return SumRowAvx;
-  return SumRowPortable;
+  if (__builtin_cpu_supports("avx512f")) return {SumRowAvx512, SumRowPairAvx512};
+  if (__builtin_cpu_supports("avx")) return {SumRowAvx, SumRowPairAvx};
+  return {SumRowPortable, SumRowPairPortable};
 }
 #else
-SumRowFunction ChooseSumRow() { return SumRowPortable; }
+RowSummers ChooseRowSummers() { return {SumRowPortable, SumRowPairPortable}; }
 #endif
 
-// Computes table rows [p_begin, p_end). The contribution rows of whole
-// offsets X = p - 641 + i are kept in a ring of 2h + 1 rows as p advances;
-// a row pair (p, i) that is odd gets its own contribution row.
+// Computes table rows [p_begin, p_end), two at a time where they share their
+// contribution rows. The contribution rows of whole offsets X = p - 641 + i
+// are kept in a ring of 2h + 2 rows as p advances; a row pair (p, i) that is
+// odd gets its own contribution row.
 void ComputeRows(const KernelPlan& plan, int p_begin, int p_end, KernelRows table) {
-  static const SumRowFunction sum_row = ChooseSumRow();
+  static const RowSummers summers = ChooseRowSummers();
   const int h = plan.h;
   const int span = 2 * h + 1;
   const std::size_t row_floats = plan.row_floats;
-  std::vector<float> ring(row_floats * span);
-  std::vector<float> odd_rows(row_floats * span);
-  std::vector<const float*> rows(span);
-  std::vector<float> out(kPaddedRowFloats);
-  auto ring_row = [&](int r) { return ring.data() + row_floats * (r % span); };
-  for (int p = p_begin; p < p_end; ++p) {
-    // Ring row r holds whole offset X = first + r; p needs r = p .. p + 2h.
-    for (int r = p == p_begin ? p : p + 2 * h; r <= p + 2 * h; ++r)
-      FillContributionRow(plan, plan.rows.plus[r], plan.rows.minus[r], ring_row(r));
+  std::vector<float> ring(row_floats * (span + 1));
+  std::vector<float> odd_rows(row_floats * 2 * span);
+  std::vector<const float*> rows(2 * span);  // row p's, then row p + 1's
+  std::vector<const float*> sources(span + 1);
+  // Ring row r holds whole offset X = first + r; row p needs r = p .. p + 2h.
+  auto ring_row = [&](int r) { return ring.data() + row_floats * (r % (span + 1)); };
+  int next_ring_row = p_begin;
+  // Points rows[slot .. slot + 2h] at the contribution rows of table row p.
+  auto gather_rows = [&](int p, int slot) {
+    for (; next_ring_row <= p + 2 * h; ++next_ring_row)
+      FillContributionRow(plan, plan.rows.plus[next_ring_row], plan.rows.minus[next_ring_row],
+                          ring_row(next_ring_row));
     for (int i = -h; i <= h; ++i) {
       const int odd = plan.rows.odd_of_pair[static_cast<std::size_t>(p) * span + i + h];
-      rows[i + h] = ring_row(p + i + h);
+      rows[slot + i + h] = ring_row(p + i + h);
       if (odd < 0) continue;
-      float* odd_row = odd_rows.data() + row_floats * (i + h);
+      float* odd_row = odd_rows.data() + row_floats * (slot + i + h);
       FillContributionRow(plan, plan.rows.odd_plus[odd], plan.rows.odd_minus[odd], odd_row);
-      rows[i + h] = odd_row;
+      rows[slot + i + h] = odd_row;
     }
-    sum_row(plan, rows.data(), out.data());
-    std::memcpy(table[p], out.data(), sizeof(float) * kRowFloats);
+  };
+  for (int p = p_begin; p < p_end; p += 2) {
+    gather_rows(p, 0);
+    if (p + 1 == p_end) {
+      summers.one(plan, rows.data(), &table[p][0][0]);
+      break;
+    }
+    gather_rows(p + 1, span);
+    bool shared = true;
+    for (int i = 1; i < span; ++i) shared = shared && rows[i] == rows[span + i - 1];
+    if (!shared) {
+      summers.one(plan, rows.data(), &table[p][0][0]);
+      summers.one(plan, rows.data() + span, &table[p + 1][0][0]);
+      continue;
+    }
+    for (int r = 0; r < span; ++r) sources[r] = rows[r];
+    sources[span] = rows[2 * span - 1];
+    summers.two(plan, sources.data(), &table[p][0][0], &table[p + 1][0][0]);
   }
 }
 
