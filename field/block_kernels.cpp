@@ -12,6 +12,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 #include "field/kernel_cache.h"
 #include "field/magnet_color_table.h"
@@ -106,6 +109,7 @@ constexpr int kPatchChunks = kPaddedRowFloats / kPatchChunkFloats;
 struct KernelPlan {
   int kind = 0, h = 0;
   float z = 0;
+  KernelVectors vectors = KernelVectors::Widest;
   AxisDisplacements rows, columns;
   // A contribution row: the contributions of one row displacement pair at
   // every whole column offset, then at every odd column value, padded so
@@ -121,8 +125,9 @@ struct KernelPlan {
   std::vector<bool> odd_patch_chunk;  // per patch chunk: patched for some j
 };
 
-KernelPlan PlanKernel(int kind, int h, int angle, float z) {
+KernelPlan PlanKernel(int kind, int h, int angle, float z, KernelVectors vectors) {
   KernelPlan plan;
+  plan.vectors = vectors;
   plan.kind = kind;
   plan.h = h;
   plan.z = z;
@@ -225,10 +230,78 @@ void ContributionsAt4(const KernelPlan& plan, float d0_plus, float d0_minus, int
 }
 #endif
 
+#if defined(__GNUC__) && defined(__x86_64__)
+// UnitChargeField4 for eight field points.
+__attribute__((target("avx"))) void UnitChargeField8(__m256 d0, __m256 d1, __m256 d2, __m256 c[3]) {
+  const __m256 s = _mm256_add_ps(_mm256_add_ps(_mm256_mul_ps(d1, d1), _mm256_mul_ps(d0, d0)),
+                                 _mm256_mul_ps(d2, d2));
+  const __m256d one = _mm256_set1_pd(1.0);
+  const __m256d low = _mm256_cvtps_pd(_mm256_castps256_ps128(s));
+  const __m256d high = _mm256_cvtps_pd(_mm256_extractf128_ps(s, 1));
+  const __m128 e_low = _mm256_cvtpd_ps(_mm256_div_pd(one, _mm256_mul_pd(low, _mm256_sqrt_pd(low))));
+  const __m128 e_high =
+      _mm256_cvtpd_ps(_mm256_div_pd(one, _mm256_mul_pd(high, _mm256_sqrt_pd(high))));
+  const __m256 e = _mm256_insertf128_ps(_mm256_castps128_ps256(e_low), e_high, 1);
+  const __m256 on_charge = _mm256_cmp_ps(s, _mm256_setzero_ps(), _CMP_EQ_OQ);
+  c[0] = _mm256_andnot_ps(on_charge, _mm256_mul_ps(d0, e));
+  c[1] = _mm256_andnot_ps(on_charge, _mm256_mul_ps(d1, e));
+  c[2] = _mm256_andnot_ps(on_charge, _mm256_mul_ps(d2, e));
+}
+
+// ContributionsAt4 for the eight column entries k .. k + 7.
+__attribute__((target("avx"))) void ContributionsAt8(const KernelPlan& plan, float d0_plus,
+                                                     float d0_minus, int k, float* out) {
+  const __m256 y_plus = _mm256_loadu_ps(&plan.column_plus[k]);
+  __m256 c[3], minus[3];
+  switch (plan.kind) {
+    case PlanarDipole:
+      UnitChargeField8(_mm256_set1_ps(d0_plus), y_plus, _mm256_set1_ps(plan.z), c);
+      UnitChargeField8(_mm256_set1_ps(d0_minus), _mm256_loadu_ps(&plan.column_minus[k]),
+                       _mm256_set1_ps(plan.z), minus);
+      for (int n = 0; n < 3; ++n) c[n] = _mm256_sub_ps(c[n], minus[n]);
+      break;
+    case AxialDipole:
+      UnitChargeField8(_mm256_set1_ps(d0_plus), y_plus,
+                       _mm256_set1_ps(plan.z + kAxialHalfSeparation), c);
+      UnitChargeField8(_mm256_set1_ps(d0_plus), y_plus,
+                       _mm256_set1_ps(plan.z - kAxialHalfSeparation), minus);
+      for (int n = 0; n < 3; ++n) c[n] = _mm256_sub_ps(c[n], minus[n]);
+      break;
+    default:
+      UnitChargeField8(_mm256_set1_ps(d0_plus), y_plus, _mm256_set1_ps(plan.z), c);
+      break;
+  }
+  float lanes[3][8];
+  for (int n = 0; n < 3; ++n) _mm256_storeu_ps(lanes[n], c[n]);
+  for (int lane = 0; lane < 8; ++lane)
+    for (int n = 0; n < 3; ++n) out[3 * (k + lane) + n] = lanes[n][lane];
+}
+
+// Entries [begin, end) eight at a time, as far as they go; gives the first
+// entry left.
+__attribute__((target("avx"))) int FillContributionsAvx(const KernelPlan& plan, float d0_plus,
+                                                        float d0_minus, int begin, int end,
+                                                        float* out) {
+  int k = begin;
+  for (; k + 8 <= end; k += 8) ContributionsAt8(plan, d0_plus, d0_minus, k, out);
+  return k;
+}
+
+bool HasAvx() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx");
+}
+#endif
+
 // Contributions at column entries [begin, end) into out (3 floats each).
 void FillContributions(const KernelPlan& plan, float d0_plus, float d0_minus, int begin, int end,
                        float* out) {
   int k = begin;
+#if defined(__GNUC__) && defined(__x86_64__)
+  static const bool avx = HasAvx();
+  if (avx && plan.vectors != KernelVectors::Portable)
+    k = FillContributionsAvx(plan, d0_plus, d0_minus, begin, end, out);
+#endif
 #if defined(__SSE2__)
   for (; k + 4 <= end; k += 4) ContributionsAt4(plan, d0_plus, d0_minus, k, out);
 #endif
@@ -424,14 +497,16 @@ __attribute__((target("avx512f"))) void SumRowPairAvx512(const KernelPlan& plan,
                                                          float* next_out) {
   SumRowPairChunks<Vec16>(plan, sources, out, next_out);
 }
-RowSummers ChooseRowSummers() {
+RowSummers ChooseRowSummers(KernelVectors vectors) {
   __builtin_cpu_init();
-  if (__builtin_cpu_supports("avx512f")) return {SumRowAvx512, SumRowPairAvx512};
-  if (__builtin_cpu_supports("avx")) return {SumRowAvx, SumRowPairAvx};
+  static const bool avx512 = __builtin_cpu_supports("avx512f");
+  static const bool avx = __builtin_cpu_supports("avx");
+  if (avx512 && vectors == KernelVectors::Widest) return {SumRowAvx512, SumRowPairAvx512};
+  if (avx && vectors != KernelVectors::Portable) return {SumRowAvx, SumRowPairAvx};
   return {SumRowPortable, SumRowPairPortable};
 }
 #else
-RowSummers ChooseRowSummers() { return {SumRowPortable, SumRowPairPortable}; }
+RowSummers ChooseRowSummers(KernelVectors) { return {SumRowPortable, SumRowPairPortable}; }
 #endif
 
 // Computes table rows [p_begin, p_end), two at a time where they share their
@@ -439,7 +514,7 @@ RowSummers ChooseRowSummers() { return {SumRowPortable, SumRowPairPortable}; }
 // are kept in a ring of 2h + 2 rows as p advances; a row pair (p, i) that is
 // odd gets its own contribution row.
 void ComputeRows(const KernelPlan& plan, int p_begin, int p_end, KernelRows table) {
-  static const RowSummers summers = ChooseRowSummers();
+  const RowSummers summers = ChooseRowSummers(plan.vectors);
   const int h = plan.h;
   const int span = 2 * h + 1;
   const std::size_t row_floats = plan.row_floats;
@@ -518,12 +593,13 @@ int KernelThreads() {
   return cores == 0 ? 1 : static_cast<int>(std::min(cores, 16u));
 }
 
-void ComputeKernel(int kind, int h, int angle, float z, KernelRows table, int threads) {
+void ComputeKernel(int kind, int h, int angle, float z, KernelRows table, int threads,
+                   KernelVectors vectors) {
   if (h < 0 || (kind != AxialDipole && kind != PlanarDipole && kind != Monopole)) {
     std::memset(table, 0, sizeof(float) * kKernelSide * kKernelSide * 3);
     return;
   }
-  const KernelPlan plan = PlanKernel(kind, h, angle, z);
+  const KernelPlan plan = PlanKernel(kind, h, angle, z, vectors);
   threads = std::max(1, std::min(threads, kKernelSide));
   std::vector<std::thread> workers;
   for (int w = 1; w < threads; ++w) {

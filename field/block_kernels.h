@@ -35,12 +35,18 @@ struct PlanarOffsets {
 // Angle in whole degrees -> (cos, sin) of the reversed angle, divided by 5.
 PlanarOffsets PlanarOffsetsFor(int angle);
 
+// The vector instructions a kernel computation may use: the widest the
+// processor has, at most AVX, or only those every x86-64 has. All give the
+// same bytes; the choice is there so that tests can prove it.
+enum class KernelVectors { Widest, Avx, Portable };
+
 // Fills table with the kernel of (kind, h, angle) at height z, every entry
 // exactly as summing the cubes' contributions in the loop order i, j, p, q
 // gives it, using `threads` threads on disjoint rows (the result does not
 // depend on their number). angle matters for PlanarDipole only; a negative h
 // or an unknown kind leaves the table zero.
-void ComputeKernel(int kind, int h, int angle, float z, KernelRows table, int threads);
+void ComputeKernel(int kind, int h, int angle, float z, KernelRows table, int threads,
+                   KernelVectors vectors = KernelVectors::Widest);
 // The same with KernelThreads() threads.
 void ComputeKernel(int kind, int h, int angle, float z, KernelRows table);
 

@@ -186,6 +186,20 @@ TEST(BlockKernels, AnyNumberOfThreadsGivesTheSameBytes) {
   }
 }
 
+TEST(BlockKernels, EveryVectorWidthGivesTheSameBytes) {
+  const KernelCase cases[] = {
+      {PlanarDipole, 5, 1, 3}, {Monopole, 2, 0, 0}, {AxialDipole, 3, 0, -1}};
+  KernelBuffer widest, narrower;
+  for (const KernelCase& c : cases) {
+    ComputeKernel(c.kind, c.h, c.angle, c.z, widest.rows(), 2, KernelVectors::Widest);
+    for (KernelVectors vectors : {KernelVectors::Avx, KernelVectors::Portable}) {
+      ComputeKernel(c.kind, c.h, c.angle, c.z, narrower.rows(), 2, vectors);
+      EXPECT_TRUE(narrower.SameBytes(widest.values.data()))
+          << Describe(c) << (vectors == KernelVectors::Avx ? " avx" : " portable");
+    }
+  }
+}
+
 TEST(BlockKernels, EveryCallStartsFromAClearTable) {
   KernelBuffer fresh, reused;
   ComputeKernel(PlanarDipole, 0, 45, 3.0f, fresh.rows());
