@@ -20,6 +20,9 @@ struct FieldVector {
 // on the charge.
 FieldVector UnitChargeField(float d0, float d1, float d2);
 
+// Half-separation of the axial pair, as a float (0.200000003).
+constexpr float kAxialHalfSeparation = 0.2f;
+
 // One cube's contribution for each model. (x, y) is the in-plane offset of
 // the field point from the cube's centre.
 FieldVector MonopoleContribution(float x, float y, float z);
@@ -28,6 +31,10 @@ FieldVector AxialDipoleContribution(float x, float y, float z);
 // (i, j) the cube's loop indices, (s0, s1) from PlanarOffsetsFor.
 FieldVector PlanarDipoleContribution(float t, float u, float i, float j, float s0, float s1,
                                      float z);
+
+// Field of the planar pair: the positive charge displaced by (d0_plus,
+// d1_plus, z) from the field point, the negative one by (d0_minus, d1_minus, z).
+FieldVector PlanarPairField(float d0_plus, float d1_plus, float d0_minus, float d1_minus, float z);
 
 struct PlanarOffsets {
   float s0, s1;  // row and column half-separation of the planar pair
