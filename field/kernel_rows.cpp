@@ -114,6 +114,8 @@ AxisDisplacements PlanAxis(int h, bool offset, float s) {
   return axis;
 }
 
+// Works out the displacements of both axes, the contribution row layout and
+// the odd column patches of one kernel.
 KernelPlan PlanKernel(int kind, int h, int angle, float z, KernelVectors vectors) {
   KernelPlan plan;
   plan.vectors = vectors;
@@ -379,6 +381,7 @@ FLUXART_INLINE const float* ChunkSource(const KernelPlan& plan, const float* row
   return patched;
 }
 
+// True when some cube column patches the chunk starting at float `first`.
 template <int kChunkFloats>
 FLUXART_INLINE bool OddChunk(const KernelPlan& plan, int first) {
   bool odd = false;
@@ -455,7 +458,8 @@ struct RowSummers {
 };
 
 // Lane by lane additions round exactly as one at a time, so the widest
-// vectors the processor has are chosen when the program starts.
+// vectors the processor has are chosen at run time; the portable ones are
+// those of every x86-64 (and of the 32-bit build, which asks for SSE2).
 typedef float Vec4 __attribute__((vector_size(16)));
 void SumRowPortable(const KernelPlan& plan, const float* const* rows, float* out) {
   SumRowChunks<Vec4>(plan, rows, out);
@@ -498,11 +502,10 @@ RowSummers ChooseRowSummers(KernelVectors vectors) {
 RowSummers ChooseRowSummers(KernelVectors) { return {SumRowPortable, SumRowPairPortable}; }
 #endif
 
-// Rows [p_begin, p_end), two at a time where they share their
-// contribution rows. The contribution rows of whole offsets X = p - 641 + i
-// are kept in a ring of 2h + 2 rows as p advances; a row pair (p, i) that is
-// odd gets its own contribution row.
-// Computes table rows [p_begin, p_end) of the plan's kernel.
+// Computes table rows [p_begin, p_end) of the plan's kernel, two at a time
+// where they share their contribution rows. The contribution rows of whole
+// offsets X = p - 641 + i are kept in a ring of 2h + 2 rows as p advances; a
+// row pair (p, i) that is odd gets its own contribution row.
 void ComputeRows(const KernelPlan& plan, int p_begin, int p_end, KernelRows table) {
   const RowSummers summers = ChooseRowSummers(plan.vectors);
   const int h = plan.h;
