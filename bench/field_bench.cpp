@@ -3,11 +3,13 @@
 // Benchmarks come in pairs named <name>/fast and <name>/straightforward;
 // scripts/bench prints each pair with its ratio.
 #include <benchmark/benchmark.h>
+#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -17,7 +19,10 @@
 #include "field/field_synthesis.h"
 #include "field/kernel_cache.h"
 #include "field/magnet_color_table.h"
+#include "render/contours.h"
+#include "tests/reference_contours.h"
 #include "tests/reference_field.h"
+#include "tests/reference_run.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -169,6 +174,87 @@ void BM_WholeRunCheckerboard_fast(benchmark::State& state) {
   }
 }
 
+// The shipped example when it is there, else a bar magnet drawn here.
+void WriteExample(const std::string& path) {
+  const std::string example = std::string(FLUXART_SOURCE_DIR) + "/examples/bar_magnet.png";
+  const std::string bytes = ReadFile(example);
+  if (!bytes.empty()) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file) {
+      std::fwrite(bytes.data(), 1, bytes.size(), file);
+      std::fclose(file);
+    }
+    return;
+  }
+  Drawing drawing;
+  drawing.FillRect(290, 240, 60, 160, 255, 255, 128);
+  WritePng(path, drawing);
+}
+
+void RemoveKernelFiles(const ScratchDir& folder) {
+  std::vector<std::string> names;
+  if (DIR* listing = opendir(folder.path().c_str())) {
+    while (dirent* entry = readdir(listing))
+      if (std::strncmp(entry->d_name, "Fluxart_Z", 9) == 0) names.push_back(entry->d_name);
+    closedir(listing);
+  }
+  for (const std::string& name : names) std::remove((folder / name).c_str());
+}
+
+// The example, "3 1 v", by the real program or by the straightforward run,
+// from an empty kernel cache or a full one.
+void WholeRun(benchmark::State& state, bool fast, bool full_cache) {
+  ScratchWorkingDirectory cwd;
+  const ScratchDir& folder = cwd.folder();
+  WriteExample(folder / "bar_magnet.png");
+  RunSettings settings;
+  settings.export_vectors = true;
+  settings.input_name = "bar_magnet.png";
+  if (full_cache) RunFluxart(folder.path(), {"bar_magnet.png", "3", "1", "v"});
+  for (auto _ : state) {
+    if (!full_cache) {
+      state.PauseTiming();
+      RemoveKernelFiles(folder);
+      state.ResumeTiming();
+    }
+    if (fast) {
+      if (RunFluxart(folder.path(), {"bar_magnet.png", "3", "1", "v"}).status != 0)
+        state.SkipWithError("fluxart failed on the example");
+    } else {
+      QuietStdout quiet;
+      ReferenceRun(settings);
+    }
+  }
+}
+void BM_WholeRunEmptyCache_fast(benchmark::State& state) { WholeRun(state, true, false); }
+void BM_WholeRunEmptyCache_straightforward(benchmark::State& state) { WholeRun(state, false, false); }
+void BM_WholeRunFullCache_fast(benchmark::State& state) { WholeRun(state, true, true); }
+void BM_WholeRunFullCache_straightforward(benchmark::State& state) { WholeRun(state, false, true); }
+
+// The contour stage on the field of the example: magnitudes, bands, turn.
+void Contours(benchmark::State& state, bool fast) {
+  ScratchWorkingDirectory cwd;
+  WriteExample(cwd.folder() / "bar_magnet.png");
+  RunSettings settings;
+  settings.input_name = "bar_magnet.png";
+  {
+    QuietStdout quiet;
+    ReferenceRun(settings);  // leaves the example's field in FieldGrid
+  }
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::memset(ContourPlane, 0, sizeof(ContourPlane));
+    state.ResumeTiming();
+    QuietStdout quiet;
+    if (fast)
+      DrawContours();
+    else
+      ReferenceDrawContours();
+  }
+}
+void BM_Contours_fast(benchmark::State& state) { Contours(state, true); }
+void BM_Contours_straightforward(benchmark::State& state) { Contours(state, false); }
+
 BENCHMARK(BM_SuperposeOneColour_fast)->Name("BM_SuperposeOneColour/fast")
     ->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SuperposeOneColour_straightforward)->Name("BM_SuperposeOneColour/straightforward")
@@ -177,6 +263,18 @@ BENCHMARK(BM_SuperposeCheckerboard_fast)->Name("BM_SuperposeCheckerboard/fast")
     ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 BENCHMARK(BM_SuperposeCheckerboard_straightforward)->Name("BM_SuperposeCheckerboard/straightforward")
     ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+BENCHMARK(BM_Contours_fast)->Name("BM_Contours/fast")
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Contours_straightforward)->Name("BM_Contours/straightforward")
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_WholeRunFullCache_fast)->Name("BM_WholeRunFullCache/fast")
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_WholeRunFullCache_straightforward)->Name("BM_WholeRunFullCache/straightforward")
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_WholeRunEmptyCache_fast)->Name("BM_WholeRunEmptyCache/fast")
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_WholeRunEmptyCache_straightforward)->Name("BM_WholeRunEmptyCache/straightforward")
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK(BM_WholeRunCheckerboard_fast)->Name("BM_WholeRunCheckerboard/fast")
     ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
