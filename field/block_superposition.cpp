@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <utility>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -193,8 +194,14 @@ void AddStepBlocks(const BlockCentre* blocks, int count, float sign) {
   }
   std::vector<std::thread> helpers;
   helpers.reserve(threads - 1);
-  for (int t = 1; t < threads; ++t)
-    helpers.emplace_back(AddRows, t * kPictureSide / threads, (t + 1) * kPictureSide / threads, add);
+  for (int t = 1; t < threads; ++t) {
+    const int first_row = t * kPictureSide / threads, end_row = (t + 1) * kPictureSide / threads;
+    try {
+      helpers.emplace_back(AddRows, first_row, end_row, add);
+    } catch (const std::system_error&) {
+      AddRows(first_row, end_row, add);  // no thread to be had: the rows are done here
+    }
+  }
   AddRows(0, kPictureSide / threads, add);
   for (std::thread& helper : helpers) helper.join();
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -20,11 +21,17 @@ int contour_threads =
     static_cast<int>(std::min(8u, std::max(1u, std::thread::hardware_concurrency())));
 
 // Runs work(0) .. work(threads - 1) at the same time and returns when all
-// are done.
+// are done. A part whose thread cannot be started runs on this thread.
 template <typename Work>
 void RunOnThreads(int threads, Work work) {
   std::vector<std::thread> helpers;
-  for (int t = 1; t < threads; ++t) helpers.emplace_back(work, t);
+  for (int t = 1; t < threads; ++t) {
+    try {
+      helpers.emplace_back(work, t);
+    } catch (const std::system_error&) {
+      work(t);
+    }
+  }
   work(0);
   for (std::thread& helper : helpers) helper.join();
 }

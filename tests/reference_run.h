@@ -8,8 +8,9 @@
 #include "field/magnet_color_table.h"
 
 // Runs the settings' picture in the current working directory, as from a
-// fresh start (grids zeroed, no kernel remembered). Gives the program's exit
-// status.
+// fresh start (grids zeroed, no kernel remembered), and gives the program's
+// exit status. The picture must decode to 640 x 640; otherwise the result is
+// 1 and nothing is printed.
 int ReferenceRun(const RunSettings& settings);
 
 // Makes KernelTable hold the kernel of row and h at CurrentZ, as the program
