@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <utility>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/grids.h"
