@@ -192,13 +192,13 @@ TEST_F(WholeField, ColourfulDrawingAtSeveralHeightsAndThicknesses) {
   ExpectSameAsReference(drawing, 1.0f, -3);  // through z = 0 to below the sheet
 }
 
-// A third of the picture in one colour: 1160 blocks of 11 x 11 in one step
-// and the 440 single pixels of the right-hand strip in another.
-TEST_F(WholeField, OneColourBandAndCheckerboardPatch) {
+// The picture in one colour: 3364 blocks of 11 x 11 in one step and the 2556
+// single pixels of the strips at the right and the bottom in another.
+TEST_F(WholeField, OneColourAndCheckerboardPatch) {
   StoreStandInKernels({3}, {0});
-  Drawing band;
-  band.FillRect(0, 0, 220, 640, kDarkPurple[0], kDarkPurple[1], kDarkPurple[2]);
-  ExpectSameAsReference(band, 3.0f, 1);
+  Drawing filled;
+  filled.FillRect(0, 0, 640, 640, kDarkPurple[0], kDarkPurple[1], kDarkPurple[2]);
+  ExpectSameAsReference(filled, 3.0f, 1);
 
   // Two colours of opposite sign, single pixels only, many block rows.
   Drawing checkerboard;
