@@ -3,6 +3,7 @@
 // for byte.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -24,16 +25,25 @@ Drawing SmallMagnets() {
   return drawing;
 }
 
-TEST(WholeRunExactness, ProgramWritesWhatTheStraightforwardRunWrites) {
+// Runs the picture in two fresh folders, once by the program and once by the
+// straightforward run, and compares what they print and every file they
+// leave; gives the names of the files.
+std::vector<std::string> ExpectSameRuns(const std::string& picture_bytes, float z, int thickness) {
   ScratchDir program_dir, reference_dir;
-  const Drawing drawing = SmallMagnets();
-  WritePng(program_dir / "magnets.png", drawing);
-  WritePng(reference_dir / "magnets.png", drawing);
-
-  const RunResult program = RunFluxart(program_dir.path(), {"magnets.png", "1", "-2", "v"});
+  for (const ScratchDir* dir : {&program_dir, &reference_dir}) {
+    std::FILE* file = std::fopen((*dir / "magnets.png").c_str(), "wb");
+    if (!file) {
+      ADD_FAILURE() << "cannot write the picture in " << dir->path();
+      return {};
+    }
+    std::fwrite(picture_bytes.data(), 1, picture_bytes.size(), file);
+    std::fclose(file);
+  }
+  const RunResult program = RunFluxart(
+      program_dir.path(), {"magnets.png", std::to_string(static_cast<int>(z)), std::to_string(thickness), "v"});
   RunSettings settings;
-  settings.z = 1.0f;
-  settings.thickness = -2;
+  settings.z = z;
+  settings.thickness = thickness;
   settings.export_vectors = true;
   settings.input_name = "magnets.png";
   std::string reference_output;
@@ -48,9 +58,23 @@ TEST(WholeRunExactness, ProgramWritesWhatTheStraightforwardRunWrites) {
   EXPECT_EQ(program.output, reference_output);
   const std::vector<std::string> files = FilesIn(program_dir.path());
   EXPECT_EQ(files, FilesIn(reference_dir.path()));
-  EXPECT_EQ(files.size(), 9u);  // picture, 3 outputs, 3 tables, 2 kernels
   for (const std::string& name : files)
     EXPECT_TRUE(ReadFile(program_dir / name) == ReadFile(reference_dir / name)) << name;
+  return files;
+}
+
+TEST(WholeRunExactness, SmallMagnetsThroughTheSheetsPlane) {
+  ScratchDir dir;
+  WritePng(dir / "magnets.png", SmallMagnets());
+  const std::vector<std::string> files = ExpectSameRuns(ReadFile(dir / "magnets.png"), 1.0f, -2);
+  EXPECT_EQ(files.size(), 9u);  // picture, 3 outputs, 3 tables, 2 kernels
+}
+
+TEST(WholeRunExactness, ShippedExample) {
+  const std::string example = ReadFile(std::string(FLUXART_SOURCE_DIR) + "/examples/bar_magnet.png");
+  if (example.empty()) GTEST_SKIP() << "no examples/bar_magnet.png";
+  const std::vector<std::string> files = ExpectSameRuns(example, 3.0f, 1);
+  EXPECT_EQ(files.size(), 11u);  // picture, 3 outputs, 3 tables, 4 kernels
 }
 
 }  // namespace
