@@ -14,20 +14,20 @@
 namespace {
 
 // The value of cell (line, column) in the made-up tables below: a mix of
-// signs, zero and exponents from -45 to +38.
-double CellValue(int line, int column) {
-  if ((line + column) % 7 == 0) return 0.0;
+// signs, zero and exponents from -45 to +37.
+float CellValue(int line, int column) {
+  if ((line + column) % 7 == 0) return 0.0f;
   const float magnitude = static_cast<float>((line * 640 + column) % 997 + 1) / 3.0f;
   const int scale = (column % 84) - 45;
   const float value = magnitude * static_cast<float>(std::pow(10.0, scale - 3));
-  return (line % 2 ? -1.0 : 1.0) * static_cast<double>(value);
+  return line % 2 ? -value : value;
 }
 
 // "%.8e" as the platform writes it: two exponent digits, or three when the
 // style asks for them.
-std::string FormatValue(double value, const TableStyle& style) {
+std::string FormatValue(float value, const TableStyle& style) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.8e", value);
+  std::snprintf(text, sizeof text, "%.8e", static_cast<double>(value));
   std::string out = text;
   if (style.exponent_digits == 3) out.insert(out.size() - 2, "0");
   return out;
@@ -42,7 +42,7 @@ std::string MakeTable(const TableStyle& style) {
 }
 
 TEST(ParseVectorTable, ReadsEachPlatformsLayoutToTheSameValues) {
-  std::vector<double> linux_values, windows_values;
+  std::vector<float> linux_values, windows_values;
   std::string err;
   ASSERT_TRUE(ParseVectorTable(MakeTable(kLinuxTableStyle), kLinuxTableStyle, &linux_values, &err))
       << err;
@@ -55,7 +55,7 @@ TEST(ParseVectorTable, ReadsEachPlatformsLayoutToTheSameValues) {
 }
 
 TEST(ParseVectorTable, RejectsTheOtherPlatformsLayout) {
-  std::vector<double> values;
+  std::vector<float> values;
   std::string err;
   EXPECT_FALSE(ParseVectorTable(MakeTable(kLinuxTableStyle), kWindowsTableStyle, &values, &err));
   EXPECT_FALSE(ParseVectorTable(MakeTable(kWindowsTableStyle), kLinuxTableStyle, &values, &err));
@@ -71,7 +71,7 @@ TEST(ParseVectorTable, RejectsTheOtherPlatformsLayout) {
 TEST(ParseVectorTable, RejectsBrokenLayouts) {
   const std::string good = MakeTable(kLinuxTableStyle);
   const size_t first_line_end = good.find('\n');
-  std::vector<double> values;
+  std::vector<float> values;
   std::string err;
 
   std::string trailing_comma = good;
@@ -99,12 +99,30 @@ TEST(ParseVectorTable, RejectsBrokenLayouts) {
   EXPECT_FALSE(ParseVectorTable(seven_digits, kLinuxTableStyle, &values, &err));
 }
 
+TEST(ParseVectorTable, ReadsEachValueAsTheFloatItStandsFor) {
+  // 2^-14 = 6.103515625e-05 is a tie in the ninth digit: a runtime that
+  // rounds it up still writes the same float; the next float up does not.
+  std::string text;
+  for (int line = 0; line < 640; ++line)
+    for (int column = 0; column < 640; ++column)
+      text += std::string(line == 0 && column == 1 ? "6.10351563e-05" : "6.10351562e-05") +
+              (column == 639 ? "\n" : ",");
+  std::vector<float> values;
+  std::string err;
+  ASSERT_TRUE(ParseVectorTable(text, kLinuxTableStyle, &values, &err)) << err;
+  EXPECT_EQ(values[0], std::ldexp(1.0f, -14));
+  EXPECT_EQ(values[1], values[0]);
+  text.replace(text.find("6.10351562e-05"), 14, "6.10351635e-05");
+  ASSERT_TRUE(ParseVectorTable(text, kLinuxTableStyle, &values, &err)) << err;
+  EXPECT_EQ(values[0], std::nextafter(std::ldexp(1.0f, -14), 1.0f));
+}
+
 TEST(SameTableValues, NamesTheFirstDifference) {
-  std::vector<double> expected(640 * 640, 0.5), actual = expected;
+  std::vector<float> expected(640 * 640, 0.5f), actual = expected;
   std::string err;
   EXPECT_TRUE(SameTableValues(expected, actual, &err));
-  actual[640 * 3 + 9] = std::nextafter(0.5, 1.0);
-  actual[640 * 5] = -0.5;
+  actual[640 * 3 + 9] = std::nextafter(0.5f, 1.0f);
+  actual[640 * 5] = -0.5f;
   EXPECT_FALSE(SameTableValues(expected, actual, &err));
   EXPECT_NE(err.find("line 4, value 10"), std::string::npos) << err;
   actual.pop_back();

@@ -27,7 +27,7 @@ bool ReadWholeFile(const std::string& path, std::string* text) {
 
 int CheckTables(const std::string& linux_path, const std::string& windows_path) {
   std::string linux_text, windows_text, err;
-  std::vector<double> linux_values, windows_values;
+  std::vector<float> linux_values, windows_values;
   if (!ReadWholeFile(linux_path, &linux_text) || !ReadWholeFile(windows_path, &windows_text)) {
     std::printf("cannot read %s or %s\n", linux_path.c_str(), windows_path.c_str());
     return 1;

@@ -39,7 +39,7 @@ std::string Place(int line, int column) {
 }  // namespace
 
 bool ParseVectorTable(const std::string& text, const TableStyle& style,
-                      std::vector<double>* values, std::string* err) {
+                      std::vector<float>* values, std::string* err) {
   const std::string line_end = style.line_end;
   values->clear();
   values->reserve(static_cast<size_t>(kPictureSide) * kPictureSide);
@@ -53,7 +53,7 @@ bool ParseVectorTable(const std::string& text, const TableStyle& style,
                text.substr(pos, 20) + "\"";
         return false;
       }
-      values->push_back(std::strtod(text.substr(pos, length).c_str(), nullptr));
+      values->push_back(std::strtof(text.substr(pos, length).c_str(), nullptr));
       pos += length;
       const bool last = column == kPictureSide - 1;
       const std::string separator = last ? line_end : ",";
@@ -72,7 +72,7 @@ bool ParseVectorTable(const std::string& text, const TableStyle& style,
   return true;
 }
 
-bool SameTableValues(const std::vector<double>& expected, const std::vector<double>& actual,
+bool SameTableValues(const std::vector<float>& expected, const std::vector<float>& actual,
                      std::string* err) {
   if (expected.size() != actual.size()) {
     *err = std::to_string(expected.size()) + " values against " + std::to_string(actual.size());
@@ -81,7 +81,8 @@ bool SameTableValues(const std::vector<double>& expected, const std::vector<doub
   for (size_t i = 0; i < expected.size(); ++i) {
     if (expected[i] != actual[i]) {
       char text[96];
-      std::snprintf(text, sizeof text, ": %.8e against %.8e", expected[i], actual[i]);
+      std::snprintf(text, sizeof text, ": %.8e against %.8e", static_cast<double>(expected[i]),
+                    static_cast<double>(actual[i]));
       *err = Place(static_cast<int>(i / kPictureSide), static_cast<int>(i % kPictureSide)) + text;
       return false;
     }

@@ -18,14 +18,17 @@ extern const TableStyle kWindowsTableStyle;  // "\r\n", 3 digits (1.00000001e-00
 // Parses a whole table held in text: 640 lines of 640 values separated by
 // single commas, every line (the last too) ending with style.line_end, each
 // value "-d.dddddddde+XX" with exactly style.exponent_digits exponent digits.
-// Gives the 409,600 values in file order, or false and err naming the first
-// line and value that break the layout.
+// Gives the 409,600 values in file order, each read as the nearest 32-bit
+// float, or false and err naming the first line and value that break the
+// layout. The tables hold 32-bit floats, and nine digits single out each
+// one: two runtimes that round a tie in the ninth digit differently still
+// give the same float, while any other difference shows.
 bool ParseVectorTable(const std::string& text, const TableStyle& style,
-                      std::vector<double>* values, std::string* err);
+                      std::vector<float>* values, std::string* err);
 
 // True when both hold the same values in the same order, compared exactly;
 // otherwise err names the first differing line and column and both values.
-bool SameTableValues(const std::vector<double>& expected, const std::vector<double>& actual,
+bool SameTableValues(const std::vector<float>& expected, const std::vector<float>& actual,
                      std::string* err);
 
 // Decodes both PNG files to 8-bit RGB and compares them pixel for pixel.
