@@ -68,16 +68,21 @@ struct Canvas {
   }
 };
 
-// "small" needs only three kernels, all cheap to compute: a 3 x 3 orange
-// block on the lattice of 3 x 3 blocks (a planar dipole kernel of half-size 1,
-// the one that goes to the cache), and single red and pink pixels (an axial
-// dipole and a monopole of one cube, never cached).
+// "small" needs only six kernels, all cheap to compute: 3 x 3 blocks of
+// orange, red and pink on the lattice of 3 x 3 blocks (a planar dipole, an
+// axial dipole and a monopole of half-size 1, the three that go to the
+// cache), and single pixels of orange, blue and dark purple (the same kinds
+// for one cube, never cached; blue and dark purple with the sign reversed).
 int WriteDrawing(const std::string& name, const std::string& path) {
   Canvas canvas(640, 640);
   if (name == "small") {
-    canvas.Fill(300, 300, 3, 255, 128, 0);  // centred on 301 = 1 + 3 * 100
-    canvas.Fill(100, 500, 1, 255, 0, 0);
-    canvas.Fill(500, 120, 1, 255, 0, 128);
+    // Block corners 3n, so each block is centred on a lattice point 1 + 3n.
+    canvas.Fill(300, 300, 3, 255, 128, 0);
+    canvas.Fill(99, 498, 3, 255, 0, 0);
+    canvas.Fill(498, 120, 3, 255, 0, 128);
+    canvas.Fill(320, 40, 1, 255, 128, 0);
+    canvas.Fill(20, 600, 1, 0, 0, 255);
+    canvas.Fill(639, 639, 1, 128, 0, 128);
   } else if (name == "wrong-size") {
     canvas = Canvas(641, 640);
   } else {
