@@ -1,0 +1,97 @@
+#include "field/kernel_cache.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "field/magnet_color_table.h"
+
+#ifdef _WIN32
+#include <process.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
+#error "Kernel cache files are the table's memory image and must be little-endian"
+#endif
+
+namespace {
+
+// Wipes the 46-character " - Creating New <name> File" line in place.
+constexpr char kMessageWipe[] =
+    "\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b"
+    "                                              "
+    "\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b";
+static_assert(sizeof(kMessageWipe) == 3 * 46 + 1, "46 backspaces, 46 blanks, 46 backspaces");
+
+long ProcessId() {
+#ifdef _WIN32
+  return _getpid();
+#else
+  return static_cast<long>(getpid());
+#endif
+}
+
+// Replaces target by source in one step, also when target exists.
+bool MoveIntoPlace(const std::string& source, const std::string& target) {
+#ifdef _WIN32
+  return MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+#else
+  return std::rename(source.c_str(), target.c_str()) == 0;
+#endif
+}
+
+bool AllFinite(const float* values, std::size_t count) {
+  for (std::size_t k = 0; k < count; ++k)
+    if (!std::isfinite(values[k])) return false;
+  return true;
+}
+
+}  // namespace
+
+std::string KernelCacheName(int kind, int h, int angle, float z) {
+  const int code = kind * 1000000 + h * 1000 + (kind == PlanarDipole ? angle : 0);
+  char name[35] = "Fluxart_";
+  std::snprintf(name + 8, sizeof(name) - 8, "Z%d%s%d%s", static_cast<int>(z) + 5000, "_", code,
+                ".dat");
+  return name;
+}
+
+bool LoadKernelFile(const std::string& path, KernelRows table) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return false;
+  const bool whole = std::fread(table, 1, kKernelFileBytes, file) == kKernelFileBytes &&
+                     std::fgetc(file) == EOF && !std::ferror(file);
+  std::fclose(file);
+  return whole && AllFinite(&table[0][0][0], kKernelFileBytes / sizeof(float));
+}
+
+bool StoreKernelFile(const std::string& path, const float (*table)[kKernelSide][3]) {
+  // The temporary name ends in ".tmp", never in ".dat", so no run takes it
+  // for a kernel, and the process id keeps simultaneous runs apart.
+  const std::string temporary = path + "." + std::to_string(ProcessId()) + ".tmp";
+  std::FILE* file = std::fopen(temporary.c_str(), "wb");
+  if (!file) return false;
+  bool written = std::fwrite(table, 1, kKernelFileBytes, file) == kKernelFileBytes;
+  written = std::fclose(file) == 0 && written;
+  if (written && MoveIntoPlace(temporary, path)) return true;
+  std::remove(temporary.c_str());
+  return false;
+}
+
+void FillKernelTable(int kind, int h, int angle) {
+  const bool cached = h != 0;
+  const std::string name = KernelCacheName(kind, h, angle, CurrentZ);
+  if (cached) {
+    if (LoadKernelFile(name, KernelTable)) return;
+    std::printf(" - Creating New %s File", name.c_str());
+    std::fflush(stdout);
+  }
+  ComputeKernel(kind, h, angle, CurrentZ, KernelTable);
+  if (cached) {
+    StoreKernelFile(name, KernelTable);
+    std::fputs(kMessageWipe, stdout);
+    std::fflush(stdout);
+  }
+}

@@ -1,0 +1,274 @@
+#include "field/field_synthesis.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <utility>
+
+#include "app/grids.h"
+#include "field/kernel_cache.h"
+#include "field/magnet_color_table.h"
+#include "tests/field_test_support.h"
+
+namespace {
+
+constexpr int kPink[3] = {255, 0, 128};       // Monopole source, row 370
+constexpr int kDarkPurple[3] = {128, 0, 128};  // Monopole sink, row 371
+
+// Runs the layers of a drawing, giving what they print.
+std::string Synthesize(const Drawing& drawing, float z, int thickness) {
+  StartRun(drawing, z);
+  RunSettings settings;
+  settings.z = z;
+  settings.thickness = thickness;
+  testing::internal::CaptureStdout();
+  SynthesizeField(settings);
+  return testing::internal::GetCapturedStdout();
+}
+
+// The field as the plain sum of one single-cube kernel per magnet pixel,
+// each pixel taken by the first table row of its colour.
+class CubeSum {
+ public:
+  explicit CubeSum(float z) : z_(z), field_(640 * 640 * 3, 0.0) {}
+  void Add(const Drawing& drawing) {
+    for (int row = 0; row < 640; ++row)
+      for (int col = 0; col < 640; ++col) {
+        const unsigned char* px = &drawing.rgb[(row * 640 + col) * 3];
+        for (const MagnetColor& entry : MagnetColorTable)
+          if (entry.r == px[0] && entry.g == px[1] && entry.b == px[2]) {
+            AddCube(entry, row, col);
+            break;
+          }
+      }
+  }
+  // Largest difference from FieldGrid, relative to the largest value.
+  double RelativeDifference() const {
+    double largest = 0, difference = 0;
+    for (int k = 0; k < 640 * 640 * 3; ++k) {
+      largest = std::max(largest, std::fabs(field_[k]));
+      difference = std::max(difference, std::fabs(field_[k] - (&FieldGrid[0][0][0])[k]));
+    }
+    return largest > 0 ? difference / largest : difference;
+  }
+
+ private:
+  void AddCube(const MagnetColor& entry, int row, int col) {
+    auto& kernel = kernels_[{entry.kind, entry.angle}];
+    if (!kernel) {
+      kernel = std::make_unique<KernelBuffer>();
+      ComputeKernel(entry.kind, 0, entry.angle, z_, kernel->rows());
+    }
+    for (int l = 0; l < 640; ++l)
+      for (int m = 0; m < 640; ++m)
+        for (int n = 0; n < 3; ++n)
+          field_[(l * 640 + m) * 3 + n] += entry.sign * kernel->at(1281 - row - l, 1281 - col - m, n);
+  }
+  float z_;
+  std::vector<double> field_;
+  std::map<std::pair<int, int>, std::unique_ptr<KernelBuffer>> kernels_;
+};
+
+double DifferenceFromCubes(const Drawing& drawing, float z) {
+  CubeSum cubes(z);
+  cubes.Add(drawing);
+  return cubes.RelativeDifference();
+}
+
+bool WorkPlaneRestored() { return std::memcmp(WorkPlane, PicturePlane, sizeof(ImagePlane)) == 0; }
+
+std::string Creating(const std::string& name) { return " - Creating New " + name + " File"; }
+
+// Each test runs its pictures in a fresh working directory.
+class FieldSynthesis : public ::testing::Test {
+ protected:
+  ScratchDir dir_;
+  WorkingDirectory cwd_{dir_.path()};
+};
+
+TEST_F(FieldSynthesis, AlignedAndShiftedSquaresBothSumTheirCubes) {
+  Drawing aligned;
+  aligned.FillRect(0, 0, 11, 11, kPink[0], kPink[1], kPink[2]);
+  std::string out = Synthesize(aligned, 3.0f, 1);
+  // One block of pass 1: the field is exactly the kernel, moved.
+  EXPECT_EQ(out, LayerText(3, 1, 1, 371, Creating("Fluxart_Z5003_3005000.dat")));
+  bool exact = true;
+  for (int l = 0; l < 640 && exact; ++l)
+    for (int m = 0; m < 640; ++m)
+      for (int n = 0; n < 3; ++n)
+        exact = exact && FieldGrid[l][m][n] == KernelTable[1276 - l][1276 - m][n];
+  EXPECT_TRUE(exact);
+  EXPECT_LT(DifferenceFromCubes(aligned, 3.0f), 1e-5);
+  EXPECT_TRUE(WorkPlaneRestored());
+
+  // Moved one pixel down and right: one 5 x 5 block and 96 single cubes,
+  // no 3 x 3 block, since each of those would touch the painted 5 x 5.
+  Drawing shifted;
+  shifted.FillRect(1, 1, 11, 11, kPink[0], kPink[1], kPink[2]);
+  out = Synthesize(shifted, 3.0f, 1);
+  EXPECT_EQ(CountOf(out, " - Creating New "), 1);
+  EXPECT_EQ(CountOf(out, Creating("Fluxart_Z5003_3002000.dat")), 1);
+  EXPECT_LT(DifferenceFromCubes(shifted, 3.0f), 1e-5);
+}
+
+TEST_F(FieldSynthesis, EdgeStripsFallToSmallerBlocks) {
+  Drawing drawing;
+  drawing.FillRect(0, 638, 22, 2, kPink[0], kPink[1], kPink[2]);    // last two columns
+  drawing.FillRect(633, 0, 7, 10, kPink[0], kPink[1], kPink[2]);    // last seven rows
+  std::string out = Synthesize(drawing, 3.0f, 1);
+  // The bottom band is never a 7 x 7 block, but its last five rows are 5 x 5
+  // blocks; the two columns are single cubes only.
+  EXPECT_EQ(CountOf(out, " - Creating New "), 1);
+  EXPECT_EQ(CountOf(out, Creating("Fluxart_Z5003_3002000.dat")), 1);
+  EXPECT_LT(DifferenceFromCubes(drawing, 3.0f), 1e-5);
+}
+
+TEST_F(FieldSynthesis, ABlockWithAForeignPixelIsNotUniform) {
+  Drawing drawing;
+  drawing.FillRect(0, 0, 11, 11, kPink[0], kPink[1], kPink[2]);
+  drawing.Paint(5, 5, kDarkPurple[0], kDarkPurple[1], kDarkPurple[2]);
+  std::string out = Synthesize(drawing, 3.0f, 1);
+  EXPECT_EQ(CountOf(out, "3005000"), 0);
+  EXPECT_EQ(CountOf(out, "3003000"), 0);
+  EXPECT_EQ(CountOf(out, Creating("Fluxart_Z5003_3002000.dat")), 1);
+  EXPECT_LT(DifferenceFromCubes(drawing, 3.0f), 1e-5);
+
+  StartRun(drawing, 3.0f);
+  EXPECT_FALSE(BlockIsUniform(5, 5, 5, kPink[0], kPink[1], kPink[2]));
+  EXPECT_TRUE(BlockIsUniform(2, 2, 2, kPink[0], kPink[1], kPink[2]));
+  EXPECT_TRUE(BlockIsUniform(5, 5, 0, kDarkPurple[0], kDarkPurple[1], kDarkPurple[2]));
+}
+
+TEST_F(FieldSynthesis, SharedColourActsAsDirection254) {
+  Drawing drawing;
+  drawing.Paint(300, 200, 255, 100, 1);
+  KernelBuffer row149, row151;
+  ComputeKernel(PlanarDipole, 0, 74, 3.0f, row149.rows());
+  ComputeKernel(PlanarDipole, 0, 75, 3.0f, row151.rows());
+  Synthesize(drawing, 3.0f, 1);
+  bool is_149 = true, is_151 = true;
+  for (int l = 0; l < 640; ++l)
+    for (int m = 0; m < 640; ++m)
+      for (int n = 0; n < 3; ++n) {
+        is_149 = is_149 && FieldGrid[l][m][n] == -row149.at(981 - l, 1081 - m, n);
+        is_151 = is_151 && FieldGrid[l][m][n] == -row151.at(981 - l, 1081 - m, n);
+      }
+  EXPECT_TRUE(is_149);
+  EXPECT_FALSE(is_151);
+}
+
+// With a folder under each needed cache name, every preparation computes and
+// prints its message, so the messages count the preparations.
+TEST_F(FieldSynthesis, RowsDifferingOnlyInSignShareTheKernel) {
+  for (const char* name : {"Fluxart_Z5003_2001000.dat", "Fluxart_Z5003_1001000.dat",
+                           "Fluxart_Z5003_3001000.dat"})
+    ASSERT_EQ(mkdir(name, 0755), 0);
+
+  // Rows 0, 364 and 365 (all planar at angle 0), with no other kernel
+  // prepared in between: one preparation for the pass.
+  Drawing planar;
+  planar.FillRect(0, 0, 3, 3, 1, 100, 1);
+  planar.FillRect(0, 3, 3, 3, 255, 255, 128);
+  planar.FillRect(0, 6, 3, 3, 0, 128, 64);
+  std::string out = Synthesize(planar, 3.0f, 1);
+  EXPECT_EQ(CountOf(out, Creating("Fluxart_Z5003_2001000.dat")), 1);
+  EXPECT_EQ(CountOf(out, " - Creating New "), 1);
+  EXPECT_LT(DifferenceFromCubes(planar, 3.0f), 1e-5);
+
+  // Blue then red, pink then dark purple.
+  Drawing poles;
+  poles.FillRect(6, 0, 3, 3, 0, 0, 255);
+  poles.FillRect(6, 3, 3, 3, 255, 0, 0);
+  poles.FillRect(9, 0, 3, 3, kPink[0], kPink[1], kPink[2]);
+  poles.FillRect(9, 3, 3, 3, kDarkPurple[0], kDarkPurple[1], kDarkPurple[2]);
+  out = Synthesize(poles, 3.0f, 1);
+  EXPECT_EQ(CountOf(out, Creating("Fluxart_Z5003_1001000.dat")), 1);
+  EXPECT_EQ(CountOf(out, Creating("Fluxart_Z5003_3001000.dat")), 1);
+  EXPECT_EQ(CountOf(out, " - Creating New "), 2);
+  EXPECT_LT(DifferenceFromCubes(poles, 3.0f), 1e-5);
+}
+
+TEST_F(FieldSynthesis, KernelMemorySkipsPreparationOnlyForTheSameKernel) {
+  const MagnetColor& pink = MagnetColorTable[370];
+  const MagnetColor& purple = MagnetColorTable[371];
+  ResetGrids();
+  ForgetKernel();
+  PrepareKernel(pink, 0);
+  KernelTable[0][0][0] = 42.0f;  // a mark that a new preparation would clear
+  PrepareKernel(purple, 0);
+  EXPECT_EQ(KernelTable[0][0][0], 42.0f);
+  CurrentZ = 4.0f;
+  PrepareKernel(purple, 0);
+  EXPECT_NE(KernelTable[0][0][0], 42.0f);
+  KernelTable[0][0][0] = 42.0f;
+  PrepareKernel(MagnetColorTable[0], 0);  // planar, angle 0
+  EXPECT_NE(KernelTable[0][0][0], 42.0f);
+  KernelTable[0][0][0] = 42.0f;
+  PrepareKernel(MagnetColorTable[364], 0);  // planar, angle 0 as well
+  EXPECT_EQ(KernelTable[0][0][0], 42.0f);
+  ForgetKernel();
+  PrepareKernel(MagnetColorTable[364], 0);
+  EXPECT_NE(KernelTable[0][0][0], 42.0f);
+}
+
+TEST_F(FieldSynthesis, LayersStepZAndAddUp) {
+  Drawing drawing;
+  drawing.Paint(320, 320, kPink[0], kPink[1], kPink[2]);
+  KernelBuffer k[5];  // single cube at z = 0 .. 4
+  for (int z = 0; z < 5; ++z) ComputeKernel(Monopole, 0, 0, static_cast<float>(z), k[z].rows());
+  auto field_is = [&](std::initializer_list<int> zs) {
+    for (int l = 0; l < 640; ++l)
+      for (int m = 0; m < 640; ++m)
+        for (int n = 0; n < 3; ++n) {
+          float sum = 0.0f;
+          for (int z : zs) sum = sum + k[z].at(961 - l, 961 - m, n);
+          if (FieldGrid[l][m][n] != sum) return false;
+        }
+    return true;
+  };
+
+  EXPECT_EQ(Synthesize(drawing, 3.0f, 0), "");
+  EXPECT_EQ(CurrentZ, 3.0f);
+  EXPECT_TRUE(field_is({}));
+
+  EXPECT_EQ(Synthesize(drawing, 3.0f, -3), LayerText(3, 1, 3) + LayerText(2, 2, 3) + LayerText(1, 3, 3));
+  EXPECT_EQ(CurrentZ, 0.0f);
+  EXPECT_TRUE(field_is({3, 2, 1}));
+  EXPECT_TRUE(WorkPlaneRestored());
+
+  EXPECT_EQ(Synthesize(drawing, 3.0f, 2), LayerText(3, 1, 2) + LayerText(4, 2, 2));
+  EXPECT_EQ(CurrentZ, 5.0f);
+  EXPECT_TRUE(field_is({3, 4}));
+
+  // Down through the sheet's own plane (z = 1, 0, -1): the cube's own cell
+  // gets no vertical field (nothing from z = 0, the other two cancel) and
+  // everything stays finite.
+  Synthesize(drawing, 1.0f, -3);
+  EXPECT_EQ(CurrentZ, -2.0f);
+  for (int k2 = 0; k2 < 640 * 640 * 3; ++k2) ASSERT_TRUE(std::isfinite((&FieldGrid[0][0][0])[k2]));
+  EXPECT_EQ(FieldGrid[320][320][2], 0.0f);
+}
+
+TEST_F(FieldSynthesis, EmptyPictureCountsAllStepsAndAddsNothing) {
+  Drawing drawing;
+  drawing.Paint(10, 10, 255, 100, 106);  // just beyond the last fine direction
+  EXPECT_EQ(Synthesize(drawing, 3.0f, 1), LayerText(3, 1, 1));
+  for (int k = 0; k < 640 * 640 * 3; ++k) ASSERT_EQ((&FieldGrid[0][0][0])[k], 0.0f);
+}
+
+TEST_F(FieldSynthesis, CacheMessageFollowsItsStepAndSecondRunIsSilent) {
+  Drawing drawing;
+  drawing.FillRect(0, 0, 3, 3, kPink[0], kPink[1], kPink[2]);
+  const int pink_step_of_pass_4 = 3 * 372 + 371;
+  EXPECT_EQ(Synthesize(drawing, 3.0f, 1),
+            LayerText(3, 1, 1, pink_step_of_pass_4, Creating("Fluxart_Z5003_3001000.dat")));
+  std::vector<float> first(&FieldGrid[0][0][0], &FieldGrid[0][0][0] + 640 * 640 * 3);
+  EXPECT_EQ(Synthesize(drawing, 3.0f, 1), LayerText(3, 1, 1));
+  EXPECT_EQ(std::memcmp(first.data(), FieldGrid, sizeof(FieldGrid)), 0);
+}
+
+}  // namespace

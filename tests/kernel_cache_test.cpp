@@ -1,0 +1,216 @@
+#include "field/kernel_cache.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <limits>
+
+#include "field/magnet_color_table.h"
+#include "tests/field_test_support.h"
+
+namespace {
+
+const std::string kWipe = std::string(46, '\b') + std::string(46, ' ') + std::string(46, '\b');
+
+std::string CreatingMessage(const std::string& name) { return " - Creating New " + name + " File"; }
+
+// A table whose every value says where it sits.
+void FillWithPositions(KernelBuffer& k) {
+  for (int p = 0; p < kKernelSide; ++p)
+    for (int q = 0; q < kKernelSide; ++q)
+      for (int n = 0; n < 3; ++n)
+        k.rows()[p][q][n] = static_cast<float>(p * 4096 + q * 4 + n) * 0.5f;
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+TEST(KernelCache, NamesFollowDistanceKindSizeAndAngle) {
+  EXPECT_EQ(KernelCacheName(AxialDipole, 5, 0, 3.0f), "Fluxart_Z5003_1005000.dat");
+  EXPECT_EQ(KernelCacheName(PlanarDipole, 3, 45, 3.0f), "Fluxart_Z5003_2003045.dat");
+  EXPECT_EQ(KernelCacheName(PlanarDipole, 2, 0, 3.0f), "Fluxart_Z5003_2002000.dat");
+  EXPECT_EQ(KernelCacheName(PlanarDipole, 1, 270, 4.0f), "Fluxart_Z5004_2001270.dat");
+  EXPECT_EQ(KernelCacheName(Monopole, 2, 0, -2.0f), "Fluxart_Z4998_3002000.dat");
+  EXPECT_EQ(KernelCacheName(Monopole, 1, 0, 0.0f), "Fluxart_Z5000_3001000.dat");
+  // Only planar kernels carry the angle; z is cut towards zero.
+  EXPECT_EQ(KernelCacheName(AxialDipole, 1, 45, 2.9f), "Fluxart_Z5002_1001000.dat");
+  EXPECT_EQ(KernelCacheName(Monopole, 1, 0, -2002.0f), "Fluxart_Z2998_3001000.dat");
+}
+
+TEST(KernelCache, StoredFileIsTheTableByteForByte) {
+  ScratchDir dir;
+  KernelBuffer table, loaded;
+  FillWithPositions(table);
+  const std::string path = dir / "Fluxart_Z5003_3001000.dat";
+  ASSERT_TRUE(StoreKernelFile(path, table.rows()));
+  EXPECT_EQ(FilesIn(dir.path()), std::vector<std::string>{"Fluxart_Z5003_3001000.dat"});
+
+  const std::string bytes = ReadFile(path);
+  ASSERT_EQ(bytes.size(), 19783872u);
+  auto little_endian_at = [&](int p, int q, int n) {
+    size_t offset = (static_cast<size_t>(p) * 1284 + q) * 12 + n * 4;
+    uint32_t bits = 0;
+    for (int k = 3; k >= 0; --k) bits = (bits << 8) | static_cast<unsigned char>(bytes[offset + k]);
+    float value;
+    std::memcpy(&value, &bits, 4);
+    return value;
+  };
+  EXPECT_EQ(little_endian_at(0, 0, 0), 0.0f);
+  EXPECT_EQ(little_endian_at(0, 1, 2), table.at(0, 1, 2));
+  EXPECT_EQ(little_endian_at(641, 1283, 1), table.at(641, 1283, 1));
+  EXPECT_EQ(little_endian_at(1283, 1283, 2), table.at(1283, 1283, 2));
+
+  ASSERT_TRUE(LoadKernelFile(path, loaded.rows()));
+  EXPECT_TRUE(loaded.SameBytes(table.values.data()));
+}
+
+TEST(KernelCache, FilesOfTheWrongSizeOrWithBadValuesAreNotTrusted) {
+  ScratchDir dir;
+  KernelBuffer table, loaded;
+  FillWithPositions(table);
+  const std::string path = dir / "Fluxart_Z5003_3001000.dat";
+  ASSERT_TRUE(StoreKernelFile(path, table.rows()));
+  const std::string good = ReadFile(path);
+
+  EXPECT_FALSE(LoadKernelFile(dir / "Fluxart_Z5003_3002000.dat", loaded.rows()));  // missing
+  WriteBytes(path, "");
+  EXPECT_FALSE(LoadKernelFile(path, loaded.rows()));
+  WriteBytes(path, good.substr(0, good.size() - 1));
+  EXPECT_FALSE(LoadKernelFile(path, loaded.rows()));
+  WriteBytes(path, good + "x");
+  EXPECT_FALSE(LoadKernelFile(path, loaded.rows()));
+  for (float bad : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
+    std::string corrupt = good;
+    std::memcpy(&corrupt[12 * 1000 + 4], &bad, 4);
+    WriteBytes(path, corrupt);
+    EXPECT_FALSE(LoadKernelFile(path, loaded.rows()));
+  }
+  ASSERT_EQ(mkdir((dir / "Fluxart_Z5003_3003000.dat").c_str(), 0755), 0);
+  EXPECT_FALSE(LoadKernelFile(dir / "Fluxart_Z5003_3003000.dat", loaded.rows()));
+
+  WriteBytes(path, good);
+  EXPECT_TRUE(LoadKernelFile(path, loaded.rows()));
+}
+
+TEST(KernelCache, FailedStoresLeaveNoFile) {
+  ScratchDir dir;
+  KernelBuffer table;
+  // A folder that is a file: nothing can be created in it, not even by root.
+  WriteBytes(dir / "plain_file", "x");
+  EXPECT_FALSE(StoreKernelFile(dir / "plain_file/Fluxart_Z5003_3001000.dat", table.rows()));
+  // A folder in the way of the name: the finished temporary cannot be moved
+  // there and is removed.
+  ASSERT_EQ(mkdir((dir / "Fluxart_Z5003_3001000.dat").c_str(), 0755), 0);
+  EXPECT_FALSE(StoreKernelFile(dir / "Fluxart_Z5003_3001000.dat", table.rows()));
+  std::vector<std::string> expected = {"Fluxart_Z5003_3001000.dat", "plain_file"};
+  EXPECT_EQ(FilesIn(dir.path()), expected);
+  EXPECT_TRUE(FilesIn(dir / "Fluxart_Z5003_3001000.dat").empty());
+}
+
+TEST(KernelCache, AReaderOfTheOldFileNeverSeesTheNewOneHalfWritten) {
+  ScratchDir dir;
+  KernelBuffer first, second, seen;
+  FillWithPositions(first);
+  for (float& v : second.values) v = -1.0f;
+  const std::string path = dir / "Fluxart_Z5003_3001000.dat";
+  ASSERT_TRUE(StoreKernelFile(path, first.rows()));
+  std::FILE* reader = std::fopen(path.c_str(), "rb");
+  ASSERT_NE(reader, nullptr);
+  ASSERT_EQ(std::fread(seen.values.data(), 1, 6000000, reader), 6000000u);
+  ASSERT_TRUE(StoreKernelFile(path, second.rows()));  // replaces while being read
+  ASSERT_EQ(std::fread(reinterpret_cast<char*>(seen.values.data()) + 6000000, 1,
+                       kKernelFileBytes - 6000000, reader),
+            kKernelFileBytes - 6000000);
+  std::fclose(reader);
+  EXPECT_TRUE(seen.SameBytes(first.values.data()));
+  ASSERT_TRUE(LoadKernelFile(path, seen.rows()));
+  EXPECT_TRUE(seen.SameBytes(second.values.data()));
+}
+
+// The entry points in a scratch working directory, at z = 3.
+class KernelEntryPoints : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetGrids();
+    CurrentZ = 3.0f;
+    ComputeKernel(Monopole, 1, 0, 3.0f, expected_.rows());
+  }
+  std::string Run(void (*call)()) {
+    testing::internal::CaptureStdout();
+    call();
+    return testing::internal::GetCapturedStdout();
+  }
+  bool TableIsExpected() { return expected_.SameBytes(&KernelTable[0][0][0]); }
+
+  ScratchDir dir_;
+  WorkingDirectory cwd_{dir_.path()};
+  KernelBuffer expected_;
+  const std::string name_ = "Fluxart_Z5003_3001000.dat";
+};
+
+TEST_F(KernelEntryPoints, FirstCallComputesAndStoresLaterCallsLoadSilently) {
+  EXPECT_EQ(Run([] { MonopoleKernel(1); }), CreatingMessage(name_) + kWipe);
+  EXPECT_TRUE(TableIsExpected());
+  EXPECT_EQ(ReadFile(name_).size(), kKernelFileBytes);
+  EXPECT_EQ(FilesIn("."), std::vector<std::string>{name_});
+
+  std::memset(KernelTable, 0x7f, sizeof(KernelTable));
+  EXPECT_EQ(Run([] { MonopoleKernel(1); }), "");
+  EXPECT_TRUE(TableIsExpected());
+}
+
+TEST_F(KernelEntryPoints, SingleCubeKernelsNeverTouchTheCache) {
+  KernelBuffer single;
+  ComputeKernel(AxialDipole, 0, 0, 3.0f, single.rows());
+  WriteBytes("Fluxart_Z5003_1000000.dat", "");  // present but must be ignored
+  EXPECT_EQ(Run([] { AxialDipoleKernel(0); }), "");
+  EXPECT_TRUE(single.SameBytes(&KernelTable[0][0][0]));
+  EXPECT_EQ(Run([] { PlanarDipoleKernel(0, 45); }), "");
+  EXPECT_EQ(FilesIn("."), std::vector<std::string>{"Fluxart_Z5003_1000000.dat"});
+  EXPECT_EQ(ReadFile("Fluxart_Z5003_1000000.dat"), "");
+}
+
+TEST_F(KernelEntryPoints, UntrustedFilesAreRecomputedAndRewritten) {
+  const std::string good_bytes = [&] {
+    Run([] { MonopoleKernel(1); });
+    return ReadFile(name_);
+  }();
+  std::string corrupt = good_bytes;
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  std::memcpy(&corrupt[4], &nan, 4);
+  for (const std::string& bad : {std::string(), good_bytes.substr(0, 1000), corrupt}) {
+    WriteBytes(name_, bad);
+    std::memset(KernelTable, 0, sizeof(KernelTable));
+    EXPECT_EQ(Run([] { MonopoleKernel(1); }), CreatingMessage(name_) + kWipe);
+    EXPECT_TRUE(TableIsExpected());
+    EXPECT_TRUE(ReadFile(name_) == good_bytes);
+  }
+}
+
+TEST_F(KernelEntryPoints, AFailedStoreStillGivesTheKernelEveryTime) {
+  ASSERT_EQ(mkdir(name_.c_str(), 0755), 0);
+  for (int call = 0; call < 2; ++call) {
+    EXPECT_EQ(Run([] { MonopoleKernel(1); }), CreatingMessage(name_) + kWipe);
+    EXPECT_TRUE(TableIsExpected());
+  }
+  EXPECT_EQ(FilesIn("."), std::vector<std::string>{name_});
+}
+
+TEST_F(KernelEntryPoints, EntryPointsPickTheirModelAndName) {
+  CurrentZ = -1.0f;
+  KernelBuffer axial, planar;
+  ComputeKernel(AxialDipole, 1, 0, -1.0f, axial.rows());
+  ComputeKernel(PlanarDipole, 1, 315, -1.0f, planar.rows());
+  EXPECT_EQ(Run([] { AxialDipoleKernel(1); }), CreatingMessage("Fluxart_Z4999_1001000.dat") + kWipe);
+  EXPECT_TRUE(axial.SameBytes(&KernelTable[0][0][0]));
+  EXPECT_EQ(Run([] { PlanarDipoleKernel(1, 315); }),
+            CreatingMessage("Fluxart_Z4999_2001315.dat") + kWipe);
+  EXPECT_TRUE(planar.SameBytes(&KernelTable[0][0][0]));
+}
+
+}  // namespace
