@@ -1,3 +1,43 @@
 #include "app/output_names.h"
 
-OutputNames BuildOutputNames(const std::string&, float) { return OutputNames{}; }
+#include <cstdio>
+
+namespace {
+
+constexpr int kBaseLength = 12;  // characters taken from the input name
+constexpr int kTagStart = 13;    // the base slot is 12 characters and one underscore
+constexpr int kNameSize = 40;
+
+// Fills one name: the 13-character base slot, then "Z" + tag + suffix.
+void FillName(char (&name)[kNameSize], const char (&base)[kTagStart], int tag,
+              const char* suffix) {
+  char tail[64];
+  std::snprintf(tail, sizeof tail, "Z%d%s", tag, suffix);
+  for (int p = 0; p < kTagStart; ++p) name[p] = base[p];
+  // At most 26 characters of the tail, so that a name never exceeds 39.
+  int p = kTagStart;
+  for (const char* c = tail; *c && p < kNameSize - 1; ++c) name[p++] = *c;
+  name[p] = '\0';
+}
+
+}  // namespace
+
+OutputNames BuildOutputNames(const std::string& input_name, float z) {
+  char base[kTagStart];
+  for (char& c : base) c = '_';
+  for (int p = 0; p < kBaseLength && p < static_cast<int>(input_name.size()); ++p) {
+    const char c = input_name[p];
+    if (c == '.' || c == '\0') break;
+    base[p] = c;
+  }
+  const int tag = static_cast<int>(z) + 5000;
+
+  OutputNames names;
+  FillName(names.contour_image, base, tag, "_contours.png");
+  FillName(names.stream_image, base, tag, "_streamlines.png");
+  FillName(names.combined_image, base, tag, "_stream_contours.png");
+  FillName(names.i_table, base, tag, "_i_vector.txt");
+  FillName(names.j_table, base, tag, "_j_vector.txt");
+  FillName(names.k_table, base, tag, "_k_vector.txt");
+  return names;
+}

@@ -2,6 +2,7 @@
 // Names of the six output files, from the input name and the starting z.
 #include <string>
 
+// Each name is at most 39 characters and its terminator.
 struct OutputNames {
   char contour_image[40];
   char stream_image[40];
@@ -12,5 +13,8 @@ struct OutputNames {
 };
 
 // The input name up to its first "." (at most 12 characters), underscores
-// to 13 characters, "Z", z cut to an integer plus 5000, the suffix.
+// to 13 characters, "Z", z cut to an integer plus 5000, the suffix. z is a
+// whole number of millimetres between -1001 and 1001, so the tag always has
+// four digits. A name of any length is accepted: only its first 12
+// characters can ever be used.
 OutputNames BuildOutputNames(const std::string& input_name, float z);

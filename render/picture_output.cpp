@@ -1,10 +1,96 @@
 #include "render/picture_output.h"
 
-void ComposeContourPicture(std::vector<unsigned char>&) {}
-void ComposeStreamPicture(std::vector<unsigned char>&) {}
-void ComposeCombinedPicture(std::vector<unsigned char>&) {}
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
-WriteResult WritePicture(const char*, const char*, lodepng::State&,
-                         const std::vector<unsigned char>&, std::vector<unsigned char>&) {
+#include "app/grids.h"
+#include "app/png_codec.h"
+#include "field/magnet_color_table.h"
+
+namespace {
+
+bool IsMagnet(const int16_t* cell) { return IsMagnetColor(cell[0], cell[1], cell[2]); }
+
+bool IsBlack(const int16_t* cell) { return cell[0] == 0 && cell[1] == 0 && cell[2] == 0; }
+
+bool IsPureStroke(const int16_t* cell) {
+  const bool red = cell[0] == 255 && cell[1] == 0 && cell[2] == 0;
+  const bool blue = cell[0] == 0 && cell[1] == 0 && cell[2] == 255;
+  return red || blue;
+}
+
+void Put(unsigned char* pixel, const int16_t* cell) {
+  for (int k = 0; k < 3; ++k) pixel[k] = static_cast<unsigned char>(cell[k] & 0xFF);
+}
+
+void PutWhite(unsigned char* pixel) { pixel[0] = pixel[1] = pixel[2] = 255; }
+
+unsigned char* PixelAt(std::vector<unsigned char>& pixels, int r, int col) {
+  return &pixels[(static_cast<size_t>(r) * kPictureSide + col) * 3];
+}
+
+}  // namespace
+
+void ComposeContourPicture(std::vector<unsigned char>& pixels) {
+  for (int r = 0; r < kPictureSide; ++r)
+    for (int col = 0; col < kPictureSide; ++col) {
+      unsigned char* pixel = PixelAt(pixels, r, col);
+      if (IsMagnet(PicturePlane[r][col]))
+        Put(pixel, PicturePlane[r][col]);
+      else if (!IsBlack(ContourImage[r][col]))
+        Put(pixel, ContourImage[r][col]);
+      else
+        PutWhite(pixel);
+    }
+}
+
+void ComposeStreamPicture(std::vector<unsigned char>& pixels) {
+  for (int r = 0; r < kPictureSide; ++r)
+    for (int col = 0; col < kPictureSide; ++col) {
+      unsigned char* pixel = PixelAt(pixels, r, col);
+      if (IsMagnet(PicturePlane[r][col]))
+        Put(pixel, PicturePlane[r][col]);
+      else if (!IsBlack(StreamImage[r][col]))
+        Put(pixel, StreamImage[r][col]);
+      else
+        PutWhite(pixel);
+    }
+}
+
+void ComposeCombinedPicture(std::vector<unsigned char>& pixels) {
+  for (int r = 0; r < kPictureSide; ++r)
+    for (int col = 0; col < kPictureSide; ++col) {
+      unsigned char* pixel = PixelAt(pixels, r, col);
+      if (IsMagnet(PicturePlane[r][col]))
+        Put(pixel, PicturePlane[r][col]);
+      else if (IsPureStroke(StreamImage[r][col]))
+        Put(pixel, StreamImage[r][col]);
+      else if (!IsBlack(ContourImage[r][col]))
+        Put(pixel, ContourImage[r][col]);
+      else
+        PutWhite(pixel);
+    }
+}
+
+WriteResult WritePicture(const char* file_name, const char* message, lodepng::State& state,
+                         const std::vector<unsigned char>& pixels,
+                         std::vector<unsigned char>& png_bytes) {
+  state.encoder.text_compression = 1;
+  png_bytes.clear();  // keeps its storage; the encoder appends
+  const unsigned error = lodepng::encode(png_bytes, pixels, kPictureSide, kPictureSide, state);
+  if (error) {
+    std::fputs(CodecErrorLine("encoder error ", error).c_str(), stdout);
+    return WriteResult::kEncodeFailed;
+  }
+  std::puts(message);
+  errno = 0;
+  const unsigned save_error = lodepng::save_file(png_bytes, file_name);
+  if (save_error) {
+    const char* reason = errno ? std::strerror(errno) : lodepng_error_text(save_error);
+    std::printf("fluxart: could not write %s (%s); check the folder can be written\n", file_name,
+                reason);
+    return WriteResult::kSaveFailed;
+  }
   return WriteResult::kWritten;
 }

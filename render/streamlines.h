@@ -1,5 +1,28 @@
 #pragma once
-// Streamline strokes: traces the 400 seeds through the in-plane field of
-// FieldGrid into StreamPlane and turns it into StreamImage. Prints its stage
-// message first.
+// Streamline strokes: short traces along the in-plane field of FieldGrid
+// from a lattice of seeds, drawn into StreamPlane (red forward, blue
+// backward) and turned half a turn into StreamImage.
+
+// Sample a trace writes: red for forward traces, blue for backward ones.
+constexpr int kRedSample = 0;
+constexpr int kBlueSample = 2;
+
+// Draws StreamPlane(row, col) by setting sample to 255 when the cell and its
+// neighbours across the direction of travel (given by the sizes of the
+// step's row and column parts) all have a red sample of 0; for an equal
+// step, either diagonal pair of neighbourhoods must be free. Red blocks both
+// kinds of trace, blue blocks nothing. Points closer than two cells to the
+// edge are never drawn (traces keep to rows and columns 10 to 630).
+void MarkIfClear(int row, int col, int abs_row_step, int abs_col_step, int sample);
+
+// Traces from the seed cell in direction +1 (forward, red) or -1 (backward,
+// blue): at most three steps of 4.5 cells along the field read at whole
+// cells, 13 points drawn per step. The trace ends at a cell with no in-plane
+// field or a field that is not finite, when a step would leave rows or
+// columns 10 to 630, or when both field signs flip.
+void TraceLine(int seed_row, int seed_col, int direction);
+
+// The whole stage: prints its message, traces the 400 seeds of the 32-cell
+// lattice row by row (forward, then backward), and turns StreamPlane into
+// StreamImage. StreamPlane must start black.
 void TraceStreamlines();

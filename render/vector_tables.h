@@ -1,8 +1,21 @@
 #pragma once
 // The three field-component tables of FieldGrid, in the field frame.
+#include <cstddef>
+
 #include "app/output_names.h"
 
+// Width of the first value written to each table; later values have none.
+constexpr int kFirstValueWidth = 12;
+
+// Writes one table value into text (size bytes, always terminated): the
+// float widened to double in scientific notation with 8 digits after the
+// point, right-aligned in width characters (0 for no width). The only place
+// that formats a value, so that every build formats them alike. Returns the
+// length written.
+int FormatTableValue(float value, int width, char* text, size_t size);
+
 // Prints the stage message and writes the i, j and k tables cell by cell in
-// step. A table that cannot be written is reported with one line naming it;
-// the others are still written. Returns false when any table failed.
+// step, one line per FieldGrid row, replacing existing files. A table that
+// cannot be written is reported with one line naming it; the others are
+// still written. Returns false when any table failed.
 bool WriteVectorTables(const OutputNames& names);
