@@ -1,41 +1,20 @@
 #include "field/block_kernels.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <thread>
 
 #include "field/kernel_cache.h"
+#include "field/kernel_rows.h"
 #include "field/magnet_color_table.h"
 
 namespace {
 
-// Half-separation of the axial pair, as a float (0.200000003).
-constexpr float kAxialHalfSeparation = 0.2f;
 constexpr float kPi = 3.14159274f;
 
 FieldVector Difference(const FieldVector& plus, const FieldVector& minus) {
   return {plus.c0 - minus.c0, plus.c1 - minus.c1, plus.c2 - minus.c2};
-}
-
-// Runs the four loops i, j (the block's cubes), p, q (the table) in that
-// order, adding contribution(t, u, i, j) to entry [p][q], where t = p - 641
-// and u = q - 641. The order of the loops fixes the rounding of the sums.
-template <typename Contribution>
-void AccumulateBlock(int h, KernelRows table, Contribution contribution) {
-  for (int i = -h; i <= h; ++i)
-    for (int j = -h; j <= h; ++j)
-      for (int p = 0; p < kKernelSide; ++p) {
-        const float t = static_cast<float>(p - kKernelCentre);
-        const float fi = static_cast<float>(i);
-        const float fj = static_cast<float>(j);
-        float(*row)[3] = table[p];
-        for (int q = 0; q < kKernelSide; ++q) {
-          const float u = static_cast<float>(q - kKernelCentre);
-          const FieldVector c = contribution(t, u, fi, fj);
-          row[q][0] = c.c0 + row[q][0];
-          row[q][1] = c.c1 + row[q][1];
-          row[q][2] = c.c2 + row[q][2];
-        }
-      }
 }
 
 }  // namespace
@@ -56,42 +35,37 @@ FieldVector AxialDipoleContribution(float x, float y, float z) {
   return Difference(UnitChargeField(x, y, z_plus), UnitChargeField(x, y, z_minus));
 }
 
+FieldVector PlanarPairField(float d0_plus, float d1_plus, float d0_minus, float d1_minus, float z) {
+  return Difference(UnitChargeField(d0_plus, d1_plus, z), UnitChargeField(d0_minus, d1_minus, z));
+}
+
 FieldVector PlanarDipoleContribution(float t, float u, float i, float j, float s0, float s1,
                                      float z) {
-  return Difference(UnitChargeField((t + s0) + i, (u + s1) + j, z),
-                    UnitChargeField((t - s0) + i, (u - s1) + j, z));
+  return PlanarPairField((t + s0) + i, (u + s1) + j, (t - s0) + i, (u - s1) + j, z);
 }
 
 PlanarOffsets PlanarOffsetsFor(int angle) {
   const float theta = ((static_cast<float>(angle) * -2.0f) * kPi) / 360.0f;
   const double theta_d = theta;
-  return {static_cast<float>(std::cos(theta_d) / 5.0),
-          static_cast<float>(std::sin(theta_d) / 5.0)};
+  return {static_cast<float>(std::cos(theta_d) / 5.0), static_cast<float>(std::sin(theta_d) / 5.0)};
+}
+
+int KernelThreads() {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return cores == 0 ? 1 : static_cast<int>(std::min(cores, 16u));
+}
+
+void ComputeKernel(int kind, int h, int angle, float z, KernelRows table, int threads,
+                   KernelVectors vectors) {
+  if (h < 0 || (kind != AxialDipole && kind != PlanarDipole && kind != Monopole)) {
+    std::memset(table, 0, sizeof(float) * kKernelSide * kKernelSide * 3);
+    return;
+  }
+  SumKernelTable(kind, h, angle, z, table, threads, vectors);
 }
 
 void ComputeKernel(int kind, int h, int angle, float z, KernelRows table) {
-  std::memset(table, 0, sizeof(float) * kKernelSide * kKernelSide * 3);
-  switch (kind) {
-    case AxialDipole:
-      AccumulateBlock(h, table, [z](float t, float u, float i, float j) {
-        return AxialDipoleContribution(t + i, u + j, z);
-      });
-      break;
-    case PlanarDipole: {
-      const PlanarOffsets s = PlanarOffsetsFor(angle);
-      AccumulateBlock(h, table, [z, s](float t, float u, float i, float j) {
-        return PlanarDipoleContribution(t, u, i, j, s.s0, s.s1, z);
-      });
-      break;
-    }
-    case Monopole:
-      AccumulateBlock(h, table, [z](float t, float u, float i, float j) {
-        return MonopoleContribution(t + i, u + j, z);
-      });
-      break;
-    default:
-      break;
-  }
+  ComputeKernel(kind, h, angle, z, table, KernelThreads());
 }
 
 void AxialDipoleKernel(int h) { FillKernelTable(AxialDipole, h, 0); }

@@ -29,7 +29,13 @@ void ChargeField(float* out, float d0, float d1, float d2, float charge) {
 }  // namespace
 
 void ReferenceKernel(int kind, int h, int angle, float z, float* table) {
-  std::memset(table, 0, sizeof(float) * 1284 * 1284 * 3);
+  ReferenceKernelRows(kind, h, angle, z, 0, 1284, table);
+}
+
+void ReferenceKernelRows(int kind, int h, int angle, float z, int first_row, int end_row,
+                         float* table) {
+  std::memset(&table[static_cast<std::size_t>(first_row) * 1284 * 3], 0,
+              sizeof(float) * 1284 * 3 * (end_row - first_row));
   float theta = static_cast<float>(angle) * -2.0f;
   theta = theta * 3.14159274f;
   theta = theta / 360.0f;
@@ -38,7 +44,7 @@ void ReferenceKernel(int kind, int h, int angle, float z, float* table) {
   const float half_separation = 0.2f;
   for (int i = -h; i <= h; ++i)
     for (int j = -h; j <= h; ++j)
-      for (int p = 0; p < 1284; ++p)
+      for (int p = first_row; p < end_row; ++p)
         for (int q = 0; q < 1284; ++q) {
           float t = static_cast<float>(p - 641), u = static_cast<float>(q - 641);
           float fi = static_cast<float>(i), fj = static_cast<float>(j);
