@@ -6,14 +6,11 @@
 
 #include "app/grids.h"
 #include "field/block_kernels.h"
+#include "field/block_superposition.h"
 
 namespace {
 
 constexpr int kHalfSizes[] = {5, 3, 2, 1, 0};
-// Cell (l, m) of FieldGrid is picture point (640 - l, 640 - m), and kernel
-// index 641 lies above the block's centre: 640 + 641.
-constexpr int kFieldToKernel = kPictureSide + kKernelCentre;
-
 // The four values of the kernel in KernelTable; kind 0 means none yet.
 struct KernelMemory {
   int half_size = 0;
@@ -59,6 +56,26 @@ void PaintBlockWhite(int p0, int q0, int h) {
       for (int n = 0; n < 3; ++n) WorkPlane[row][col][n] = 255;
 }
 
+// The uniform blocks of the step being run, in lattice order.
+BlockCentre step_blocks[kMaxStepBlocks];
+
+// One step of a layer: finds the uniform (2h + 1)-sided blocks of row's
+// colour on the pass's lattice in WorkPlane and paints each white, preparing
+// the kernel at the first one; then adds all their fields at once into
+// FieldGrid, which is held half-turned during the layers.
+void ProcessColorStep(const MagnetColor& row, int h) {
+  const int side = 2 * h + 1;
+  int count = 0;
+  for (int p0 = h; p0 < kPictureSide - h; p0 += side)
+    for (int q0 = h; q0 < kPictureSide - h; q0 += side) {
+      if (!BlockIsUniform(p0, q0, h, row.r, row.g, row.b)) continue;
+      PaintBlockWhite(p0, q0, h);
+      if (count == 0) PrepareKernel(row, h);
+      step_blocks[count++] = {static_cast<int16_t>(p0), static_cast<int16_t>(q0)};
+    }
+  AddStepBlocks(step_blocks, count, static_cast<float>(row.sign));
+}
+
 }  // namespace
 
 void ForgetKernel() { held_kernel = KernelMemory{}; }
@@ -70,17 +87,6 @@ bool BlockIsUniform(int p0, int q0, int h, int r, int g, int b) {
       if (px[0] != r || px[1] != g || px[2] != b) return false;
     }
   return true;
-}
-
-void AddBlockField(int p0, int q0, float sign) {
-  for (int l = 0; l < kPictureSide; ++l) {
-    const float(*kernel_row)[3] = KernelTable[kFieldToKernel - p0 - l];
-    float(*field_row)[3] = FieldGrid[l];
-    const int column_base = kFieldToKernel - q0;
-    for (int m = 0; m < kPictureSide; ++m)
-      for (int n = 0; n < 3; ++n)
-        field_row[m][n] = field_row[m][n] + sign * kernel_row[column_base - m][n];
-  }
 }
 
 void PrepareKernel(const MagnetColor& row, int h) {
@@ -104,25 +110,10 @@ void PrepareKernel(const MagnetColor& row, int h) {
   }
 }
 
-void ProcessColorStep(const MagnetColor& row, int h) {
-  bool kernel_ready = false;
-  const int side = 2 * h + 1;
-  const float sign = static_cast<float>(row.sign);
-  for (int p0 = h; p0 < kPictureSide - h; p0 += side)
-    for (int q0 = h; q0 < kPictureSide - h; q0 += side) {
-      if (!BlockIsUniform(p0, q0, h, row.r, row.g, row.b)) continue;
-      PaintBlockWhite(p0, q0, h);
-      if (!kernel_ready) {
-        PrepareKernel(row, h);
-        kernel_ready = true;
-      }
-      AddBlockField(p0, q0, sign);
-    }
-}
-
 void SynthesizeField(const RunSettings& settings) {
   const int layers = std::abs(settings.thickness);
   const float z_step = settings.thickness >= 1 ? 1.0f : -1.0f;
+  TurnFieldGrid();
   for (int layer = 1; layer <= layers; ++layer) {
     std::printf("\n\n   +Calculating Vector Fields for Z layer %d (%d/%d) +\n\n",
                 static_cast<int>(CurrentZ), layer, layers);
@@ -136,4 +127,5 @@ void SynthesizeField(const RunSettings& settings) {
     RestoreWorkPlane();
     CurrentZ = CurrentZ + z_step;
   }
+  TurnFieldGrid();
 }

@@ -9,19 +9,9 @@
 
 void SynthesizeField(const RunSettings& settings);
 
-// One step of a layer: finds the uniform (2h + 1)-sided blocks of row's
-// colour on the pass's lattice in WorkPlane, paints each white and adds its
-// kernel times row.sign into FieldGrid, preparing the kernel at the first
-// block found.
-void ProcessColorStep(const MagnetColor& row, int h);
-
 // Makes KernelTable hold the kernel of (h, row's kind and angle, CurrentZ),
 // calling an entry point only when the remembered kernel differs.
 void PrepareKernel(const MagnetColor& row, int h);
-
-// FieldGrid[l][m][n] += sign * KernelTable[1281 - p0 - l][1281 - q0 - m][n]
-// for every cell: the field of the block centred at picture (p0, q0).
-void AddBlockField(int p0, int q0, float sign);
 
 // True when every pixel of the block of half-size h centred at (p0, q0) in
 // WorkPlane has exactly the colour (r, g, b).

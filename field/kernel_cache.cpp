@@ -5,12 +5,10 @@
 
 #include "field/magnet_color_table.h"
 
-#ifdef _WIN32
-#include <process.h>
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
+#include <chrono>
+#include <filesystem>
+#include <random>
+#include <system_error>
 
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
 #error "Kernel cache files are the table's memory image and must be little-endian"
@@ -25,21 +23,20 @@ constexpr char kMessageWipe[] =
     "\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b";
 static_assert(sizeof(kMessageWipe) == 3 * 46 + 1, "46 backspaces, 46 blanks, 46 backspaces");
 
-long ProcessId() {
-#ifdef _WIN32
-  return _getpid();
-#else
-  return static_cast<long>(getpid());
-#endif
+// A tag that no other run writing the same kernel at the same time will
+// pick: random bits mixed with the clock.
+unsigned long long UniqueTag() {
+  std::random_device random;
+  const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+  return (static_cast<unsigned long long>(random()) << 20) ^ static_cast<unsigned long long>(now);
 }
 
-// Replaces target by source in one step, also when target exists.
+// Replaces target by source in one step, also when target exists (the
+// library does so on every platform, where a plain rename may refuse).
 bool MoveIntoPlace(const std::string& source, const std::string& target) {
-#ifdef _WIN32
-  return MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
-#else
-  return std::rename(source.c_str(), target.c_str()) == 0;
-#endif
+  std::error_code error;
+  std::filesystem::rename(source, target, error);
+  return !error;
 }
 
 bool AllFinite(const float* values, std::size_t count) {
@@ -70,7 +67,7 @@ bool LoadKernelFile(const std::string& path, KernelRows table) {
 bool StoreKernelFile(const std::string& path, const float (*table)[kKernelSide][3]) {
   // The temporary name ends in ".tmp", never in ".dat", so no run takes it
   // for a kernel, and the process id keeps simultaneous runs apart.
-  const std::string temporary = path + "." + std::to_string(ProcessId()) + ".tmp";
+  const std::string temporary = path + "." + std::to_string(UniqueTag()) + ".tmp";
   std::FILE* file = std::fopen(temporary.c_str(), "wb");
   if (!file) return false;
   bool written = std::fwrite(table, 1, kKernelFileBytes, file) == kKernelFileBytes;

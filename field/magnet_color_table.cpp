@@ -1,5 +1,7 @@
 #include "field/magnet_color_table.h"
 
+#include <bitset>
+
 namespace {
 
 // Fine direction d (0-359) has colour (d + 1, 100, 1) up to 254, then
@@ -37,8 +39,14 @@ constexpr std::array<MagnetColor, kMagnetColorCount> BuildTable() {
 
 const std::array<MagnetColor, kMagnetColorCount> MagnetColorTable = BuildTable();
 
+// One bit per 24-bit colour, set for the table's colours: the pictures ask
+// about every pixel, three times a run.
 bool IsMagnetColor(int r, int g, int b) {
-  for (const MagnetColor& row : MagnetColorTable)
-    if (row.r == r && row.g == g && row.b == b) return true;
-  return false;
+  static const std::bitset<1 << 24> members = [] {
+    std::bitset<1 << 24> bits;
+    for (const MagnetColor& row : MagnetColorTable) bits.set((row.r << 16) | (row.g << 8) | row.b);
+    return bits;
+  }();
+  if (r < 0 || r > 255 || g < 0 || g > 255 || b < 0 || b > 255) return false;
+  return members.test((r << 16) | (g << 8) | b);
 }

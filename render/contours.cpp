@@ -1,7 +1,11 @@
 #include "render/contours.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 #include "app/grids.h"
 
@@ -11,6 +15,31 @@ constexpr int kLevels = 100;
 constexpr int kMaxSweeps = 13;
 constexpr int kEnoughMarked = 35999;  // a complete sweep beyond this ends the drawing
 constexpr float kToleranceStep = 0.02f;
+constexpr int kCells = kPictureSide * kPictureSide;
+
+int contour_threads =
+    static_cast<int>(std::min(8u, std::max(1u, std::thread::hardware_concurrency())));
+
+// Runs work(0) .. work(threads - 1) at the same time and returns when all
+// are done. A part whose thread cannot be started runs on this thread.
+template <typename Work>
+void RunOnThreads(int threads, Work work) {
+  std::vector<std::thread> helpers;
+  for (int t = 1; t < threads; ++t) {
+    try {
+      helpers.emplace_back(work, t);
+    } catch (const std::system_error&) {
+      work(t);
+    }
+  }
+  work(0);
+  for (std::thread& helper : helpers) helper.join();
+}
+
+// Start of part t of n equal parts of [0, count).
+int PartStart(int count, int t, int n) {
+  return static_cast<int>(static_cast<long long>(count) * t / n);
+}
 
 // A cell of ContourPlane not drawn yet: every sample below 1.
 bool IsBlack(const int16_t* cell) { return cell[0] < 1 && cell[1] < 1 && cell[2] < 1; }
@@ -22,18 +51,87 @@ void Paint(int16_t* cell, int colour_index) {
   if (colour_index == 2) cell[2] = 255;
 }
 
-// Draws one band; returns the number of cells drawn.
-int DrawBand(float lo, float hi, int colour_index) {
-  int marked = 0;
-  for (int l = 0; l < kPictureSide; ++l)
-    for (int m = 0; m < kPictureSide; ++m) {
-      const float value = MagnitudeGrid[l][m];
-      if (lo < value && value < hi && IsBlack(ContourPlane[l][m])) {
-        Paint(ContourPlane[l][m], colour_index);
-        ++marked;
-      }
+// The band limits of one sweep, formed exactly as the drawing defines them:
+// level = k * step + lowest, lo = (1 - f) * level, hi = (1 + f) * level.
+struct SweepBands {
+  float lo[kLevels], hi[kLevels];
+  // Levels whose band holds some number (lo < hi), in order.
+  int open_levels[kLevels];
+  int open_count;
+  // True when lo and hi never fall as k grows and none is a NaN: then the
+  // first band holding a value is found by search instead of by trying all.
+  bool ordered;
+  double guess_scale, guess_offset;  // the first level with hi > value is
+                                     // near value * scale - offset
+  int first_colour;                  // colour index of level 0
+};
+
+SweepBands MakeBands(float lowest, float step, float tolerance, int first_colour) {
+  SweepBands bands;
+  const float below = 1.0f - tolerance;
+  const float above = 1.0f + tolerance;
+  bands.open_count = 0;
+  for (int k = 0; k < kLevels; ++k) {
+    const float level = static_cast<float>(k) * step + lowest;
+    bands.lo[k] = below * level;
+    bands.hi[k] = above * level;
+    if (bands.lo[k] < bands.hi[k]) bands.open_levels[bands.open_count++] = k;
+  }
+  bands.ordered = !std::isnan(bands.lo[0]) && !std::isnan(bands.hi[0]);
+  for (int k = 0; k + 1 < kLevels; ++k)
+    bands.ordered = bands.ordered && bands.lo[k] <= bands.lo[k + 1] && bands.hi[k] <= bands.hi[k + 1];
+  const bool usable_step = step > 0.0f && std::isfinite(step) && std::isfinite(lowest);
+  bands.guess_scale = usable_step ? 1.0 / (static_cast<double>(above) * step) : 0.0;
+  bands.guess_offset = usable_step ? lowest / static_cast<double>(step) : 0.0;
+  bands.first_colour = first_colour;
+  return bands;
+}
+
+// The first level whose band holds value (not a NaN), or kLevels when none
+// does. With ordered bands, the levels with hi > value are those from some
+// k on, and of them only the first can hold the value, since lo grows with
+// k. The level spacing gives a guess of that k which exact comparisons
+// confirm, or else a binary search finds it.
+int FirstBandHolding(const SweepBands& bands, float value) {
+  if (!bands.ordered) {
+    for (int i = 0; i < bands.open_count; ++i) {
+      const int k = bands.open_levels[i];
+      if (bands.lo[k] < value && value < bands.hi[k]) return k;
     }
-  return marked;
+    return kLevels;
+  }
+  const double guess = value * bands.guess_scale - bands.guess_offset;
+  int k = guess >= 0.0 ? (guess < kLevels ? static_cast<int>(guess) + 1 : kLevels) : 0;
+  const bool confirmed =
+      (k == 0 || !(bands.hi[k - 1] > value)) && (k == kLevels || bands.hi[k] > value);
+  if (!confirmed) k = static_cast<int>(std::upper_bound(bands.hi, bands.hi + kLevels, value) - bands.hi);
+  return k < kLevels && bands.lo[k] < value ? k : kLevels;
+}
+
+// Cells that a band may still draw: numbers, black in ContourPlane. Each
+// sweep keeps those it did not draw, in place, within each thread's share.
+int waiting_cells[kCells];
+
+// One sweep over waiting_cells[first..end): draws every cell inside some
+// band, moves the others to the front of the share; gives the number drawn
+// and the share's new end through the pointers.
+void SweepShare(const SweepBands& bands, int first, int end, int* new_end, int* marked) {
+  const float* values = &MagnitudeGrid[0][0];
+  int16_t* samples = &ContourPlane[0][0][0];
+  int kept = first;
+  int drawn = 0;
+  for (int w = first; w < end; ++w) {
+    const int cell = waiting_cells[w];
+    const int k = FirstBandHolding(bands, values[cell]);
+    if (k < kLevels) {
+      Paint(samples + 3 * cell, (bands.first_colour + k) % 3);
+      ++drawn;
+    } else {
+      waiting_cells[kept++] = cell;
+    }
+  }
+  *new_end = kept;
+  *marked = drawn;
 }
 
 }  // namespace
@@ -43,30 +141,62 @@ float ContourVariable(float c0, float c1, float c2) {
   return static_cast<float>(std::sqrt(std::sqrt(static_cast<double>(sum_of_squares))));
 }
 
+// Rows are shared among threads. The lowest and highest value do not depend
+// on the order in which cells are met: no value is -0 (squares sum to +0 at
+// least), so equal values are the same number, and NaNs count for neither.
 ValueRange ComputeMagnitudes() {
+  const int threads = contour_threads;
+  std::vector<ValueRange> parts(static_cast<size_t>(threads));
+  RunOnThreads(threads, [&parts, threads](int part) {
+    ValueRange range{100000000.0f, -100000000.0f};
+    const int end_row = PartStart(kPictureSide, part + 1, threads);
+    for (int l = PartStart(kPictureSide, part, threads); l < end_row; ++l)
+      for (int m = 0; m < kPictureSide; ++m) {
+        const float* c = FieldGrid[l][m];
+        const float value = ContourVariable(c[0], c[1], c[2]);
+        MagnitudeGrid[l][m] = value;
+        if (value < range.lowest) range.lowest = value;
+        if (value > range.highest) range.highest = value;
+      }
+    parts[static_cast<size_t>(part)] = range;
+  });
   ValueRange range{100000000.0f, -100000000.0f};
-  for (int l = 0; l < kPictureSide; ++l)
-    for (int m = 0; m < kPictureSide; ++m) {
-      const float* c = FieldGrid[l][m];
-      const float value = ContourVariable(c[0], c[1], c[2]);
-      MagnitudeGrid[l][m] = value;
-      if (value < range.lowest) range.lowest = value;
-      if (value > range.highest) range.highest = value;
-    }
+  for (const ValueRange& part : parts) {
+    if (part.lowest < range.lowest) range.lowest = part.lowest;
+    if (part.highest > range.highest) range.highest = part.highest;
+  }
   return range;
 }
 
+// Each cell takes the colour of the first (sweep, level) whose band holds
+// it while it is black, so a sweep is one pass over the cells still waiting,
+// each finding its first band in that sweep; the count of a complete sweep
+// decides whether another follows, as in a scan of every band.
 ContourSweeps DrawContourBands(float lowest, float step) {
+  const float* values = &MagnitudeGrid[0][0];
+  const int16_t* samples = &ContourPlane[0][0][0];
+  int waiting = 0;
+  for (int cell = 0; cell < kCells; ++cell)
+    if (!std::isnan(values[cell]) && IsBlack(samples + 3 * cell)) waiting_cells[waiting++] = cell;
+  const int threads = contour_threads;
+  std::vector<int> share_first(static_cast<size_t>(threads)), share_end(static_cast<size_t>(threads)),
+      share_marked(static_cast<size_t>(threads));
+  for (int t = 0; t < threads; ++t) {
+    share_first[static_cast<size_t>(t)] = PartStart(waiting, t, threads);
+    share_end[static_cast<size_t>(t)] = PartStart(waiting, t + 1, threads);
+  }
+
   ContourSweeps result{0, 0, 0.0f};
-  int colour_index = -1;  // runs on across sweeps, never reset
   for (;;) {
     result.tolerance += kToleranceStep;
-    const float below = 1.0f - result.tolerance;
-    const float above = 1.0f + result.tolerance;
-    for (int k = 0; k < kLevels; ++k) {
-      if (++colour_index == 3) colour_index = 0;
-      const float level = static_cast<float>(k) * step + lowest;
-      result.marked += DrawBand(below * level, above * level, colour_index);
+    // The colour index runs on over all levels of all sweeps: 100 per sweep.
+    const SweepBands bands = MakeBands(lowest, step, result.tolerance, (result.sweeps * kLevels) % 3);
+    if (bands.open_count > 0) {
+      RunOnThreads(threads, [&](int t) {
+        const size_t s = static_cast<size_t>(t);
+        SweepShare(bands, share_first[s], share_end[s], &share_end[s], &share_marked[s]);
+      });
+      for (int marked : share_marked) result.marked += marked;
     }
     ++result.sweeps;
     if (result.marked > kEnoughMarked || result.sweeps == kMaxSweeps) return result;
@@ -81,3 +211,6 @@ void DrawContours() {
   DrawContourBands(range.lowest, step);
   HalfTurnCopy(ContourPlane, ContourImage);
 }
+
+void SetContourThreads(int threads) { contour_threads = std::max(1, threads); }
+int ContourThreads() { return contour_threads; }

@@ -32,3 +32,8 @@ ContourSweeps DrawContourBands(float lowest, float step);
 // The whole stage: prints its message, fills MagnitudeGrid, draws into
 // ContourPlane and turns it into ContourImage.
 void DrawContours();
+
+// Number of threads the stage uses (at least 1); the default is the number
+// of processors, at most 8. The drawing is the same for any number.
+void SetContourThreads(int threads);
+int ContourThreads();

@@ -57,6 +57,25 @@ TEST(IsMagnetColor, MatchesExactlyAndNothingElse) {
   EXPECT_FALSE(IsMagnetColor(255, 100, 0));
   EXPECT_FALSE(IsMagnetColor(0, 0, 254));
   EXPECT_FALSE(IsMagnetColor(0, 0, 0));
+
+  // Against a search of the rows, over every red and blue with the greens
+  // the table uses and their neighbours, and samples outside 0-255.
+  auto in_table = [](int r, int g, int b) {
+    for (const MagnetColor& row : MagnetColorTable)
+      if (row.r == r && row.g == g && row.b == b) return true;
+    return false;
+  };
+  int agreeing = 0, checked = 0;
+  for (int g : {0, 1, 63, 64, 65, 99, 100, 101, 127, 128, 129, 254, 255})
+    for (int r = 0; r < 256; ++r)
+      for (int b = 0; b < 256; ++b, ++checked) agreeing += IsMagnetColor(r, g, b) == in_table(r, g, b);
+  EXPECT_EQ(agreeing, checked);
+  for (int outside : {-1, 256, 32767, -32768, 1 << 16}) {
+    EXPECT_FALSE(IsMagnetColor(outside, 100, 1));
+    EXPECT_FALSE(IsMagnetColor(0, outside, 255));
+    EXPECT_FALSE(IsMagnetColor(255, 0, outside));
+  }
+  EXPECT_FALSE(IsMagnetColor(1 + 256, 100, 1));  // would alias (1, 100, 1) if wrapped
 }
 
 }  // namespace

@@ -1,0 +1,53 @@
+#include "tests/reference_field.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/grids.h"
+
+void ReferenceAddBlockField(int p0, int q0, float sign) {
+  for (int l = 0; l < 640; ++l)
+    for (int m = 0; m < 640; ++m)
+      for (int n = 0; n < 3; ++n)
+        FieldGrid[l][m][n] = FieldGrid[l][m][n] + sign * KernelTable[1281 - p0 - l][1281 - q0 - m][n];
+}
+
+void ReferenceSynthesizeField(const RunSettings& settings, KernelPreparer prepare) {
+  const int layers = std::abs(settings.thickness);
+  for (int layer = 1; layer <= layers; ++layer) {
+    std::printf("\n\n   +Calculating Vector Fields for Z layer %d (%d/%d) +\n\n",
+                static_cast<int>(CurrentZ), layer, layers);
+    int step = 0;
+    for (int h : {5, 3, 2, 1, 0})
+      for (const MagnetColor& row : MagnetColorTable) {
+        if (step == 0) {
+          step = 1;
+          std::printf("    Processing Step %04d of 1860 ", step);
+        } else {
+          step = step + 1;
+          std::printf("\b\b\b\b\b\b\b\b\b\b\b\b\b%04d of 1860 ", step);
+        }
+        std::fflush(stdout);
+        bool kernel_ready = false;
+        for (int p0 = h; p0 < 640 - h; p0 += 2 * h + 1)
+          for (int q0 = h; q0 < 640 - h; q0 += 2 * h + 1) {
+            bool uniform = true;
+            for (int p = p0 - h; p <= p0 + h && uniform; ++p)
+              for (int q = q0 - h; q <= q0 + h && uniform; ++q)
+                uniform = WorkPlane[p][q][0] == row.r && WorkPlane[p][q][1] == row.g &&
+                          WorkPlane[p][q][2] == row.b;
+            if (!uniform) continue;
+            for (int p = p0 - h; p <= p0 + h; ++p)
+              for (int q = q0 - h; q <= q0 + h; ++q)
+                for (int n = 0; n < 3; ++n) WorkPlane[p][q][n] = 255;
+            if (!kernel_ready) {
+              prepare(row, h);
+              kernel_ready = true;
+            }
+            ReferenceAddBlockField(p0, q0, static_cast<float>(row.sign));
+          }
+      }
+    RestoreWorkPlane();
+    CurrentZ = settings.thickness >= 1 ? CurrentZ + 1.0f : CurrentZ - 1.0f;
+  }
+}

@@ -1,0 +1,20 @@
+#pragma once
+// A whole run of the program with its straightforward stages: block fields
+// added one block at a time, kernels computed plainly when they are not in
+// the cache, contours drawn by full scans; everything else as the program
+// does it. The yardstick for whole runs: the same files and console text,
+// and the time a plain program would take.
+#include "app/command_line.h"
+#include "field/magnet_color_table.h"
+
+// Runs the settings' picture in the current working directory, as from a
+// fresh start (grids zeroed, no kernel remembered), and gives the program's
+// exit status. The picture must decode to 640 x 640; otherwise the result is
+// 1 and nothing is printed.
+int ReferenceRun(const RunSettings& settings);
+
+// Makes KernelTable hold the kernel of row and h at CurrentZ, as the program
+// does: the remembered kernel when it matches, else the cache file when h is
+// 1 or more and the file is whole, else computed plainly (and stored when h
+// is 1 or more, with the program's message).
+void ReferencePrepareKernel(const MagnetColor& row, int h);
