@@ -59,10 +59,8 @@ void PaintBlockWhite(int p0, int q0, int h) {
 // The uniform blocks of the step being run, in lattice order.
 BlockCentre step_blocks[kMaxStepBlocks];
 
-// One step of a layer: finds the uniform (2h + 1)-sided blocks of row's
-// colour on the pass's lattice in WorkPlane and paints each white, preparing
-// the kernel at the first one; then adds all their fields at once into
-// FieldGrid, which is held half-turned during the layers.
+}  // namespace
+
 void ProcessColorStep(const MagnetColor& row, int h) {
   const int side = 2 * h + 1;
   int count = 0;
@@ -75,8 +73,6 @@ void ProcessColorStep(const MagnetColor& row, int h) {
     }
   AddStepBlocks(step_blocks, count, static_cast<float>(row.sign));
 }
-
-}  // namespace
 
 void ForgetKernel() { held_kernel = KernelMemory{}; }
 

@@ -9,6 +9,12 @@
 
 void SynthesizeField(const RunSettings& settings);
 
+// One step of a layer: finds the uniform (2h + 1)-sided blocks of row's
+// colour on the pass's lattice in WorkPlane and paints each white, preparing
+// the kernel at the first one; then adds all their fields at once into
+// FieldGrid, which SynthesizeField holds half-turned during the layers.
+void ProcessColorStep(const MagnetColor& row, int h);
+
 // Makes KernelTable hold the kernel of (h, row's kind and angle, CurrentZ),
 // calling an entry point only when the remembered kernel differs.
 void PrepareKernel(const MagnetColor& row, int h);
