@@ -33,6 +33,17 @@ bool AskForInputName(RunSettings* settings) {
   return true;
 }
 
+// Writes the composed picture. False when the encode failed, which ends the
+// run; a file that could not be saved clears *all_written and the run goes on.
+bool WriteOutput(const char* file_name, const char* message, lodepng::State& png_state,
+                 const std::vector<unsigned char>& pixel_buffer,
+                 std::vector<unsigned char>& png_file_buffer, bool* all_written) {
+  const WriteResult written =
+      WritePicture(file_name, message, png_state, pixel_buffer, png_file_buffer);
+  if (written == WriteResult::kSaveFailed) *all_written = false;
+  return written != WriteResult::kEncodeFailed;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -72,25 +83,22 @@ int main(int argc, char** argv) {
   bool all_written = true;
   DrawContours();
   ComposeContourPicture(pixel_buffer);
-  WriteResult written = WritePicture(names.contour_image, "   +Writing Isopotential Contour File+\n",
-                                     png_state, pixel_buffer, png_file_buffer);
-  if (written == WriteResult::kEncodeFailed) return 1;
-  all_written &= written == WriteResult::kWritten;
+  if (!WriteOutput(names.contour_image, "   +Writing Isopotential Contour File+\n", png_state,
+                   pixel_buffer, png_file_buffer, &all_written))
+    return 1;
 
   if (settings.export_vectors) all_written &= WriteVectorTables(names);
 
   TraceStreamlines();
   ComposeStreamPicture(pixel_buffer);
-  written = WritePicture(names.stream_image, "   +Writing Magnetic Streamlines File+\n", png_state,
-                         pixel_buffer, png_file_buffer);
-  if (written == WriteResult::kEncodeFailed) return 1;
-  all_written &= written == WriteResult::kWritten;
+  if (!WriteOutput(names.stream_image, "   +Writing Magnetic Streamlines File+\n", png_state,
+                   pixel_buffer, png_file_buffer, &all_written))
+    return 1;
 
   ComposeCombinedPicture(pixel_buffer);
-  written = WritePicture(names.combined_image, "   +Writing Stream & Contours File+\n", png_state,
-                         pixel_buffer, png_file_buffer);
-  if (written == WriteResult::kEncodeFailed) return 1;
-  all_written &= written == WriteResult::kWritten;
+  if (!WriteOutput(names.combined_image, "   +Writing Stream & Contours File+\n", png_state,
+                   pixel_buffer, png_file_buffer, &all_written))
+    return 1;
 
   std::fflush(stdout);
   return all_written ? 0 : 1;
