@@ -34,8 +34,7 @@ struct SlotsLock {
 // Runs on a thread of its own: closes and deletes every registered file, then
 // lets the default handler end the process as usual.
 BOOL WINAPI OnConsoleEvent(DWORD event) {
-  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT)
-    return FALSE;
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) return FALSE;
   EnterCriticalSection(&slots_lock.section);
   for (Slot& slot : slots) {
     if (!slot.used) continue;

@@ -29,8 +29,8 @@ bool Unlocked(const std::string& path) {
   if (handle == INVALID_HANDLE_VALUE) return false;
   OVERLAPPED where = {};
   where.OffsetHigh = 0x40000000;  // the byte core/whole_file.cpp locks
-  const bool free = LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1,
-                               0, &where) != 0;
+  const bool free =
+      LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &where) != 0;
   if (free) UnlockFileEx(handle, 0, 1, 0, &where);
   CloseHandle(handle);
   return free;
@@ -58,8 +58,8 @@ bool IsFluxartTemporaryName(const std::string& name) {
   }
   const std::string base = rest.substr(0, dot);
   if (base.compare(0, 9, "Fluxart_Z") == 0 && EndsWith(base, ".dat")) return true;
-  for (const char* suffix : {"_contours.png", "_streamlines.png", "_i_vector.txt",
-                             "_j_vector.txt", "_k_vector.txt"})
+  for (const char* suffix :
+       {"_contours.png", "_streamlines.png", "_i_vector.txt", "_j_vector.txt", "_k_vector.txt"})
     if (EndsWith(base, suffix)) return true;  // "_stream_contours.png" ends in "_contours.png"
   return false;
 }

@@ -28,8 +28,8 @@ namespace {
 std::string UniqueTag() {
   std::random_device random;
   const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
-  const unsigned long long bits = ((static_cast<unsigned long long>(random()) << 32) |
-                                   random()) ^ static_cast<unsigned long long>(now);
+  const unsigned long long bits = ((static_cast<unsigned long long>(random()) << 32) | random()) ^
+                                  static_cast<unsigned long long>(now);
   char tag[17];
   std::snprintf(tag, sizeof tag, "%016llx", bits);
   return tag;

@@ -29,9 +29,7 @@ bool told_not_kept = false;
 // The step counter is written in place after the cache message; a notice
 // breaks that line, so it ends with blanks as wide as the counter's line,
 // over whose end the counter goes on counting.
-void PrintNotice(const std::string& line) {
-  std::printf("\n%s%33s", line.c_str(), "");
-}
+void PrintNotice(const std::string& line) { std::printf("\n%s%33s", line.c_str(), ""); }
 
 }  // namespace
 
@@ -54,8 +52,8 @@ bool LoadKernelFile(const std::string& path, KernelRows table, float bound) {
   for (std::size_t at = 0; whole && at < kKernelFileBytes; at += kPieceBytes) {
     const std::size_t piece = std::min(kPieceBytes, kKernelFileBytes - at);
     whole = std::fread(bytes + at, 1, piece, file) == piece;
-    within = within && ValuesWithin(reinterpret_cast<const float*>(bytes + at),
-                                    piece / sizeof(float), bound);
+    within = within &&
+             ValuesWithin(reinterpret_cast<const float*>(bytes + at), piece / sizeof(float), bound);
   }
   whole = whole && std::fgetc(file) == EOF && !std::ferror(file);
   std::fclose(file);

@@ -32,8 +32,14 @@ std::vector<Cell> FixedSamples(int h) {
     cells.push_back({kKernelCentre + r, kKernelCentre - r});
   }
   const int last = kKernelSide - 1;
-  cells.insert(cells.end(), {{0, 0}, {0, last}, {last, 0}, {last, last}, {0, kKernelCentre},
-                             {last, kKernelCentre}, {kKernelCentre, 0}, {kKernelCentre, last}});
+  cells.insert(cells.end(), {{0, 0},
+                             {0, last},
+                             {last, 0},
+                             {last, last},
+                             {0, kKernelCentre},
+                             {last, kKernelCentre},
+                             {kKernelCentre, 0},
+                             {kKernelCentre, last}});
   return cells;
 }
 
