@@ -1,11 +1,11 @@
 #include "render/picture_output.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <string>
 
 #include "app/grids.h"
 #include "app/png_codec.h"
+#include "core/whole_file.h"
 #include "field/magnet_color_table.h"
 
 namespace {
@@ -84,12 +84,9 @@ WriteResult WritePicture(const char* file_name, const char* message, lodepng::St
     return WriteResult::kEncodeFailed;
   }
   std::puts(message);
-  errno = 0;
-  const unsigned save_error = lodepng::save_file(png_bytes, file_name);
-  if (save_error) {
-    const char* reason = errno ? std::strerror(errno) : lodepng_error_text(save_error);
-    std::printf("fluxart: could not write %s (%s); check the folder can be written\n", file_name,
-                reason);
+  std::string reason;
+  if (!WriteWholeFile(file_name, png_bytes.data(), png_bytes.size(), true, &reason)) {
+    std::fputs(CouldNotWriteLine(file_name, reason).c_str(), stdout);
     return WriteResult::kSaveFailed;
   }
   return WriteResult::kWritten;

@@ -19,11 +19,12 @@ void ComposeCombinedPicture(std::vector<unsigned char>& pixels);
 enum class WriteResult { kWritten, kEncodeFailed, kSaveFailed };
 
 // Encodes pixels (640 x 640 RGB) with state (text chunks compressed) into
-// the emptied png_bytes, prints message as a line and saves the file,
-// replacing an existing one. The file takes the interlace method and the
+// the emptied png_bytes, prints message as a line and saves the file whole
+// (core/whole_file.h), replacing an existing one. The file takes the interlace method and the
 // kept chunks of the decoded input, which state still holds. An encode
 // failure prints the "encoder error" line and writes nothing; a file that
-// cannot be saved prints one line naming it.
+// cannot be saved prints one line naming it and the reason, and leaves
+// nothing under its name but what was there before.
 WriteResult WritePicture(const char* file_name, const char* message, lodepng::State& state,
                          const std::vector<unsigned char>& pixels,
                          std::vector<unsigned char>& png_bytes);

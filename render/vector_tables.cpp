@@ -3,8 +3,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "app/grids.h"
+#include "core/whole_file.h"
 
 int FormatTableValue(float value, int width, char* text, size_t size) {
   const double widened = value;
@@ -24,20 +26,20 @@ int FormatTableValue(float value, int width, char* text, size_t size) {
 
 namespace {
 
-// One table file. A file that could not be opened, or failed while being
-// written, has no stream and takes no more writes. The first value written to
-// a file carries the field width.
+// One table file, written whole (core/whole_file.h). A file that could not
+// be begun, or failed while being written, has no stream and takes no more
+// writes. The first value written to a file carries the field width.
 struct TableFile {
   const char* name;
   int component;
+  WholeFile file;
   std::FILE* stream = nullptr;
   int width = kFirstValueWidth;
   bool failed = false;
 };
 
-void ReportFailure(TableFile& table, int error) {
-  std::printf("fluxart: could not write %s (%s); check the folder can be written\n", table.name,
-              std::strerror(error ? error : EIO));
+void ReportFailure(TableFile& table, const std::string& reason) {
+  std::fputs(CouldNotWriteLine(table.name, reason).c_str(), stdout);
   table.failed = true;
 }
 
@@ -48,15 +50,15 @@ void WriteValue(TableFile& table, float value) {
   std::fwrite(text, 1, static_cast<size_t>(length), table.stream);
 }
 
-// Ends the line and flushes it; a failed write closes the table for good.
+// Ends the line and flushes it; a failed write abandons the table for good.
 void EndLine(TableFile& table) {
   std::fputc('\n', table.stream);
   errno = 0;
   if (std::fflush(table.stream) != 0 || std::ferror(table.stream)) {
     const int error = errno;
-    std::fclose(table.stream);
+    AbandonWholeFile(&table.file);
     table.stream = nullptr;
-    ReportFailure(table, error);
+    ReportFailure(table, std::strerror(error ? error : EIO));
   }
 }
 
@@ -65,11 +67,14 @@ void EndLine(TableFile& table) {
 bool WriteVectorTables(const OutputNames& names) {
   std::puts("   +Writing   Vector   Data   Files  +\n");
 
-  TableFile tables[3] = {{names.i_table, 0}, {names.j_table, 1}, {names.k_table, 2}};
+  TableFile tables[3] = {{names.i_table, 0, {}}, {names.j_table, 1, {}}, {names.k_table, 2, {}}};
   for (TableFile& table : tables) {
-    errno = 0;
-    table.stream = std::fopen(table.name, "w");  // text mode: the platform's line end
-    if (!table.stream) ReportFailure(table, errno);
+    std::string reason;
+    // Text mode: the platform's line end.
+    if (BeginWholeFile(table.name, true, true, &table.file, &reason))
+      table.stream = table.file.stream;
+    else
+      ReportFailure(table, reason);
   }
 
   for (int l = 0; l < kPictureSide; ++l) {
@@ -88,8 +93,9 @@ bool WriteVectorTables(const OutputNames& names) {
 
   for (TableFile& table : tables) {
     if (!table.stream) continue;
-    errno = 0;
-    if (std::fclose(table.stream) != 0) ReportFailure(table, errno);
+    std::string reason;
+    if (!FinishWholeFile(&table.file, &reason)) ReportFailure(table, reason);
+    table.stream = nullptr;
   }
   for (const TableFile& table : tables)
     if (table.failed) return false;

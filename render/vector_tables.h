@@ -15,7 +15,8 @@ constexpr int kFirstValueWidth = 12;
 int FormatTableValue(float value, int width, char* text, size_t size);
 
 // Prints the stage message and writes the i, j and k tables cell by cell in
-// step, one line per FieldGrid row, replacing existing files. A table that
+// step, one line per FieldGrid row, each file whole (core/whole_file.h),
+// replacing existing files. A table that
 // cannot be written is reported with one line naming it; the others are
 // still written. Returns false when any table failed.
 bool WriteVectorTables(const OutputNames& names);
