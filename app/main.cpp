@@ -4,6 +4,7 @@
 // user's own exit at the prompt, 1 when the run ends on a failure or an
 // output file could not be written.
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -13,6 +14,8 @@
 #include "app/grids.h"
 #include "app/output_names.h"
 #include "app/png_codec.h"
+#include "core/interruption.h"
+#include "core/stale_temporaries.h"
 #include "field/field_synthesis.h"
 #include "render/contours.h"
 #include "render/picture_output.h"
@@ -47,6 +50,7 @@ bool WriteOutput(const char* file_name, const char* message, lodepng::State& png
 }  // namespace
 
 int main(int argc, char** argv) {
+  InstallInterruptionCleanup();
   lodepng::State png_state;
   SetUpPngState(png_state);
 
@@ -77,6 +81,22 @@ int main(int argc, char** argv) {
   }
 
   const OutputNames names = BuildOutputNames(settings.input_name, CurrentZ);
+  const std::string clash =
+      OutputThatIsTheInput(names, settings.input_name, settings.export_vectors);
+  if (!clash.empty()) {
+    std::printf("\nfluxart: %s is both the drawing and an output of this run; rename the drawing\n",
+                clash.c_str());
+    return 1;
+  }
+  if (const unsigned error = TryPictureEncoding(png_state, pixel_buffer, png_file_buffer)) {
+    std::fputs(("\n" + CodecErrorLine("encoder error ", error)).c_str(), stdout);
+    return 1;
+  }
+  RemoveStaleTemporaries(".");
+  const std::string output_folder =
+      std::filesystem::path(names.contour_image).parent_path().string();
+  if (!output_folder.empty()) RemoveStaleTemporaries(output_folder);
+
   LoadPicture(pixel_buffer.data());
   SynthesizeField(settings);
 

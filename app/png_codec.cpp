@@ -1,6 +1,7 @@
 #include "app/png_codec.h"
 
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -35,6 +36,14 @@ long long FileSize(const std::string& name) {
 
 }  // namespace
 
+void DropProfileUnfitForRgb(lodepng::State& state) {
+  const LodePNGInfo& info = state.info_png;
+  // The colour space signature sits at bytes 16 to 19 of the profile's header.
+  const bool rgb = info.iccp_defined && info.iccp_profile_size >= 20 &&
+                   std::memcmp(info.iccp_profile + 16, "RGB ", 4) == 0;
+  if (info.iccp_defined && !rgb) lodepng_clear_icc(&state.info_png);
+}
+
 DecodedInput DecodeInputBytes(const std::vector<unsigned char>& file_bytes, lodepng::State& state,
                               std::vector<unsigned char>& pixels) {
   DecodedInput result;
@@ -56,6 +65,7 @@ DecodedInput DecodeInputBytes(const std::vector<unsigned char>& file_bytes, lode
     result.error = error;
     return result;
   }
+  DropProfileUnfitForRgb(state);
   result.status = InputStatus::kDecoded;
   result.width = width;
   result.height = height;

@@ -28,9 +28,15 @@ struct DecodedInput {
 // Decodes the bytes of an input file into pixels with state. The header is
 // inspected first, so that a picture that is not 640 x 640 is never decoded
 // (kWrongSize, with its size) and a huge announced size cannot allocate
-// anything. On kDecoded, pixels holds 640 * 640 * 3 bytes.
+// anything. On kDecoded, pixels holds 640 * 640 * 3 bytes and an unfit
+// colour profile has been dropped (DropProfileUnfitForRgb).
 DecodedInput DecodeInputBytes(const std::vector<unsigned char>& file_bytes, lodepng::State& state,
                               std::vector<unsigned char>& pixels);
+
+// Drops from state an ICC profile that cannot describe RGB pictures (grey,
+// CMYK, or too short to say), so that it is not carried into the outputs,
+// which the encoder would refuse with it. An RGB profile is kept.
+void DropProfileUnfitForRgb(lodepng::State& state);
 
 // Loads the file into file_bytes (files above kMaxInputFileBytes are not
 // read: kTooLarge) and decodes it with DecodeInputBytes. An unreadable file

@@ -73,6 +73,21 @@ void ComposeCombinedPicture(std::vector<unsigned char>& pixels) {
     }
 }
 
+unsigned TryPictureEncoding(lodepng::State& state, const std::vector<unsigned char>& pixels,
+                            std::vector<unsigned char>& png_bytes) {
+  std::vector<unsigned char> trial = pixels;
+  const unsigned char drawing_colours[][3] = {{255, 255, 0},  {0, 255, 0}, {0, 255, 255},
+                                              {255, 0, 0},    {0, 0, 255}, {255, 0, 255},
+                                              {255, 255, 255}};
+  for (size_t k = 0; k < sizeof drawing_colours / 3 && 3 * k + 2 < trial.size(); ++k)
+    for (int n = 0; n < 3; ++n) trial[3 * k + n] = drawing_colours[k][n];
+  state.encoder.text_compression = 1;
+  png_bytes.clear();
+  const unsigned error = lodepng::encode(png_bytes, trial, kPictureSide, kPictureSide, state);
+  png_bytes.clear();
+  return error;
+}
+
 WriteResult WritePicture(const char* file_name, const char* message, lodepng::State& state,
                          const std::vector<unsigned char>& pixels,
                          std::vector<unsigned char>& png_bytes) {

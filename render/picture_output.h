@@ -28,3 +28,10 @@ enum class WriteResult { kWritten, kEncodeFailed, kSaveFailed };
 WriteResult WritePicture(const char* file_name, const char* message, lodepng::State& state,
                          const std::vector<unsigned char>& pixels,
                          std::vector<unsigned char>& png_bytes);
+
+// Encodes pixels with state as WritePicture does, together with a few
+// pixels in the colours the drawings use, and writes nothing: the codec's
+// error code, 0 when the run's pictures can be encoded with these settings.
+// Lets a run find a setting the encoder refuses before it computes.
+unsigned TryPictureEncoding(lodepng::State& state, const std::vector<unsigned char>& pixels,
+                            std::vector<unsigned char>& png_bytes);
