@@ -53,7 +53,8 @@ void WriteValue(TableFile& table, float value) {
 // Ends the line and flushes it; a failed write abandons the table for good.
 void EndLine(TableFile& table) {
   std::fputc('\n', table.stream);
-  errno = 0;
+  // errno is not cleared first: a write that failed inside an earlier
+  // fwrite left its reason there, and successful calls leave it alone.
   if (std::fflush(table.stream) != 0 || std::ferror(table.stream)) {
     const int error = errno;
     AbandonWholeFile(&table.file);
