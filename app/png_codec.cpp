@@ -1,11 +1,14 @@
 #include "app/png_codec.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
 
-#include "app/grids.h"
+#include "core/whole_file.h"
+#include "core/workspace.h"
+#include "core/write_failure.h"
 
 void SetUpPngState(lodepng::State& state) {
   state.info_raw.colortype = LCT_RGB;
@@ -85,4 +88,38 @@ DecodedInput LoadAndDecodeInput(const std::string& name, lodepng::State& state,
   DecodedInput result = DecodeInputBytes(file_bytes, state, pixels);
   if (result.status == InputStatus::kDecoded) file_bytes.clear();
   return result;
+}
+
+unsigned TryPictureEncoding(lodepng::State& state, const std::vector<unsigned char>& pixels,
+                            std::vector<unsigned char>& png_bytes) {
+  std::vector<unsigned char> trial = pixels;
+  const unsigned char drawing_colours[][3] = {{255, 255, 0},  {0, 255, 0}, {0, 255, 255},
+                                              {255, 0, 0},    {0, 0, 255}, {255, 0, 255},
+                                              {255, 255, 255}};
+  for (size_t k = 0; k < sizeof drawing_colours / 3 && 3 * k + 2 < trial.size(); ++k)
+    for (int n = 0; n < 3; ++n) trial[3 * k + n] = drawing_colours[k][n];
+  state.encoder.text_compression = 1;
+  png_bytes.clear();
+  const unsigned error = lodepng::encode(png_bytes, trial, kPictureSide, kPictureSide, state);
+  png_bytes.clear();
+  return error;
+}
+
+WriteResult WritePicture(const char* file_name, const char* message, lodepng::State& state,
+                         const std::vector<unsigned char>& pixels,
+                         std::vector<unsigned char>& png_bytes) {
+  state.encoder.text_compression = 1;
+  png_bytes.clear();  // keeps its storage; the encoder appends
+  const unsigned error = lodepng::encode(png_bytes, pixels, kPictureSide, kPictureSide, state);
+  if (error) {
+    std::fputs(CodecErrorLine("encoder error ", error).c_str(), stdout);
+    return WriteResult::kEncodeFailed;
+  }
+  std::puts(message);
+  std::string reason;
+  if (!WriteWholeFile(file_name, png_bytes.data(), png_bytes.size(), true, &reason)) {
+    ReportWriteFailure(file_name, reason.c_str());
+    return WriteResult::kSaveFailed;
+  }
+  return WriteResult::kWritten;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // How the run uses LodePNG: the one codec state, its settings, the limits on
-// what a hostile input may make the decoder do, and the error lines.
+// what a hostile input may make the decoder do, the error lines, and the
+// picture files.
 #include <lodepng.h>
 
 #include <string>
@@ -45,3 +46,23 @@ void DropProfileUnfitForRgb(lodepng::State& state);
 DecodedInput LoadAndDecodeInput(const std::string& name, lodepng::State& state,
                                 std::vector<unsigned char>& file_bytes,
                                 std::vector<unsigned char>& pixels);
+
+enum class WriteResult { kWritten, kEncodeFailed, kSaveFailed };
+
+// Encodes pixels (640 x 640 RGB) with state (text chunks compressed) into
+// the emptied png_bytes, prints message as a line and saves the file whole
+// (core/whole_file.h), replacing an existing one. The file takes the
+// interlace method and the kept chunks of the decoded input, which state
+// still holds. An encode failure prints the "encoder error" line and writes
+// nothing; a file that cannot be saved prints one line naming it and the
+// reason, and leaves nothing under its name but what was there before.
+WriteResult WritePicture(const char* file_name, const char* message, lodepng::State& state,
+                         const std::vector<unsigned char>& pixels,
+                         std::vector<unsigned char>& png_bytes);
+
+// Encodes pixels with state as WritePicture does, together with a few
+// pixels in the colours the drawings use, and writes nothing: the codec's
+// error code, 0 when the run's pictures can be encoded with these settings.
+// Lets a run find a setting the encoder refuses before it computes.
+unsigned TryPictureEncoding(lodepng::State& state, const std::vector<unsigned char>& pixels,
+                            std::vector<unsigned char>& png_bytes);

@@ -143,8 +143,3 @@ bool WriteWholeFile(const std::string& path, const void* bytes, std::size_t size
   }
   return FinishWholeFile(&file, reason);
 }
-
-std::string CouldNotWriteLine(const std::string& name, const std::string& reason) {
-  return "fluxart: could not write " + name + " (" + reason +
-         "); check the folder can be written\n";
-}

@@ -38,7 +38,3 @@ void AbandonWholeFile(WholeFile* file);
 // The whole sequence for bytes already in memory.
 bool WriteWholeFile(const std::string& path, const void* bytes, std::size_t size, bool sync,
                     std::string* reason);
-
-// The line for a file that could not be written:
-// "fluxart: could not write NAME (REASON); check the folder can be written\n".
-std::string CouldNotWriteLine(const std::string& name, const std::string& reason);

@@ -5,8 +5,9 @@
 
 #include "core/free_space.h"
 #include "core/whole_file.h"
+#include "core/z_tag.h"
+#include "field/kernel_sums.h"
 #include "field/kernel_verification.h"
-#include "field/magnet_color_table.h"
 
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
 #error "Kernel cache files are the table's memory image and must be little-endian"
@@ -21,11 +22,6 @@ constexpr char kMessageWipe[] =
     "\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b";
 static_assert(sizeof(kMessageWipe) == 3 * 46 + 1, "46 backspaces, 46 blanks, 46 backspaces");
 
-// Whether the run has said yet that it keeps no new cache files for want
-// of room, and for any other reason: each is said once per run.
-bool told_no_room = false;
-bool told_not_kept = false;
-
 // The step counter is written in place after the cache message; a notice
 // breaks that line, so it ends with blanks as wide as the counter's line,
 // over whose end the counter goes on counting.
@@ -36,18 +32,17 @@ void PrintNotice(const std::string& line) { std::printf("\n%s%33s", line.c_str()
 std::string KernelCacheName(int kind, int h, int angle, float z) {
   const int code = kind * 1000000 + h * 1000 + (kind == PlanarDipole ? angle : 0);
   char name[35] = "Fluxart_";
-  std::snprintf(name + 8, sizeof(name) - 8, "Z%d%s%d%s", static_cast<int>(z) + 5000, "_", code,
-                ".dat");
+  std::snprintf(name + 8, sizeof(name) - 8, "Z%d%s%d%s", ZTag(z), "_", code, ".dat");
   return name;
 }
 
-bool LoadKernelFile(const std::string& path, KernelRows table, float bound) {
+bool LoadKernelFile(const std::string& path, KernelTable& table, float bound) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return false;
   // Read in pieces that stay in the processor's cache while their values
   // are checked, which makes the check nearly free beside the read.
   constexpr std::size_t kPieceBytes = 256 * 1024;
-  unsigned char* bytes = reinterpret_cast<unsigned char*>(table);
+  unsigned char* bytes = reinterpret_cast<unsigned char*>(&table[0][0][0]);
   bool whole = true, within = true;
   for (std::size_t at = 0; whole && at < kKernelFileBytes; at += kPieceBytes) {
     const std::size_t piece = std::min(kPieceBytes, kKernelFileBytes - at);
@@ -60,8 +55,7 @@ bool LoadKernelFile(const std::string& path, KernelRows table, float bound) {
   return whole && within;
 }
 
-bool StoreKernelFile(const std::string& path, const float (*table)[kKernelSide][3],
-                     std::string* reason) {
+bool StoreKernelFile(const std::string& path, const KernelTable& table, std::string* reason) {
   // The temporary name ends in ".tmp", never in ".dat", so no run takes it
   // for a kernel. A cache file needs no flush to the disk: a file that a
   // power cut leaves incomplete fails the checks on load and is remade.
@@ -69,36 +63,37 @@ bool StoreKernelFile(const std::string& path, const float (*table)[kKernelSide][
   return WriteWholeFile(path, table, kKernelFileBytes, false, reason ? reason : &ignored);
 }
 
-bool LoadCachedKernel(int kind, int h, int angle) {
+bool LoadCachedKernel(Workspace& workspace, int kind, int h, int angle) {
   return h != 0 &&
-         LoadKernelFile(KernelCacheName(kind, h, angle, CurrentZ), KernelTable,
-                        KernelValueBound(h, CurrentZ)) &&
-         SampledCellsMatch(kind, h, angle, CurrentZ, KernelTable);
+         LoadKernelFile(KernelCacheName(kind, h, angle, workspace.z), workspace.kernel_table,
+                        KernelValueBound(h, workspace.z)) &&
+         SampledCellsMatch(kind, h, angle, workspace.z, workspace.kernel_table);
 }
 
-void FillKernelTable(int kind, int h, int angle) {
+void FillKernelTable(Workspace& workspace, int kind, int h, int angle, const RunOptions& options) {
   const bool cached = h != 0;
-  const std::string name = KernelCacheName(kind, h, angle, CurrentZ);
+  const std::string name = KernelCacheName(kind, h, angle, workspace.z);
   if (cached) {
-    if (LoadCachedKernel(kind, h, angle)) return;
+    if (LoadCachedKernel(workspace, kind, h, angle)) return;
     std::printf(" - Creating New %s File", name.c_str());
     std::fflush(stdout);
   }
-  ComputeKernel(kind, h, angle, CurrentZ, KernelTable);
+  ComputeKernel(kind, h, angle, workspace.z, workspace.kernel_table, options);
   if (!cached) return;
+  CacheNotices& told = workspace.cache_notices;
   std::string notice;
   if (!LeavesReserve(".", kKernelFileBytes)) {
-    if (!told_no_room)
+    if (!told.short_of_room)
       notice = "fluxart: " + name + " not kept: less than " +
                std::to_string(FreeSpaceReserve() >> 20) +
                " MiB would stay free on the disk; free some room to keep kernel cache files\n";
-    told_no_room = true;
+    told.short_of_room = true;
   } else {
     std::string reason;
-    if (!StoreKernelFile(name, KernelTable, &reason) && !told_not_kept) {
+    if (!StoreKernelFile(name, workspace.kernel_table, &reason) && !told.not_kept) {
       notice = "fluxart: could not keep the kernel cache file " + name + " (" + reason +
                "); check the folder can be written\n";
-      told_not_kept = true;
+      told.not_kept = true;
     }
   }
   std::fputs(kMessageWipe, stdout);
@@ -106,7 +101,13 @@ void FillKernelTable(int kind, int h, int angle) {
   std::fflush(stdout);
 }
 
-void ForgetCacheNotices() {
-  told_no_room = false;
-  told_not_kept = false;
+void PrepareKernel(Workspace& workspace, const MagnetColor& row, int h, const RunOptions& options) {
+  const HeldKernel wanted{h, row.kind, row.angle, static_cast<int>(workspace.z)};
+  const HeldKernel& held = workspace.held_kernel;
+  if (held.half_size == wanted.half_size && held.kind == wanted.kind &&
+      held.angle == wanted.angle && held.z == wanted.z)
+    return;
+  workspace.held_kernel = wanted;
+  if (row.kind == AxialDipole || row.kind == PlanarDipole || row.kind == Monopole)
+    FillKernelTable(workspace, row.kind, h, row.kind == PlanarDipole ? row.angle : 0, options);
 }

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "field/magnet_color_table.h"
+#include "core/magnet_color_table.h"
 
 namespace {
 
@@ -45,8 +45,7 @@ std::vector<Cell> FixedSamples(int h) {
 
 bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof(float)) == 0; }
 
-bool CellMatches(int kind, int h, int angle, float z, const float (*table)[kKernelSide][3],
-                 Cell cell) {
+bool CellMatches(int kind, int h, int angle, float z, const KernelTable& table, Cell cell) {
   const FieldVector direct = DirectKernelEntry(kind, h, angle, z, cell.p, cell.q);
   const float* stored = table[cell.p][cell.q];
   return SameBits(direct.c0, stored[0]) && SameBits(direct.c1, stored[1]) &&
@@ -101,7 +100,7 @@ bool ValuesWithin(const float* values, std::size_t count, float bound) {
   return outside == 0;
 }
 
-bool SampledCellsMatch(int kind, int h, int angle, float z, const float (*table)[kKernelSide][3]) {
+bool SampledCellsMatch(int kind, int h, int angle, float z, const KernelTable& table) {
   for (Cell cell : FixedSamples(h))
     if (!CellMatches(kind, h, angle, z, table, cell)) return false;
   constexpr int kCells = kKernelSide * kKernelSide;

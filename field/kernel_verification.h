@@ -9,7 +9,8 @@
 // a sample. A smaller stretch of in-range values can go unnoticed.
 #include <cstddef>
 
-#include "field/block_kernels.h"
+#include "core/workspace.h"
+#include "field/charge_model.h"
 
 // The entry [p][q] of the kernel of (kind, h, angle) at height z, summed
 // cube by cube in the loop order i, j exactly as the whole table is.
@@ -25,4 +26,4 @@ float KernelValueBound(int h, float z);
 bool ValuesWithin(const float* values, std::size_t count, float bound);
 
 // True when the sampled cells of table match DirectKernelEntry bit for bit.
-bool SampledCellsMatch(int kind, int h, int angle, float z, const float (*table)[kKernelSide][3]);
+bool SampledCellsMatch(int kind, int h, int angle, float z, const KernelTable& table);

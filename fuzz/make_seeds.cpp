@@ -14,8 +14,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/grids.h"
-#include "field/magnet_color_table.h"
+#include "core/magnet_color_table.h"
+#include "core/workspace.h"
 
 namespace {
 

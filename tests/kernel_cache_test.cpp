@@ -9,8 +9,9 @@
 #include <fstream>
 #include <limits>
 
+#include "core/magnet_color_table.h"
+#include "core/workspace.h"
 #include "field/kernel_verification.h"
-#include "field/magnet_color_table.h"
 #include "tests/field_test_support.h"
 
 namespace {
@@ -24,7 +25,7 @@ void FillWithPositions(KernelBuffer& k) {
   for (int p = 0; p < kKernelSide; ++p)
     for (int q = 0; q < kKernelSide; ++q)
       for (int n = 0; n < 3; ++n)
-        k.rows()[p][q][n] = static_cast<float>(p * 4096 + q * 4 + n) * 0.5f;
+        k.table()[p][q][n] = static_cast<float>(p * 4096 + q * 4 + n) * 0.5f;
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
@@ -48,7 +49,7 @@ TEST(KernelCache, StoredFileIsTheTableByteForByte) {
   KernelBuffer table, loaded;
   FillWithPositions(table);
   const std::string path = dir / "Fluxart_Z5003_3001000.dat";
-  ASSERT_TRUE(StoreKernelFile(path, table.rows()));
+  ASSERT_TRUE(StoreKernelFile(path, table.table()));
   EXPECT_EQ(FilesIn(dir.path()), std::vector<std::string>{"Fluxart_Z5003_3001000.dat"});
 
   const std::string bytes = ReadFile(path);
@@ -66,7 +67,7 @@ TEST(KernelCache, StoredFileIsTheTableByteForByte) {
   EXPECT_EQ(little_endian_at(641, 1283, 1), table.at(641, 1283, 1));
   EXPECT_EQ(little_endian_at(1283, 1283, 2), table.at(1283, 1283, 2));
 
-  ASSERT_TRUE(LoadKernelFile(path, loaded.rows()));
+  ASSERT_TRUE(LoadKernelFile(path, loaded.table()));
   EXPECT_TRUE(loaded.SameBytes(table.values.data()));
 }
 
@@ -75,28 +76,28 @@ TEST(KernelCache, FilesOfTheWrongSizeOrWithBadValuesAreNotTrusted) {
   KernelBuffer table, loaded;
   FillWithPositions(table);
   const std::string path = dir / "Fluxart_Z5003_3001000.dat";
-  ASSERT_TRUE(StoreKernelFile(path, table.rows()));
+  ASSERT_TRUE(StoreKernelFile(path, table.table()));
   const std::string good = ReadFile(path);
 
-  EXPECT_FALSE(LoadKernelFile(dir / "Fluxart_Z5003_3002000.dat", loaded.rows()));  // missing
+  EXPECT_FALSE(LoadKernelFile(dir / "Fluxart_Z5003_3002000.dat", loaded.table()));  // missing
   WriteBytes(path, "");
-  EXPECT_FALSE(LoadKernelFile(path, loaded.rows()));
+  EXPECT_FALSE(LoadKernelFile(path, loaded.table()));
   WriteBytes(path, good.substr(0, good.size() - 1));
-  EXPECT_FALSE(LoadKernelFile(path, loaded.rows()));
+  EXPECT_FALSE(LoadKernelFile(path, loaded.table()));
   WriteBytes(path, good + "x");
-  EXPECT_FALSE(LoadKernelFile(path, loaded.rows()));
+  EXPECT_FALSE(LoadKernelFile(path, loaded.table()));
   for (float bad :
        {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
     std::string corrupt = good;
     std::memcpy(&corrupt[12 * 1000 + 4], &bad, 4);
     WriteBytes(path, corrupt);
-    EXPECT_FALSE(LoadKernelFile(path, loaded.rows()));
+    EXPECT_FALSE(LoadKernelFile(path, loaded.table()));
   }
   ASSERT_EQ(mkdir((dir / "Fluxart_Z5003_3003000.dat").c_str(), 0755), 0);
-  EXPECT_FALSE(LoadKernelFile(dir / "Fluxart_Z5003_3003000.dat", loaded.rows()));
+  EXPECT_FALSE(LoadKernelFile(dir / "Fluxart_Z5003_3003000.dat", loaded.table()));
 
   WriteBytes(path, good);
-  EXPECT_TRUE(LoadKernelFile(path, loaded.rows()));
+  EXPECT_TRUE(LoadKernelFile(path, loaded.table()));
 }
 
 TEST(KernelCache, FailedStoresLeaveNoFile) {
@@ -104,11 +105,11 @@ TEST(KernelCache, FailedStoresLeaveNoFile) {
   KernelBuffer table;
   // A folder that is a file: nothing can be created in it, not even by root.
   WriteBytes(dir / "plain_file", "x");
-  EXPECT_FALSE(StoreKernelFile(dir / "plain_file/Fluxart_Z5003_3001000.dat", table.rows()));
+  EXPECT_FALSE(StoreKernelFile(dir / "plain_file/Fluxart_Z5003_3001000.dat", table.table()));
   // A folder in the way of the name: the finished temporary cannot be moved
   // there and is removed.
   ASSERT_EQ(mkdir((dir / "Fluxart_Z5003_3001000.dat").c_str(), 0755), 0);
-  EXPECT_FALSE(StoreKernelFile(dir / "Fluxart_Z5003_3001000.dat", table.rows()));
+  EXPECT_FALSE(StoreKernelFile(dir / "Fluxart_Z5003_3001000.dat", table.table()));
   std::vector<std::string> expected = {"Fluxart_Z5003_3001000.dat", "plain_file"};
   EXPECT_EQ(FilesIn(dir.path()), expected);
   EXPECT_TRUE(FilesIn(dir / "Fluxart_Z5003_3001000.dat").empty());
@@ -120,36 +121,33 @@ TEST(KernelCache, AReaderOfTheOldFileNeverSeesTheNewOneHalfWritten) {
   FillWithPositions(first);
   for (float& v : second.values) v = -1.0f;
   const std::string path = dir / "Fluxart_Z5003_3001000.dat";
-  ASSERT_TRUE(StoreKernelFile(path, first.rows()));
+  ASSERT_TRUE(StoreKernelFile(path, first.table()));
   std::FILE* reader = std::fopen(path.c_str(), "rb");
   ASSERT_NE(reader, nullptr);
   ASSERT_EQ(std::fread(seen.values.data(), 1, 6000000, reader), 6000000u);
-  ASSERT_TRUE(StoreKernelFile(path, second.rows()));  // replaces while being read
+  ASSERT_TRUE(StoreKernelFile(path, second.table()));  // replaces while being read
   ASSERT_EQ(std::fread(reinterpret_cast<char*>(seen.values.data()) + 6000000, 1,
                        kKernelFileBytes - 6000000, reader),
             kKernelFileBytes - 6000000);
   std::fclose(reader);
   EXPECT_TRUE(seen.SameBytes(first.values.data()));
-  ASSERT_TRUE(LoadKernelFile(path, seen.rows()));
+  ASSERT_TRUE(LoadKernelFile(path, seen.table()));
   EXPECT_TRUE(seen.SameBytes(second.values.data()));
 }
 
 // The entry points in a scratch working directory, at z = 3.
 class KernelEntryPoints : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ResetGrids();
-    ForgetCacheNotices();
-    CurrentZ = 3.0f;
-    ComputeKernel(Monopole, 1, 0, 3.0f, expected_.rows());
-  }
-  std::string Run(void (*call)()) {
+  void SetUp() override { ComputeKernel(Monopole, 1, 0, 3.0f, expected_.table()); }
+  template <typename Call>
+  std::string Run(Call call) {
     testing::internal::CaptureStdout();
     call();
     return testing::internal::GetCapturedStdout();
   }
-  bool TableIsExpected() { return expected_.SameBytes(&KernelTable[0][0][0]); }
+  bool TableIsExpected() { return expected_.SameBytes(&ws->kernel_table[0][0][0]); }
 
+  const std::unique_ptr<Workspace> ws = NewWorkspace();  // at z = 3
   ScratchDir dir_;
   WorkingDirectory cwd_{dir_.path()};
   KernelBuffer expected_;
@@ -157,30 +155,30 @@ class KernelEntryPoints : public ::testing::Test {
 };
 
 TEST_F(KernelEntryPoints, FirstCallComputesAndStoresLaterCallsLoadSilently) {
-  EXPECT_EQ(Run([] { MonopoleKernel(1); }), CreatingMessage(name_) + kWipe);
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }), CreatingMessage(name_) + kWipe);
   EXPECT_TRUE(TableIsExpected());
   EXPECT_EQ(ReadFile(name_).size(), kKernelFileBytes);
   EXPECT_EQ(FilesIn("."), std::vector<std::string>{name_});
 
-  std::memset(KernelTable, 0x7f, sizeof(KernelTable));
-  EXPECT_EQ(Run([] { MonopoleKernel(1); }), "");
+  std::memset(ws->kernel_table, 0x7f, sizeof(KernelTable));
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }), "");
   EXPECT_TRUE(TableIsExpected());
 }
 
 TEST_F(KernelEntryPoints, SingleCubeKernelsNeverTouchTheCache) {
   KernelBuffer single;
-  ComputeKernel(AxialDipole, 0, 0, 3.0f, single.rows());
+  ComputeKernel(AxialDipole, 0, 0, 3.0f, single.table());
   WriteBytes("Fluxart_Z5003_1000000.dat", "");  // present but must be ignored
-  EXPECT_EQ(Run([] { AxialDipoleKernel(0); }), "");
-  EXPECT_TRUE(single.SameBytes(&KernelTable[0][0][0]));
-  EXPECT_EQ(Run([] { PlanarDipoleKernel(0, 45); }), "");
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, AxialDipole, 0, 0); }), "");
+  EXPECT_TRUE(single.SameBytes(&ws->kernel_table[0][0][0]));
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, PlanarDipole, 0, 45); }), "");
   EXPECT_EQ(FilesIn("."), std::vector<std::string>{"Fluxart_Z5003_1000000.dat"});
   EXPECT_EQ(ReadFile("Fluxart_Z5003_1000000.dat"), "");
 }
 
 TEST_F(KernelEntryPoints, UntrustedFilesAreRecomputedAndRewritten) {
   const std::string good_bytes = [&] {
-    Run([] { MonopoleKernel(1); });
+    Run([&] { FillKernelTable(*ws, Monopole, 1, 0); });
     return ReadFile(name_);
   }();
   std::string corrupt = good_bytes;
@@ -188,8 +186,8 @@ TEST_F(KernelEntryPoints, UntrustedFilesAreRecomputedAndRewritten) {
   std::memcpy(&corrupt[4], &nan, 4);
   for (const std::string& bad : {std::string(), good_bytes.substr(0, 1000), corrupt}) {
     WriteBytes(name_, bad);
-    std::memset(KernelTable, 0, sizeof(KernelTable));
-    EXPECT_EQ(Run([] { MonopoleKernel(1); }), CreatingMessage(name_) + kWipe);
+    std::memset(ws->kernel_table, 0, sizeof(KernelTable));
+    EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }), CreatingMessage(name_) + kWipe);
     EXPECT_TRUE(TableIsExpected());
     EXPECT_TRUE(ReadFile(name_) == good_bytes);
   }
@@ -200,20 +198,20 @@ std::string Notice(const std::string& line) { return "\n" + line + std::string(3
 
 TEST_F(KernelEntryPoints, AFailedStoreStillGivesTheKernelEveryTimeAndIsToldOnce) {
   ASSERT_EQ(mkdir(name_.c_str(), 0755), 0);
-  EXPECT_EQ(Run([] { MonopoleKernel(1); }),
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }),
             CreatingMessage(name_) + kWipe +
                 Notice("fluxart: could not keep the kernel cache file " + name_ +
                        " (Is a directory); check the folder can be written\n"));
   EXPECT_TRUE(TableIsExpected());
-  EXPECT_EQ(Run([] { MonopoleKernel(1); }), CreatingMessage(name_) + kWipe);
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }), CreatingMessage(name_) + kWipe);
   EXPECT_TRUE(TableIsExpected());
   EXPECT_EQ(FilesIn("."), std::vector<std::string>{name_});
 }
 
 TEST_F(KernelEntryPoints, NoFileIsKeptWhenTheDiskWouldKeepLessThanTheReserve) {
   setenv("FLUXART_CACHE_RESERVE_MIB", "1000000000", 1);  // a petabyte
-  const std::string first = Run([] { MonopoleKernel(1); });
-  const std::string second = Run([] { AxialDipoleKernel(1); });
+  const std::string first = Run([&] { FillKernelTable(*ws, Monopole, 1, 0); });
+  const std::string second = Run([&] { FillKernelTable(*ws, AxialDipole, 1, 0); });
   unsetenv("FLUXART_CACHE_RESERVE_MIB");
   EXPECT_EQ(first, CreatingMessage(name_) + kWipe +
                        Notice("fluxart: " + name_ +
@@ -221,7 +219,7 @@ TEST_F(KernelEntryPoints, NoFileIsKeptWhenTheDiskWouldKeepLessThanTheReserve) {
                               "free some room to keep kernel cache files\n"));
   EXPECT_EQ(second, CreatingMessage("Fluxart_Z5003_1001000.dat") + kWipe);
   EXPECT_TRUE(FilesIn(".").empty());
-  EXPECT_EQ(Run([] { MonopoleKernel(1); }), CreatingMessage(name_) + kWipe);
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }), CreatingMessage(name_) + kWipe);
   EXPECT_TRUE(TableIsExpected());
   EXPECT_EQ(FilesIn("."), std::vector<std::string>{name_}) << "kept again once there is room";
 }
@@ -230,15 +228,15 @@ TEST_F(KernelEntryPoints, NoFileIsKeptWhenTheDiskWouldKeepLessThanTheReserve) {
 // missing, announced, recomputed and rewritten.
 TEST_F(KernelEntryPoints, CorruptedFilesOfTheRightSizeAreRecomputedAndRewritten) {
   const std::string good = [&] {
-    Run([] { MonopoleKernel(1); });
+    Run([&] { FillKernelTable(*ws, Monopole, 1, 0); });
     return ReadFile(name_);
   }();
   KernelBuffer other;
-  ComputeKernel(Monopole, 1, 0, 4.0f, other.rows());  // the same kernel one mm higher
+  ComputeKernel(Monopole, 1, 0, 4.0f, other.table());  // the same kernel one mm higher
   std::vector<std::pair<std::string, std::string>> bad = {
       {"zeros", std::string(good.size(), '\0')},
-      {"another kernel", std::string(reinterpret_cast<const char*>(other.values.data()),
-                                     kKernelFileBytes)},
+      {"another kernel",
+       std::string(reinterpret_cast<const char*>(other.values.data()), kKernelFileBytes)},
       {"shifted by a value", good.substr(4) + std::string(4, '\0')},
       {"shifted by a cell", std::string(12, '\0') + good.substr(0, good.size() - 12)}};
   std::string huge = good;
@@ -258,7 +256,8 @@ TEST_F(KernelEntryPoints, CorruptedFilesOfTheRightSizeAreRecomputedAndRewritten)
   for (const auto& [what, bytes] : bad) {
     ASSERT_EQ(bytes.size(), kKernelFileBytes) << what;
     WriteBytes(name_, bytes);
-    EXPECT_EQ(Run([] { MonopoleKernel(1); }), CreatingMessage(name_) + kWipe) << what;
+    EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }), CreatingMessage(name_) + kWipe)
+        << what;
     EXPECT_TRUE(TableIsExpected()) << what;
     EXPECT_TRUE(ReadFile(name_) == good) << what;
   }
@@ -273,8 +272,8 @@ TEST(KernelVerification, EveryModelsOwnTablePasses) {
   for (Case c : {Case{AxialDipole, 2, 0, 0.0f}, Case{AxialDipole, 1, 0, -1000.0f},
                  Case{PlanarDipole, 1, 137, -3.0f}, Case{PlanarDipole, 3, 315, 1.0f},
                  Case{PlanarDipole, 2, 10, 0.0f}, Case{Monopole, 2, 0, 0.0f}}) {
-    ComputeKernel(c.kind, c.h, c.angle, c.z, table.rows());
-    EXPECT_TRUE(SampledCellsMatch(c.kind, c.h, c.angle, c.z, table.rows()))
+    ComputeKernel(c.kind, c.h, c.angle, c.z, table.table());
+    EXPECT_TRUE(SampledCellsMatch(c.kind, c.h, c.angle, c.z, table.table()))
         << c.kind << " " << c.h << " " << c.angle << " " << c.z;
     EXPECT_TRUE(ValuesWithin(table.values.data(), table.values.size(), KernelValueBound(c.h, c.z)))
         << c.kind << " " << c.h << " " << c.angle << " " << c.z;
@@ -282,16 +281,16 @@ TEST(KernelVerification, EveryModelsOwnTablePasses) {
 }
 
 TEST_F(KernelEntryPoints, EntryPointsPickTheirModelAndName) {
-  CurrentZ = -1.0f;
+  ws->z = -1.0f;
   KernelBuffer axial, planar;
-  ComputeKernel(AxialDipole, 1, 0, -1.0f, axial.rows());
-  ComputeKernel(PlanarDipole, 1, 315, -1.0f, planar.rows());
-  EXPECT_EQ(Run([] { AxialDipoleKernel(1); }),
+  ComputeKernel(AxialDipole, 1, 0, -1.0f, axial.table());
+  ComputeKernel(PlanarDipole, 1, 315, -1.0f, planar.table());
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, AxialDipole, 1, 0); }),
             CreatingMessage("Fluxart_Z4999_1001000.dat") + kWipe);
-  EXPECT_TRUE(axial.SameBytes(&KernelTable[0][0][0]));
-  EXPECT_EQ(Run([] { PlanarDipoleKernel(1, 315); }),
+  EXPECT_TRUE(axial.SameBytes(&ws->kernel_table[0][0][0]));
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, PlanarDipole, 1, 315); }),
             CreatingMessage("Fluxart_Z4999_2001315.dat") + kWipe);
-  EXPECT_TRUE(planar.SameBytes(&KernelTable[0][0][0]));
+  EXPECT_TRUE(planar.SameBytes(&ws->kernel_table[0][0][0]));
 }
 
 }  // namespace
@@ -299,20 +298,20 @@ TEST_F(KernelEntryPoints, EntryPointsPickTheirModelAndName) {
 // LoadCachedKernel is what decides between the cache and a computation.
 TEST_F(KernelEntryPoints, CacheLookupLoadsOnlyTrustedFilesAndComputesNothing) {
   KernelBuffer& table = expected_;
-  ASSERT_TRUE(StoreKernelFile(name_, table.rows()));
-  ASSERT_TRUE(StoreKernelFile("Fluxart_Z5003_3000000.dat", table.rows()));
+  ASSERT_TRUE(StoreKernelFile(name_, table.table()));
+  ASSERT_TRUE(StoreKernelFile("Fluxart_Z5003_3000000.dat", table.table()));
   testing::internal::CaptureStdout();
-  EXPECT_TRUE(LoadCachedKernel(Monopole, 1, 0));
-  EXPECT_TRUE(table.SameBytes(&KernelTable[0][0][0]));
+  EXPECT_TRUE(LoadCachedKernel(*ws, Monopole, 1, 0));
+  EXPECT_TRUE(table.SameBytes(&ws->kernel_table[0][0][0]));
   // Single cubes are never taken from a file, even a good one.
-  EXPECT_FALSE(LoadCachedKernel(Monopole, 0, 0));
+  EXPECT_FALSE(LoadCachedKernel(*ws, Monopole, 0, 0));
   // Another z, kind or angle is another name: missing here.
-  CurrentZ = 4.0f;
-  EXPECT_FALSE(LoadCachedKernel(Monopole, 1, 0));
-  CurrentZ = 3.0f;
-  EXPECT_FALSE(LoadCachedKernel(PlanarDipole, 1, 0));
+  ws->z = 4.0f;
+  EXPECT_FALSE(LoadCachedKernel(*ws, Monopole, 1, 0));
+  ws->z = 3.0f;
+  EXPECT_FALSE(LoadCachedKernel(*ws, PlanarDipole, 1, 0));
   WriteBytes(name_, "short");
-  EXPECT_FALSE(LoadCachedKernel(Monopole, 1, 0));
+  EXPECT_FALSE(LoadCachedKernel(*ws, Monopole, 1, 0));
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   const std::vector<std::string> untouched = {"Fluxart_Z5003_3000000.dat", name_};
   EXPECT_EQ(FilesIn("."), untouched);

@@ -1,4 +1,4 @@
-#include "field/magnet_color_table.h"
+#include "core/magnet_color_table.h"
 
 #include <gtest/gtest.h>
 

@@ -8,9 +8,9 @@
 #include <cmath>
 #include <memory>
 
-#include "app/grids.h"
+#include "core/workspace.h"
 #include "field/field_synthesis.h"
-#include "tests/closed_form.h"
+#include "reference/closed_form.h"
 #include "tests/field_test_support.h"
 #include "tests/test_support.h"
 
@@ -29,15 +29,14 @@ class Physics : public ::testing::Test {
     delete cache_;
   }
 
-  // FieldGrid of one layer of `drawing` at height z.
+  // The field grid of one layer of `drawing` at height z.
   static std::vector<float> FieldOf(const Drawing& drawing, float z) {
-    StartRun(drawing, z);
-    RunSettings settings;
-    settings.z = z;
+    const auto ws = NewWorkspace();
+    StartRun(*ws, drawing, z);
     ::testing::internal::CaptureStdout();  // the progress line is not what is tested here
-    SynthesizeField(settings);
+    SynthesizeField(*ws, 1);
     ::testing::internal::GetCapturedStdout();
-    const float* cells = &FieldGrid[0][0][0];
+    const float* cells = &ws->field_grid[0][0][0];
     return std::vector<float>(cells, cells + 640 * 640 * 3);
   }
 
