@@ -7,12 +7,14 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "core/magnet_color_table.h"
 #include "field/kernel_cache.h"
+#include "field/kernel_sums.h"
 #include "field/kernel_verification.h"
-#include "field/magnet_color_table.h"
 
 namespace {
 
@@ -22,7 +24,7 @@ std::vector<float>& Table() {
   static std::vector<float> table(kKernelFileBytes / sizeof(float));
   return table;
 }
-KernelRows Rows() { return reinterpret_cast<KernelRows>(Table().data()); }
+KernelTable& Rows() { return *reinterpret_cast<KernelTable*>(Table().data()); }
 
 // A planar kernel of half-size 5, stored once in the temporary folder.
 const std::string& KernelFile() {

@@ -87,16 +87,17 @@ bool ValuesWithin(const float* values, std::size_t count, float bound) {
   std::int32_t limit;
   std::memcpy(&limit, &bound, sizeof limit);
   constexpr std::size_t kBlock = 1024;
-  std::size_t outside = 0;
+  std::int32_t outside = 0;
   std::size_t k = 0;
   for (; k + kBlock <= count; k += kBlock) {
-    std::int32_t bits[kBlock];
-    std::memcpy(bits, values + k, sizeof bits);
-    std::int32_t block_outside = 0;
-    for (std::size_t n = 0; n < kBlock; ++n) block_outside += (bits[n] & 0x7fffffff) > limit;
-    outside += static_cast<std::size_t>(block_outside);
+    for (std::size_t n = 0; n < kBlock; ++n) {
+      std::int32_t bits;
+      std::memcpy(&bits, values + k + n, sizeof bits);
+      outside |= (bits & 0x7fffffff) > limit;
+    }
+    if (outside) return false;
   }
-  for (; k < count; ++k) outside += !(std::fabs(values[k]) <= bound);
+  for (; k < count; ++k) outside |= !(std::fabs(values[k]) <= bound);
   return outside == 0;
 }
 
