@@ -17,6 +17,9 @@ bool LeavesReserve(const std::string& folder, std::uint64_t bytes) {
   std::error_code error;
   const std::filesystem::space_info space =
       std::filesystem::space(folder.empty() ? "." : folder, error);
-  if (error || space.available == static_cast<std::uintmax_t>(-1)) return true;
+  // A file system that reports no size at all (such as /proc) says nothing
+  // about room; the write itself then decides.
+  if (error || space.capacity == 0 || space.available == static_cast<std::uintmax_t>(-1))
+    return true;
   return space.available >= bytes && space.available - bytes >= FreeSpaceReserve();
 }

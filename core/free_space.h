@@ -13,5 +13,6 @@ std::uint64_t FreeSpaceReserve();
 
 // True when folder's file system has room for bytes more and still keeps the
 // reserve free for unprivileged users. True as well when the free space
-// cannot be learnt: the write itself then decides.
+// cannot be learnt or the file system reports no size: the write itself
+// then decides.
 bool LeavesReserve(const std::string& folder, std::uint64_t bytes);

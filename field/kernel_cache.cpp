@@ -63,10 +63,11 @@ bool StoreKernelFile(const std::string& path, const KernelTable& table, std::str
   return WriteWholeFile(path, table, kKernelFileBytes, false, reason ? reason : &ignored);
 }
 
-bool LoadCachedKernel(Workspace& workspace, int kind, int h, int angle) {
-  return h != 0 &&
-         LoadKernelFile(KernelCacheName(kind, h, angle, workspace.z), workspace.kernel_table,
-                        KernelValueBound(h, workspace.z)) &&
+bool LoadCachedKernel(Workspace& workspace, int kind, int h, int angle, bool check_contents) {
+  if (h == 0) return false;
+  const std::string name = KernelCacheName(kind, h, angle, workspace.z);
+  if (!check_contents) return LoadKernelFile(name, workspace.kernel_table);
+  return LoadKernelFile(name, workspace.kernel_table, KernelValueBound(h, workspace.z)) &&
          SampledCellsMatch(kind, h, angle, workspace.z, workspace.kernel_table);
 }
 
@@ -74,7 +75,7 @@ void FillKernelTable(Workspace& workspace, int kind, int h, int angle, const Run
   const bool cached = h != 0;
   const std::string name = KernelCacheName(kind, h, angle, workspace.z);
   if (cached) {
-    if (LoadCachedKernel(workspace, kind, h, angle)) return;
+    if (LoadCachedKernel(workspace, kind, h, angle, options.check_cache_contents)) return;
     std::printf(" - Creating New %s File", name.c_str());
     std::fflush(stdout);
   }

@@ -35,7 +35,8 @@ bool StoreKernelFile(const std::string& path, const KernelTable& table,
 // always for h = 0, and when the file is missing or fails the checks of
 // field/kernel_verification.h (then the table holds unspecified data).
 // Computes only the sampled cells.
-bool LoadCachedKernel(Workspace& workspace, int kind, int h, int angle);
+// check_contents false skips the sampled cells and the range (tests only).
+bool LoadCachedKernel(Workspace& workspace, int kind, int h, int angle, bool check_contents = true);
 
 // Fills workspace.kernel_table for (kind, h, angle) at workspace.z: loads
 // the cache file when h >= 1 and it is trusted; otherwise prints
