@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstddef>
 #include <cstring>
 
 #ifdef _WIN32
@@ -69,14 +70,15 @@ void InstallInterruptionCleanup() {
 }
 
 int RegisterTemporaryFile(const char* path, int descriptor) {
-  if (std::strlen(path) >= kPathSize) return -1;
+  const std::size_t length = std::strlen(path);
+  if (length >= kPathSize) return -1;
 #ifdef _WIN32
   EnterCriticalSection(&slots_lock.section);
 #endif
   int found = -1;
   for (int k = 0; k < kSlots && found < 0; ++k) {
     if (slots[k].used) continue;
-    std::strcpy(slots[k].path, path);
+    std::memcpy(slots[k].path, path, length + 1);
     slots[k].descriptor = descriptor;
     // The path is complete before the handler can see the slot in use.
     std::atomic_signal_fence(std::memory_order_seq_cst);

@@ -43,7 +43,12 @@ std::vector<Cell> FixedSamples(int h) {
   return cells;
 }
 
-bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof(float)) == 0; }
+bool SameBits(float a, float b) {
+  std::uint32_t a_bits, b_bits;
+  std::memcpy(&a_bits, &a, sizeof a_bits);
+  std::memcpy(&b_bits, &b, sizeof b_bits);
+  return a_bits == b_bits;
+}
 
 bool CellMatches(int kind, int h, int angle, float z, const KernelTable& table, Cell cell) {
   const FieldVector direct = DirectKernelEntry(kind, h, angle, z, cell.p, cell.q);

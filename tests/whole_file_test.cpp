@@ -128,8 +128,8 @@ TEST(StaleTemporaries, OnlyUnlockedOldTemporariesOfThisProgramAreRemoved) {
   // A file another run is still writing: locked, and old by its time stamp.
   WholeFile writing;
   std::string reason;
-  ASSERT_TRUE(BeginWholeFile(dir / "a____________Z5003_contours.png", false, false, &writing,
-                             &reason));
+  ASSERT_TRUE(
+      BeginWholeFile(dir / "a____________Z5003_contours.png", false, false, &writing, &reason));
   MakeOld(writing.temporary);
 
   EXPECT_EQ(RemoveStaleTemporaries(dir.path()), 1);
