@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "tests/test_support.h"
@@ -75,6 +76,29 @@ TEST(LoadAndDecodeInput, SomethingThatIsNotAPlainFileReadsAsEmpty) {
   EXPECT_EQ(run.output,
             "fluxart: huge.png is larger than 64 MiB; a 640 x 640 drawing is far smaller\n");
   EXPECT_EQ(run.status, 1);
+}
+
+// The trial encode finds a setting the encoder refuses before anything is
+// computed; a grey profile is such a setting until it is dropped.
+TEST(TryPictureEncoding, FindsRefusedSettingsThatDroppingAnUnfitProfileMends) {
+  lodepng::State state;
+  SetUpPngState(state);
+  std::vector<unsigned char> pixels(640 * 640 * 3, 255), png;
+  EXPECT_EQ(TryPictureEncoding(state, pixels, png), 0u);
+  std::vector<unsigned char> grey(132, 0);
+  std::copy_n("GRAY", 4, grey.begin() + 16);
+  ASSERT_EQ(lodepng_set_icc(&state.info_png, "grey", grey.data(), 132), 0u);
+  EXPECT_EQ(TryPictureEncoding(state, pixels, png), 102u) << "the outputs are coloured";
+  EXPECT_TRUE(png.empty());
+  DropProfileUnfitForRgb(state);
+  EXPECT_FALSE(state.info_png.iccp_defined);
+  EXPECT_EQ(TryPictureEncoding(state, pixels, png), 0u);
+
+  std::vector<unsigned char> rgb = grey;
+  std::copy_n("RGB ", 4, rgb.begin() + 16);
+  ASSERT_EQ(lodepng_set_icc(&state.info_png, "rgb", rgb.data(), 132), 0u);
+  DropProfileUnfitForRgb(state);
+  EXPECT_TRUE(state.info_png.iccp_defined) << "an RGB profile is kept";
 }
 
 }  // namespace
