@@ -32,12 +32,11 @@ struct Run {
 // Draws one rows x cols rectangle of colour (r, g, b) with its top-left
 // pixel at (row0, col0), runs fluxart at z with w layers and reads the
 // tables back.
-Run RunOne(const ScratchDir& dir, int row0, int col0, int rows, int cols, const unsigned char rgb[3],
-           int z, int w) {
+Run RunOne(const ScratchDir& dir, int row0, int col0, int rows, int cols,
+           const unsigned char rgb[3], int z, int w) {
   std::vector<unsigned char> pixels(640 * 640 * 3, 255);
   for (int r = row0; r < row0 + rows; ++r)
-    for (int c = col0; c < col0 + cols; ++c)
-      std::copy(rgb, rgb + 3, &pixels[(r * 640 + c) * 3]);
+    for (int c = col0; c < col0 + cols; ++c) std::copy(rgb, rgb + 3, &pixels[(r * 640 + c) * 3]);
   Run run;
   if (lodepng::encode(dir / "block.png", pixels, 640, 640, LCT_RGB, 8) != 0) return run;
   RunResult result =
@@ -63,7 +62,7 @@ double Difference(const Vec3& a, const Vec3& b) {
   return Length({a[0] - b[0], a[1] - b[1], a[2] - b[2]});
 }
 
-const unsigned char kRed[3] = {255, 0, 0};             // north face towards the field plane
+const unsigned char kRed[3] = {255, 0, 0};              // north face towards the field plane
 const unsigned char kLightYellow[3] = {255, 255, 128};  // north pole up (towards row 0)
 
 // An axial S x S x w block centred on picture point (320, 320), its face
@@ -190,8 +189,9 @@ int main() {
       std::printf("\n");
     }
 
-  std::printf("\nAxial square, worst anywhere within 10 mm (share of the local strength),\n"
-              "above the inside (2 mm or more from an edge) / near the edges:\n\n");
+  std::printf(
+      "\nAxial square, worst anywhere within 10 mm (share of the local strength),\n"
+      "above the inside (2 mm or more from an edge) / near the edges:\n\n");
   PrintGapHeader("Block (mm) \\ gap");
   for (int s = 0; s < 3; ++s)
     for (int t = 0; t < 3; ++t) {
@@ -206,16 +206,18 @@ int main() {
   PlanarFigures planar_figures[kPlanar];
   for (int p = 0; p < kPlanar; ++p)
     planar_figures[p] = MeasurePlanar(dir, planar[p][0], planar[p][1], planar[p][2]);
-  std::printf("\nIn-plane (light yellow) block, field plane at mid-height (z = -(w - 1) / 2),\n"
-              "on its axis beyond the north face, program against the block formula:\n\n");
+  std::printf(
+      "\nIn-plane (light yellow) block, field plane at mid-height (z = -(w - 1) / 2),\n"
+      "on its axis beyond the north face, program against the block formula:\n\n");
   PrintGapHeader("Width x length x thickness (mm) \\ gap");
   for (int p = 0; p < kPlanar; ++p) {
     std::printf("| %d x %d x %d |", planar[p][0], planar[p][1], planar[p][2]);
     for (double share : planar_figures[p].axis) std::printf(" %s |", Percent(share).c_str());
     std::printf("\n");
   }
-  std::printf("\nIn-plane block, worst anywhere outside it within 10 mm, at the gap or more\n"
-              "from it (share of the local strength):\n\n");
+  std::printf(
+      "\nIn-plane block, worst anywhere outside it within 10 mm, at the gap or more\n"
+      "from it (share of the local strength):\n\n");
   PrintGapHeader("Width x length x thickness (mm) \\ gap");
   for (int p = 0; p < kPlanar; ++p) {
     std::printf("| %d x %d x %d |", planar[p][0], planar[p][1], planar[p][2]);
