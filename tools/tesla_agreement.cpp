@@ -140,7 +140,10 @@ std::string Percent(double share) {
   if (std::isnan(share)) return "failed";
   char text[32];
   const double p = 100 * share;
-  std::snprintf(text, sizeof text, std::fabs(p) >= 10 ? "%+.0f %%" : "%+.2f %%", p);
+  if (std::fabs(p) < 0.005)
+    std::snprintf(text, sizeof text, "0.00 %%");
+  else
+    std::snprintf(text, sizeof text, std::fabs(p) >= 10 ? "%+.0f %%" : "%+.2f %%", p);
   return text;
 }
 
@@ -223,6 +226,32 @@ int main() {
     std::printf("| %d x %d x %d |", planar[p][0], planar[p][1], planar[p][2]);
     for (double share : planar_figures[p].around) std::printf(" %.2f %% |", 100 * share);
     std::printf("\n");
+  }
+
+  // The worst of every figure above at each gap, and from which gap on
+  // everything stays within 1, 5 and 10 %.
+  double worst[kGaps] = {};
+  for (int g = 0; g < kGaps; ++g) {
+    for (int s = 0; s < 3; ++s)
+      for (int t = 0; t < 3; ++t) {
+        const AxialFigures& f = axial[s][t][g];
+        worst[g] = std::max({worst[g], std::fabs(f.axis), f.inside, f.edges});
+      }
+    for (int p = 0; p < kPlanar; ++p)
+      worst[g] =
+          std::max({worst[g], std::fabs(planar_figures[p].axis[g]), planar_figures[p].around[g]});
+    if (std::isnan(worst[g])) worst[g] = INFINITY;
+  }
+  std::printf("\nWorst of all the above at each gap:");
+  for (int g = 0; g < kGaps; ++g) std::printf(" %.1f mm %.2f %%;", kGap[g], 100 * worst[g]);
+  std::printf("\n");
+  for (double limit : {0.01, 0.05, 0.10}) {
+    int from = kGaps;
+    while (from > 0 && worst[from - 1] < limit) --from;
+    if (from < kGaps)
+      std::printf("Within %.0f %% from a gap of %.1f mm on\n", 100 * limit, kGap[from]);
+    else
+      std::printf("Not within %.0f %% at any gap measured\n", 100 * limit);
   }
   return 0;
 }
