@@ -37,8 +37,8 @@ void ResetGrids() {
   std::memset(MagnitudeGrid, 0, sizeof(MagnitudeGrid));
   std::memset(FieldGrid, 0, sizeof(FieldGrid));
   std::memset(KernelTable, 0, sizeof(KernelTable));
-  for (ImagePlane* plane : {&PicturePlane, &StreamImage, &ContourImage, &WorkPlane,
-                            &StreamPlane, &ContourPlane})
+  for (ImagePlane* plane :
+       {&PicturePlane, &StreamImage, &ContourImage, &WorkPlane, &StreamPlane, &ContourPlane})
     std::memset(*plane, 0, sizeof(ImagePlane));
   CurrentZ = 3.0f;
 }

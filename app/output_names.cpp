@@ -9,8 +9,7 @@ constexpr int kTagStart = 13;    // the base slot is 12 characters and one under
 constexpr int kNameSize = 40;
 
 // Fills one name: the 13-character base slot, then "Z" + tag + suffix.
-void FillName(char (&name)[kNameSize], const char (&base)[kTagStart], int tag,
-              const char* suffix) {
+void FillName(char (&name)[kNameSize], const char (&base)[kTagStart], int tag, const char* suffix) {
   char tail[64];
   std::snprintf(tail, sizeof tail, "Z%d%s", tag, suffix);
   for (int p = 0; p < kTagStart; ++p) name[p] = base[p];

@@ -41,8 +41,8 @@ DecodedInput DecodeInputBytes(const std::vector<unsigned char>& file_bytes, lode
   LodePNGState header_state;
   lodepng_state_init(&header_state);
   unsigned width = 0, height = 0;
-  unsigned error = lodepng_inspect(&width, &height, &header_state, file_bytes.data(),
-                                   file_bytes.size());
+  unsigned error =
+      lodepng_inspect(&width, &height, &header_state, file_bytes.data(), file_bytes.size());
   lodepng_state_cleanup(&header_state);
   if (!error && (width != kPictureSide || height != kPictureSide)) {
     result.status = InputStatus::kWrongSize;

@@ -21,7 +21,7 @@ enum class InputStatus { kDecoded, kDecodeError, kTooLarge, kWrongSize };
 
 struct DecodedInput {
   InputStatus status = InputStatus::kDecodeError;
-  unsigned error = 0;           // codec error code for kDecodeError
+  unsigned error = 0;  // codec error code for kDecodeError
   unsigned width = 0, height = 0;
 };
 

@@ -228,7 +228,9 @@ void WholeRun(benchmark::State& state, bool fast, bool full_cache) {
   }
 }
 void BM_WholeRunEmptyCache_fast(benchmark::State& state) { WholeRun(state, true, false); }
-void BM_WholeRunEmptyCache_straightforward(benchmark::State& state) { WholeRun(state, false, false); }
+void BM_WholeRunEmptyCache_straightforward(benchmark::State& state) {
+  WholeRun(state, false, false);
+}
 void BM_WholeRunFullCache_fast(benchmark::State& state) { WholeRun(state, true, true); }
 void BM_WholeRunFullCache_straightforward(benchmark::State& state) { WholeRun(state, false, true); }
 
@@ -256,27 +258,55 @@ void Contours(benchmark::State& state, bool fast) {
 void BM_Contours_fast(benchmark::State& state) { Contours(state, true); }
 void BM_Contours_straightforward(benchmark::State& state) { Contours(state, false); }
 
-BENCHMARK(BM_SuperposeOneColour_fast)->Name("BM_SuperposeOneColour/fast")
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_SuperposeOneColour_straightforward)->Name("BM_SuperposeOneColour/straightforward")
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
-BENCHMARK(BM_SuperposeCheckerboard_fast)->Name("BM_SuperposeCheckerboard/fast")
-    ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
-BENCHMARK(BM_SuperposeCheckerboard_straightforward)->Name("BM_SuperposeCheckerboard/straightforward")
-    ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
-BENCHMARK(BM_Contours_fast)->Name("BM_Contours/fast")
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Contours_straightforward)->Name("BM_Contours/straightforward")
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK(BM_WholeRunFullCache_fast)->Name("BM_WholeRunFullCache/fast")
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK(BM_WholeRunFullCache_straightforward)->Name("BM_WholeRunFullCache/straightforward")
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
-BENCHMARK(BM_WholeRunEmptyCache_fast)->Name("BM_WholeRunEmptyCache/fast")
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
-BENCHMARK(BM_WholeRunEmptyCache_straightforward)->Name("BM_WholeRunEmptyCache/straightforward")
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
-BENCHMARK(BM_WholeRunCheckerboard_fast)->Name("BM_WholeRunCheckerboard/fast")
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_SuperposeOneColour_fast)
+    ->Name("BM_SuperposeOneColour/fast")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_SuperposeOneColour_straightforward)
+    ->Name("BM_SuperposeOneColour/straightforward")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
+BENCHMARK(BM_SuperposeCheckerboard_fast)
+    ->Name("BM_SuperposeCheckerboard/fast")
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1);
+BENCHMARK(BM_SuperposeCheckerboard_straightforward)
+    ->Name("BM_SuperposeCheckerboard/straightforward")
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1);
+BENCHMARK(BM_Contours_fast)->Name("BM_Contours/fast")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Contours_straightforward)
+    ->Name("BM_Contours/straightforward")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+BENCHMARK(BM_WholeRunFullCache_fast)
+    ->Name("BM_WholeRunFullCache/fast")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+BENCHMARK(BM_WholeRunFullCache_straightforward)
+    ->Name("BM_WholeRunFullCache/straightforward")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
+BENCHMARK(BM_WholeRunEmptyCache_fast)
+    ->Name("BM_WholeRunEmptyCache/fast")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
+BENCHMARK(BM_WholeRunEmptyCache_straightforward)
+    ->Name("BM_WholeRunEmptyCache/straightforward")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
+BENCHMARK(BM_WholeRunCheckerboard_fast)
+    ->Name("BM_WholeRunCheckerboard/fast")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
 
 }  // namespace

@@ -35,7 +35,8 @@ struct StepRuns {
 StepRuns runs;
 
 int width_limit = 8;
-int thread_count = static_cast<int>(std::min(8u, std::max(1u, std::thread::hardware_concurrency())));
+int thread_count =
+    static_cast<int>(std::min(8u, std::max(1u, std::thread::hardware_concurrency())));
 
 void CollectRuns(const BlockCentre* blocks, int count) {
   runs.count = 0;
@@ -113,9 +114,8 @@ __attribute__((target("avx"))) void AddRunAvx(float* field_row, const float* ker
   for (int x0 = 0; x0 < kRowFloats; x0 += 64) {
     float* f = field_row + x0;
     __m256 a0 = _mm256_loadu_ps(f), a1 = _mm256_loadu_ps(f + 8), a2 = _mm256_loadu_ps(f + 16),
-           a3 = _mm256_loadu_ps(f + 24), a4 = _mm256_loadu_ps(f + 32),
-           a5 = _mm256_loadu_ps(f + 40), a6 = _mm256_loadu_ps(f + 48),
-           a7 = _mm256_loadu_ps(f + 56);
+           a3 = _mm256_loadu_ps(f + 24), a4 = _mm256_loadu_ps(f + 32), a5 = _mm256_loadu_ps(f + 40),
+           a6 = _mm256_loadu_ps(f + 48), a7 = _mm256_loadu_ps(f + 56);
     for (int b = 0; b < count; ++b) {
       const float* k = kernel_row + columns[b] + x0;
       if (kSubtract) {
@@ -169,7 +169,8 @@ void AddRows(int first_row, int end_row, RunAdder add) {
   for (int r = first_row; r < end_row; ++r) {
     float* field_row = FieldGrid[r][0];
     for (int k = 0; k < runs.count; ++k) {
-      const float* kernel_row = kernel + static_cast<std::ptrdiff_t>(runs.kernel_row[k] + r) * kKernelRowFloats;
+      const float* kernel_row =
+          kernel + static_cast<std::ptrdiff_t>(runs.kernel_row[k] + r) * kKernelRowFloats;
       add(field_row, kernel_row, runs.column + runs.start[k], runs.start[k + 1] - runs.start[k]);
     }
   }

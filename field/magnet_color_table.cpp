@@ -18,12 +18,12 @@ constexpr std::array<MagnetColor, kMagnetColorCount> BuildTable() {
     rows[2 * a + 1] = FineRow(a + 180, -1, a);
   }
   const MagnetColor named[12] = {
-      {0, 0, 255, +1, AxialDipole, 0},      // blue: into the page, south face up
-      {255, 0, 0, -1, AxialDipole, 0},      // red: out of the page, north face up
-      {0, 255, 0, +1, PlanarDipole, 270},   // green, 9:00
-      {0, 255, 255, -1, PlanarDipole, 270}, // aqua, 3:00
-      {255, 255, 128, +1, PlanarDipole, 0}, // light yellow, 12:00
-      {0, 128, 64, -1, PlanarDipole, 0},    // dark green, 6:00
+      {0, 0, 255, +1, AxialDipole, 0},         // blue: into the page, south face up
+      {255, 0, 0, -1, AxialDipole, 0},         // red: out of the page, north face up
+      {0, 255, 0, +1, PlanarDipole, 270},      // green, 9:00
+      {0, 255, 255, -1, PlanarDipole, 270},    // aqua, 3:00
+      {255, 255, 128, +1, PlanarDipole, 0},    // light yellow, 12:00
+      {0, 128, 64, -1, PlanarDipole, 0},       // dark green, 6:00
       {255, 128, 255, +1, PlanarDipole, 315},  // lavender, 10:30
       {128, 0, 255, -1, PlanarDipole, 315},    // purple, 4:30
       {255, 128, 0, +1, PlanarDipole, 45},     // orange, 1:30

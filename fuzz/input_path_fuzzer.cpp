@@ -59,7 +59,8 @@ const std::vector<bool>& TableColours() {
   static std::vector<bool> colours;
   if (colours.empty()) {
     colours.resize(1 << 24);
-    for (const MagnetColor& row : MagnetColorTable) colours[PackedColour(row.r, row.g, row.b)] = true;
+    for (const MagnetColor& row : MagnetColorTable)
+      colours[PackedColour(row.r, row.g, row.b)] = true;
   }
   return colours;
 }
@@ -101,7 +102,8 @@ void RunOnePass() {
       const int16_t* after = WorkPlane[r][c];
       if (std::equal(before, before + 3, after)) continue;
       ++painted;
-      Check(after[0] == 255 && after[1] == 255 && after[2] == 255, "found blocks are painted white");
+      Check(after[0] == 255 && after[1] == 255 && after[2] == 255,
+            "found blocks are painted white");
       Check(IsMagnetColor(before[0], before[1], before[2]), "only magnet pixels are taken");
     }
   Check(painted % kBlockCells == 0, "painted pixels make whole blocks");
@@ -179,8 +181,8 @@ size_t MutateImageData(uint8_t* data, size_t size, size_t max_size, unsigned see
   // plain 640-line picture), which makes blocks for the decomposition.
   const size_t stride = raw_size % kPictureSide == 0 ? raw_size / kPictureSide : 0;
   if (stride != 0 && (seed & 1) != 0)
-    for (size_t below = offset + stride; below + run.size() <= raw_size && below <= offset + 2 * stride;
-         below += stride)
+    for (size_t below = offset + stride;
+         below + run.size() <= raw_size && below <= offset + 2 * stride; below += stride)
       std::copy(run.begin(), run.end(), raw + below);
 
   LodePNGCompressSettings deflate_settings;
@@ -237,7 +239,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (input.status == InputStatus::kWrongSize)
     Check(input.width != kPictureSide || input.height != kPictureSide, "wrong size is wrong");
   if (input.status != InputStatus::kDecoded) return 0;
-  Check(input.width == kPictureSide && input.height == kPictureSide, "decoded picture is 640 x 640");
+  Check(input.width == kPictureSide && input.height == kPictureSide,
+        "decoded picture is 640 x 640");
   Check(pixels.size() == static_cast<size_t>(kPictureSide) * kPictureSide * 3,
         "decoded picture holds 640 x 640 RGB pixels");
 

@@ -145,14 +145,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                  : AllFinite(file, offset, std::min(file.size(), patch_end + 3));
   const bool trusted = h != 0 && shape <= 3 && file.size() == kKernelFileBytes && finite;
   Check(loaded == trusted, "a file is taken exactly when it has the size and finite values");
-  if (loaded) Check(std::memcmp(KernelTable, file.data(), kKernelFileBytes) == 0, "table is the file");
+  if (loaded)
+    Check(std::memcmp(KernelTable, file.data(), kKernelFileBytes) == 0, "table is the file");
 
   if (shape >= 1 && shape <= 3) {
     const std::vector<unsigned char>& table = FiniteTableBytes();
     const size_t shortened = std::min(table_file.size(), kKernelFileBytes);
     table_file.resize(kKernelFileBytes);
     const size_t patched_end = std::min(patch_end, kKernelFileBytes);
-    if (offset < patched_end) std::memcpy(&table_file[offset], &table[offset], patched_end - offset);
+    if (offset < patched_end)
+      std::memcpy(&table_file[offset], &table[offset], patched_end - offset);
     std::memcpy(&table_file[shortened], &table[shortened], kKernelFileBytes - shortened);
   }
 

@@ -79,7 +79,8 @@ SweepBands MakeBands(float lowest, float step, float tolerance, int first_colour
   }
   bands.ordered = !std::isnan(bands.lo[0]) && !std::isnan(bands.hi[0]);
   for (int k = 0; k + 1 < kLevels; ++k)
-    bands.ordered = bands.ordered && bands.lo[k] <= bands.lo[k + 1] && bands.hi[k] <= bands.hi[k + 1];
+    bands.ordered =
+        bands.ordered && bands.lo[k] <= bands.lo[k + 1] && bands.hi[k] <= bands.hi[k + 1];
   const bool usable_step = step > 0.0f && std::isfinite(step) && std::isfinite(lowest);
   bands.guess_scale = usable_step ? 1.0 / (static_cast<double>(above) * step) : 0.0;
   bands.guess_offset = usable_step ? lowest / static_cast<double>(step) : 0.0;
@@ -104,7 +105,8 @@ int FirstBandHolding(const SweepBands& bands, float value) {
   int k = guess >= 0.0 ? (guess < kLevels ? static_cast<int>(guess) + 1 : kLevels) : 0;
   const bool confirmed =
       (k == 0 || !(bands.hi[k - 1] > value)) && (k == kLevels || bands.hi[k] > value);
-  if (!confirmed) k = static_cast<int>(std::upper_bound(bands.hi, bands.hi + kLevels, value) - bands.hi);
+  if (!confirmed)
+    k = static_cast<int>(std::upper_bound(bands.hi, bands.hi + kLevels, value) - bands.hi);
   return k < kLevels && bands.lo[k] < value ? k : kLevels;
 }
 
@@ -179,8 +181,8 @@ ContourSweeps DrawContourBands(float lowest, float step) {
   for (int cell = 0; cell < kCells; ++cell)
     if (!std::isnan(values[cell]) && IsBlack(samples + 3 * cell)) waiting_cells[waiting++] = cell;
   const int threads = contour_threads;
-  std::vector<int> share_first(static_cast<size_t>(threads)), share_end(static_cast<size_t>(threads)),
-      share_marked(static_cast<size_t>(threads));
+  std::vector<int> share_first(static_cast<size_t>(threads)),
+      share_end(static_cast<size_t>(threads)), share_marked(static_cast<size_t>(threads));
   for (int t = 0; t < threads; ++t) {
     share_first[static_cast<size_t>(t)] = PartStart(waiting, t, threads);
     share_end[static_cast<size_t>(t)] = PartStart(waiting, t + 1, threads);
@@ -190,7 +192,8 @@ ContourSweeps DrawContourBands(float lowest, float step) {
   for (;;) {
     result.tolerance += kToleranceStep;
     // The colour index runs on over all levels of all sweeps: 100 per sweep.
-    const SweepBands bands = MakeBands(lowest, step, result.tolerance, (result.sweeps * kLevels) % 3);
+    const SweepBands bands =
+        MakeBands(lowest, step, result.tolerance, (result.sweeps * kLevels) % 3);
     if (bands.open_count > 0) {
       RunOnThreads(threads, [&](int t) {
         const size_t s = static_cast<size_t>(t);

@@ -37,10 +37,10 @@ void MarkIfClear(int row, int col, int abs_row_step, int abs_col_step, int sampl
     clear = RedFree(row - 1, col) && RedFree(row + 1, col) && RedFree(row - 2, col) &&
             RedFree(row + 2, col);
   } else {
-    clear = (RedFree(row - 1, col - 1) && RedFree(row + 1, col + 1) &&
-             RedFree(row - 2, col - 2) && RedFree(row + 2, col + 2)) ||
-            (RedFree(row + 1, col - 1) && RedFree(row - 1, col + 1) &&
-             RedFree(row + 2, col - 2) && RedFree(row - 2, col + 2));
+    clear = (RedFree(row - 1, col - 1) && RedFree(row + 1, col + 1) && RedFree(row - 2, col - 2) &&
+             RedFree(row + 2, col + 2)) ||
+            (RedFree(row + 1, col - 1) && RedFree(row - 1, col + 1) && RedFree(row + 2, col - 2) &&
+             RedFree(row - 2, col + 2));
   }
   if (clear) StreamPlane[row][col][sample] = 255;
 }
@@ -74,8 +74,7 @@ void TraceLine(int seed_row, int seed_col, int direction) {
           (static_cast<float>(new_row) * t) / kPointDivisor + static_cast<float>(row) * w;
       const float point_col =
           (static_cast<float>(new_col) * t) / kPointDivisor + static_cast<float>(col) * w;
-      MarkIfClear(RoundToInt(point_row), RoundToInt(point_col), abs_row_step, abs_col_step,
-                  sample);
+      MarkIfClear(RoundToInt(point_row), RoundToInt(point_col), abs_row_step, abs_col_step, sample);
     }
     previous_sx = sx;
     previous_sy = sy;

@@ -63,11 +63,11 @@ struct KernelCase {
 
 TEST(BlockKernels, MatchPlainEvaluationByteForByte) {
   const KernelCase cases[] = {
-      {Monopole, 0, 0, 3},        {AxialDipole, 0, 0, -2},    {PlanarDipole, 0, 315, 0},
-      {Monopole, 1, 0, 3},        {Monopole, 1, 0, 0},        {Monopole, 1, 0, -2},
-      {AxialDipole, 1, 0, 3},     {AxialDipole, 1, 0, 0},     {AxialDipole, 1, 0, -1},
-      {PlanarDipole, 1, 0, 3},    {PlanarDipole, 1, 45, 3},   {PlanarDipole, 1, 90, 0},
-      {PlanarDipole, 1, 179, -2}, {PlanarDipole, 1, 270, 4},  {PlanarDipole, 2, 74, 3},
+      {Monopole, 0, 0, 3},        {AxialDipole, 0, 0, -2},   {PlanarDipole, 0, 315, 0},
+      {Monopole, 1, 0, 3},        {Monopole, 1, 0, 0},       {Monopole, 1, 0, -2},
+      {AxialDipole, 1, 0, 3},     {AxialDipole, 1, 0, 0},    {AxialDipole, 1, 0, -1},
+      {PlanarDipole, 1, 0, 3},    {PlanarDipole, 1, 45, 3},  {PlanarDipole, 1, 90, 0},
+      {PlanarDipole, 1, 179, -2}, {PlanarDipole, 1, 270, 4}, {PlanarDipole, 2, 74, 3},
   };
   KernelBuffer program, reference;
   for (const KernelCase& c : cases) {

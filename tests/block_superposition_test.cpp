@@ -20,10 +20,10 @@
 
 namespace {
 
-constexpr int kPink[3] = {255, 0, 128};       // monopole source
+constexpr int kPink[3] = {255, 0, 128};        // monopole source
 constexpr int kDarkPurple[3] = {128, 0, 128};  // monopole sink
-constexpr int kRed[3] = {255, 0, 0};          // axial, sign -1
-constexpr int kBlue[3] = {0, 0, 255};         // axial, sign +1
+constexpr int kRed[3] = {255, 0, 0};           // axial, sign -1
+constexpr int kBlue[3] = {0, 0, 255};          // axial, sign +1
 
 // Values of every size and both signs, with zeros of both signs among them,
 // so that any change in the order of additions shows in the bits.
@@ -71,9 +71,9 @@ TEST(BlockSuperposition, StepMatchesBlocksAddedOneByOne) {
   FillWithAwkwardValues(&KernelTable[0][0][0], 1284 * 1284 * 3, 2);
   FillWithAwkwardValues(&FieldGrid[0][0][0], 640 * 640 * 3, 3);
   const std::vector<float> start = FieldCopy();
-  const std::vector<BlockCentre> blocks = {{0, 0},     {0, 1},     {0, 2},   {0, 639}, {5, 5},
-                                           {5, 16},    {5, 632},   {300, 7}, {639, 0}, {639, 320},
-                                           {639, 639}};
+  const std::vector<BlockCentre> blocks = {{0, 0},   {0, 1},     {0, 2},    {0, 639},
+                                           {5, 5},   {5, 16},    {5, 632},  {300, 7},
+                                           {639, 0}, {639, 320}, {639, 639}};
   const std::vector<BlockCentre> more = {{2, 2}, {2, 637}, {637, 2}, {637, 637}};
 
   for (float sign : {1.0f, -1.0f}) {
@@ -162,18 +162,18 @@ Drawing ColourfulDrawing() {
                             {kDarkPurple[0], kDarkPurple[1], kDarkPurple[2]},
                             {kRed[0], kRed[1], kRed[2]},
                             {kBlue[0], kBlue[1], kBlue[2]},
-                            {255, 100, 1},    // shared colour, direction 254
-                            {1, 100, 1},      // direction 0
-                            {0, 128, 64},     // dark green, planar
-                            {10, 20, 30}};    // no magnet
+                            {255, 100, 1},  // shared colour, direction 254
+                            {1, 100, 1},    // direction 0
+                            {0, 128, 64},   // dark green, planar
+                            {10, 20, 30}};  // no magnet
   for (int k = 0; k < 14; ++k) {
     const int* c = colours[rng() % 8];
     const int rows = 1 + static_cast<int>(rng() % 13), cols = 1 + static_cast<int>(rng() % 13);
     drawing.FillRect(static_cast<int>(rng() % (641 - rows)), static_cast<int>(rng() % (641 - cols)),
                      rows, cols, c[0], c[1], c[2]);
   }
-  drawing.FillRect(0, 0, 11, 11, kBlue[0], kBlue[1], kBlue[2]);          // one 11 x 11 block
-  drawing.FillRect(629, 629, 11, 11, kPink[0], kPink[1], kPink[2]);      // corner, smaller blocks
+  drawing.FillRect(0, 0, 11, 11, kBlue[0], kBlue[1], kBlue[2]);      // one 11 x 11 block
+  drawing.FillRect(629, 629, 11, 11, kPink[0], kPink[1], kPink[2]);  // corner, smaller blocks
   drawing.FillRect(100, 200, 7, 7, 255, 100, 1);
   return drawing;
 }

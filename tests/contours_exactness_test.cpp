@@ -79,9 +79,10 @@ TEST(ContoursExactness, RealFields) {
   ScratchDir dir;
   WorkingDirectory cwd(dir.path());
   Drawing drawing;
-  for (int k = 0; k < 40; ++k) drawing.Paint(200 + 3 * k, 150 + 2 * k, 255, 255, 128);  // planar line
-  for (int k = 0; k < 30; ++k) drawing.Paint(500, 100 + 4 * k, 0, 0, 255);             // axial
-  drawing.Paint(50, 600, 255, 0, 128);                                                   // monopole
+  for (int k = 0; k < 40; ++k)
+    drawing.Paint(200 + 3 * k, 150 + 2 * k, 255, 255, 128);                 // planar line
+  for (int k = 0; k < 30; ++k) drawing.Paint(500, 100 + 4 * k, 0, 0, 255);  // axial
+  drawing.Paint(50, 600, 255, 0, 128);                                      // monopole
   drawing.Paint(639, 0, 128, 0, 128);
   for (float z : {3.0f, 1.0f, 0.0f, -2.0f}) {
     StartRun(drawing, z);
@@ -100,7 +101,9 @@ TEST(ContoursExactness, SpecialFields) {
   const float inf = std::numeric_limits<float>::infinity();
   std::mt19937 rng(5);
   std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
-  auto noise = [&](float scale) { return FieldOf([&](int, int, int) { return scale * unit(rng); }); };
+  auto noise = [&](float scale) {
+    return FieldOf([&](int, int, int) { return scale * unit(rng); });
+  };
   // A point source: bands drawn over several sweeps.
   const std::vector<float> source = FieldOf([](int l, int m, int n) {
     const double d[3] = {l - 320.5, m - 300.25, 3.0};
@@ -115,11 +118,13 @@ TEST(ContoursExactness, SpecialFields) {
   ExpectSameAsReference(noise(1e-30f), "tiny values, squares vanish");
   ExpectSameAsReference(noise(1e30f), "huge values, squares overflow");
   // Values above the lowest value's starting point: levels all but equal.
-  ExpectSameAsReference(FieldOf([](int l, int m, int) { return 1e17f * (1.0f + 1e-7f * ((l + m) % 7)); }),
-                        "values beyond 1e8");
+  ExpectSameAsReference(
+      FieldOf([](int l, int m, int) { return 1e17f * (1.0f + 1e-7f * ((l + m) % 7)); }),
+      "values beyond 1e8");
   // Whole numbers: many values fall on band limits exactly.
-  ExpectSameAsReference(FieldOf([&](int, int, int) { return static_cast<float>(static_cast<int>(8 * unit(rng))); }),
-                        "whole numbers");
+  ExpectSameAsReference(
+      FieldOf([&](int, int, int) { return static_cast<float>(static_cast<int>(8 * unit(rng))); }),
+      "whole numbers");
   std::vector<float> holes = source;
   holes[(5 * 640 + 5) * 3] = nan;
   holes[(7 * 640 + 9) * 3 + 2] = -nan;
@@ -144,7 +149,8 @@ TEST(ContoursExactness, ValuesOnAndBesideEveryBandLimit) {
       for (int k = 0; k < 100; ++k) {
         const float h = static_cast<float>(k) * step + lowest;
         for (const float limit : {(1.0f - f) * h, (1.0f + f) * h})
-          for (const float value : {limit, std::nextafter(limit, 0.0f), std::nextafter(limit, 9.0f)})
+          for (const float value :
+               {limit, std::nextafter(limit, 0.0f), std::nextafter(limit, 9.0f)})
             values.push_back(value);
       }
     }
@@ -156,7 +162,8 @@ TEST(ContoursExactness, ValuesOnAndBesideEveryBandLimit) {
     ResetGrids();
     std::memcpy(MagnitudeGrid, values.data(), sizeof(MagnitudeGrid));
     const ContourSweeps expected = ReferenceDrawContourBands(lowest, step);
-    const std::vector<int16_t> plane(&ContourPlane[0][0][0], &ContourPlane[0][0][0] + 640 * 640 * 3);
+    const std::vector<int16_t> plane(&ContourPlane[0][0][0],
+                                     &ContourPlane[0][0][0] + 640 * 640 * 3);
     std::memset(ContourPlane, 0, sizeof(ContourPlane));
     const ContourSweeps fast = DrawContourBands(lowest, step);
     EXPECT_EQ(std::memcmp(plane.data(), ContourPlane, sizeof(ContourPlane)), 0) << "step " << step;

@@ -85,10 +85,12 @@ TEST(FieldRun, SimultaneousRunsInOneFolderAgreeAndLeaveWholeFiles) {
     ComputeKernel(Monopole, h, 0, 3.0f, computed.rows());
     EXPECT_TRUE(stored.SameBytes(computed.values.data())) << name;
   }
-  const std::vector<std::string> expected = {
-      "Fluxart_Z5003_3001000.dat",          "Fluxart_Z5003_3002000.dat",
-      "pic.png",                            "pic__________Z5003_contours.png",
-      "pic__________Z5003_stream_contours.png", "pic__________Z5003_streamlines.png"};
+  const std::vector<std::string> expected = {"Fluxart_Z5003_3001000.dat",
+                                             "Fluxart_Z5003_3002000.dat",
+                                             "pic.png",
+                                             "pic__________Z5003_contours.png",
+                                             "pic__________Z5003_stream_contours.png",
+                                             "pic__________Z5003_streamlines.png"};
   EXPECT_EQ(FilesIn(dir.path()), expected);
 }
 

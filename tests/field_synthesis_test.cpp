@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr int kPink[3] = {255, 0, 128};       // Monopole source, row 370
+constexpr int kPink[3] = {255, 0, 128};        // Monopole source, row 370
 constexpr int kDarkPurple[3] = {128, 0, 128};  // Monopole sink, row 371
 
 // Runs the layers of a drawing, giving what they print.
@@ -66,7 +66,8 @@ class CubeSum {
     for (int l = 0; l < 640; ++l)
       for (int m = 0; m < 640; ++m)
         for (int n = 0; n < 3; ++n)
-          field_[(l * 640 + m) * 3 + n] += entry.sign * kernel->at(1281 - row - l, 1281 - col - m, n);
+          field_[(l * 640 + m) * 3 + n] +=
+              entry.sign * kernel->at(1281 - row - l, 1281 - col - m, n);
   }
   float z_;
   std::vector<double> field_;
@@ -117,8 +118,8 @@ TEST_F(FieldSynthesis, AlignedAndShiftedSquaresBothSumTheirCubes) {
 
 TEST_F(FieldSynthesis, EdgeStripsFallToSmallerBlocks) {
   Drawing drawing;
-  drawing.FillRect(0, 638, 22, 2, kPink[0], kPink[1], kPink[2]);    // last two columns
-  drawing.FillRect(633, 0, 7, 10, kPink[0], kPink[1], kPink[2]);    // last seven rows
+  drawing.FillRect(0, 638, 22, 2, kPink[0], kPink[1], kPink[2]);  // last two columns
+  drawing.FillRect(633, 0, 7, 10, kPink[0], kPink[1], kPink[2]);  // last seven rows
   std::string out = Synthesize(drawing, 3.0f, 1);
   // The bottom band is never a 7 x 7 block, but its last five rows are 5 x 5
   // blocks; the two columns are single cubes only.
@@ -164,8 +165,8 @@ TEST_F(FieldSynthesis, SharedColourActsAsDirection254) {
 // With a folder under each needed cache name, every preparation computes and
 // prints its message, so the messages count the preparations.
 TEST_F(FieldSynthesis, RowsDifferingOnlyInSignShareTheKernel) {
-  for (const char* name : {"Fluxart_Z5003_2001000.dat", "Fluxart_Z5003_1001000.dat",
-                           "Fluxart_Z5003_3001000.dat"})
+  for (const char* name :
+       {"Fluxart_Z5003_2001000.dat", "Fluxart_Z5003_1001000.dat", "Fluxart_Z5003_3001000.dat"})
     ASSERT_EQ(mkdir(name, 0755), 0);
 
   // Rows 0, 364 and 365 (all planar at angle 0), with no other kernel
@@ -235,7 +236,8 @@ TEST_F(FieldSynthesis, LayersStepZAndAddUp) {
   EXPECT_EQ(CurrentZ, 3.0f);
   EXPECT_TRUE(field_is({}));
 
-  EXPECT_EQ(Synthesize(drawing, 3.0f, -3), LayerText(3, 1, 3) + LayerText(2, 2, 3) + LayerText(1, 3, 3));
+  EXPECT_EQ(Synthesize(drawing, 3.0f, -3),
+            LayerText(3, 1, 3) + LayerText(2, 2, 3) + LayerText(1, 3, 3));
   EXPECT_EQ(CurrentZ, 0.0f);
   EXPECT_TRUE(field_is({3, 2, 1}));
   EXPECT_TRUE(WorkPlaneRestored());

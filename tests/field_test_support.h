@@ -2,8 +2,8 @@
 // Helpers for the field tests: kernel tables owned by a test, running code
 // with a scratch folder as the working directory, and pictures loaded
 // straight into the grids.
-#include <gtest/gtest.h>
 #include <dirent.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,9 +20,12 @@
 
 // A heap-held 1284 x 1284 x 3 kernel table.
 struct KernelBuffer {
-  std::vector<float> values = std::vector<float>(static_cast<size_t>(kKernelSide) * kKernelSide * 3);
+  std::vector<float> values =
+      std::vector<float>(static_cast<size_t>(kKernelSide) * kKernelSide * 3);
   KernelRows rows() { return reinterpret_cast<KernelRows>(values.data()); }
-  float at(int p, int q, int n) const { return values[(static_cast<size_t>(p) * kKernelSide + q) * 3 + n]; }
+  float at(int p, int q, int n) const {
+    return values[(static_cast<size_t>(p) * kKernelSide + q) * 3 + n];
+  }
   bool SameBytes(const float* other) const {
     return std::memcmp(values.data(), other, values.size() * sizeof(float)) == 0;
   }
@@ -80,8 +83,8 @@ inline int CountOf(const std::string& text, const std::string& part) {
 inline std::string LayerText(int z, int layer, int layers, int message_after_step = 0,
                              const std::string& message = "") {
   char line[128];
-  std::snprintf(line, sizeof(line), "\n\n   +Calculating Vector Fields for Z layer %d (%d/%d) +\n\n",
-                z, layer, layers);
+  std::snprintf(line, sizeof(line),
+                "\n\n   +Calculating Vector Fields for Z layer %d (%d/%d) +\n\n", z, layer, layers);
   std::string text = line;
   text += "    Processing Step 0001 of 1860 ";
   for (int step = 2; step <= 1860; ++step) {

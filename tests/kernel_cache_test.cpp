@@ -84,7 +84,8 @@ TEST(KernelCache, FilesOfTheWrongSizeOrWithBadValuesAreNotTrusted) {
   EXPECT_FALSE(LoadKernelFile(path, loaded.rows()));
   WriteBytes(path, good + "x");
   EXPECT_FALSE(LoadKernelFile(path, loaded.rows()));
-  for (float bad : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
+  for (float bad :
+       {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
     std::string corrupt = good;
     std::memcpy(&corrupt[12 * 1000 + 4], &bad, 4);
     WriteBytes(path, corrupt);
@@ -206,7 +207,8 @@ TEST_F(KernelEntryPoints, EntryPointsPickTheirModelAndName) {
   KernelBuffer axial, planar;
   ComputeKernel(AxialDipole, 1, 0, -1.0f, axial.rows());
   ComputeKernel(PlanarDipole, 1, 315, -1.0f, planar.rows());
-  EXPECT_EQ(Run([] { AxialDipoleKernel(1); }), CreatingMessage("Fluxart_Z4999_1001000.dat") + kWipe);
+  EXPECT_EQ(Run([] { AxialDipoleKernel(1); }),
+            CreatingMessage("Fluxart_Z4999_1001000.dat") + kWipe);
   EXPECT_TRUE(axial.SameBytes(&KernelTable[0][0][0]));
   EXPECT_EQ(Run([] { PlanarDipoleKernel(1, 315); }),
             CreatingMessage("Fluxart_Z4999_2001315.dat") + kWipe);

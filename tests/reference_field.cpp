@@ -9,7 +9,8 @@ void ReferenceAddBlockField(int p0, int q0, float sign) {
   for (int l = 0; l < 640; ++l)
     for (int m = 0; m < 640; ++m)
       for (int n = 0; n < 3; ++n)
-        FieldGrid[l][m][n] = FieldGrid[l][m][n] + sign * KernelTable[1281 - p0 - l][1281 - q0 - m][n];
+        FieldGrid[l][m][n] =
+            FieldGrid[l][m][n] + sign * KernelTable[1281 - p0 - l][1281 - q0 - m][n];
 }
 
 void ReferenceSynthesizeField(const RunSettings& settings, KernelPreparer prepare) {

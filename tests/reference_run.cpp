@@ -67,8 +67,9 @@ int ReferenceRun(const RunSettings& settings) {
   bool all_written = true;
   ReferenceDrawContours();
   ComposeContourPicture(pixel_buffer);
-  WriteResult written = WritePicture(names.contour_image, "   +Writing Isopotential Contour File+\n",
-                                     png_state, pixel_buffer, png_file_buffer);
+  WriteResult written =
+      WritePicture(names.contour_image, "   +Writing Isopotential Contour File+\n", png_state,
+                   pixel_buffer, png_file_buffer);
   if (written == WriteResult::kEncodeFailed) return 1;
   all_written &= written == WriteResult::kWritten;
 

@@ -144,7 +144,7 @@ TEST_F(StreamlinesTest, EqualStepsNeedEitherDiagonalPairFree) {
 
 TEST_F(StreamlinesTest, TraceEndsWhenBothSignsFlipButKeepsTheStepThatLedThere) {
   FieldGrid[320][320][0] = 1.0f;
-  FieldGrid[320][320][1] = 1.0f;   // step (3, 3) to (323, 323)
+  FieldGrid[320][320][1] = 1.0f;  // step (3, 3) to (323, 323)
   FieldGrid[323][323][0] = -1.0f;
   FieldGrid[323][323][1] = -1.0f;  // both signs flip: the trace ends there
   TraceLine(320, 320, +1);

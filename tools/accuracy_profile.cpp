@@ -65,7 +65,8 @@ int main(int argc, char** argv) {
   const int m = 640 - centre_col;
   for (int r = 1; r <= 640; ++r) {
     const int l = 640 - r;
-    Vec3 exact = AreaField(colour.kind, colour.angle, colour.sign, r0, r1, c0, c1, r, centre_col, z);
+    Vec3 exact =
+        AreaField(colour.kind, colour.angle, colour.sign, r0, r1, c0, c1, r, centre_col, z);
     std::fprintf(out, "%d %.9g %.9g\n", r, FieldGrid[l][m][component], exact[component]);
   }
   return std::fclose(out) == 0 ? 0 : 1;
