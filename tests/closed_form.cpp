@@ -80,7 +80,7 @@ Vec3 PointDipoleField(const Vec3& p, const Vec3& d) {
 double OnAxisBlockField(double face_a, double face_b, double length, double gap) {
   auto face = [&](double d) {
     return std::atan(face_a * face_b /
-                      (2 * d * std::sqrt(4 * d * d + face_a * face_a + face_b * face_b)));
+                     (2 * d * std::sqrt(4 * d * d + face_a * face_a + face_b * face_b)));
   };
   return (face(gap) - face(gap + length)) / M_PI;
 }
