@@ -39,7 +39,7 @@ Vec3 PointDipoleField(const Vec3& p, const Vec3& d);
 // Real magnets: fields in units of the remanence Br (B / Br, outside the
 // magnet), for a block uniformly magnetised with Br and nothing else around
 // it (no demagnetisation, no iron). The program's values convert to the
-// same units with TeslaPerUnitValue.
+// same units with kTeslaPerUnitValue.
 
 // B / Br per program value: a 1 mm cube of the program carries the moment
 // 0.4 (unit charges 0.4 mm apart), a real one Br / mu0 x 1 mm^3, and the

@@ -92,8 +92,8 @@ std::vector<double> ReadVectorTable(const std::string& path) {
     for (int m = 0; m < 640; ++m) {
       char* end = nullptr;
       values.push_back(std::strtod(p, &end));
-      if (end == p) return {};
-      p = *end == ',' ? end + 1 : end;
+      if (end == p || *end != (m < 639 ? ',' : '\0')) return {};
+      p = end + 1;
     }
   }
   if (values.size() != 640u * 640u) return {};
