@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "core/z_tag.h"
+
 namespace {
 
 constexpr int kBaseLength = 12;  // characters taken from the input name
@@ -29,7 +31,7 @@ OutputNames BuildOutputNames(const std::string& input_name, float z) {
     if (c == '.' || c == '\0') break;
     base[p] = c;
   }
-  const int tag = static_cast<int>(z) + 5000;
+  const int tag = ZTag(z);
 
   OutputNames names;
   FillName(names.contour_image, base, tag, "_contours.png");

@@ -1,4 +1,4 @@
-#include "field/magnet_color_table.h"
+#include "core/magnet_color_table.h"
 
 #include <gtest/gtest.h>
 
@@ -38,7 +38,7 @@ TEST(MagnetColorTable, NamedRowsComeLastInTheirOrder) {
   }
 }
 
-TEST(MagnetColorTable, OnlyRows149And151ShareAColour) {
+TEST(MagnetColorTable, OnlyRows149And151ShareAColor) {
   std::map<std::tuple<int, int, int>, int> seen;
   for (int i = 0; i < kMagnetColorCount; ++i) {
     const MagnetColor& row = MagnetColorTable[i];

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "reference/run.h"
 #include "tests/field_test_support.h"
-#include "tests/reference_run.h"
 
 namespace {
 
@@ -51,8 +51,9 @@ std::vector<std::string> ExpectSameRuns(const std::string& picture_bytes, float 
   int reference_status;
   {
     WorkingDirectory cwd(reference_dir.path());
+    const auto ws = NewWorkspace();
     testing::internal::CaptureStdout();
-    reference_status = ReferenceRun(settings);
+    reference_status = ReferenceRun(settings, *ws);
     reference_output = testing::internal::GetCapturedStdout();
   }
   EXPECT_EQ(program.status, reference_status);

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/grids.h"
+#include "core/workspace.h"
 
 const TableStyle kLinuxTableStyle = {"\n", 2};
 const TableStyle kWindowsTableStyle = {"\r\n", 3};

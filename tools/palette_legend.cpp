@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "field/magnet_color_table.h"
+#include "core/magnet_color_table.h"
 #include "tools/magnet_palette.h"
 
 namespace {

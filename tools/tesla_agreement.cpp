@@ -2,7 +2,7 @@
 // closed-form field of real block magnets: the figures of the README section
 // "Reading the values in tesla". Each magnet is drawn alone, the real
 // fluxart binary is run on it with the vector tables, and the tables are
-// read back and compared with the block formulas of tests/closed_form.h.
+// read back and compared with the block formulas of reference/closed_form.h.
 //
 // Usage: tesla_agreement
 // Runs in a scratch folder of its own (kernel cache included) and takes
@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/closed_form.h"
+#include "reference/closed_form.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -1,6 +1,4 @@
-#include "field/magnet_color_table.h"
-
-#include <bitset>
+#include "core/magnet_color_table.h"
 
 namespace {
 
@@ -39,14 +37,13 @@ constexpr std::array<MagnetColor, kMagnetColorCount> BuildTable() {
 
 const std::array<MagnetColor, kMagnetColorCount> MagnetColorTable = BuildTable();
 
-// One bit per 24-bit colour, set for the table's colours: the pictures ask
-// about every pixel, three times a run.
+// The pictures ask about every pixel, three times a run, so the table's
+// colours are looked up in a set made once.
 bool IsMagnetColor(int r, int g, int b) {
-  static const std::bitset<1 << 24> members = [] {
-    std::bitset<1 << 24> bits;
-    for (const MagnetColor& row : MagnetColorTable) bits.set((row.r << 16) | (row.g << 8) | row.b);
-    return bits;
+  static const ColorSet* const members = [] {
+    auto* set = new ColorSet();
+    for (const MagnetColor& row : MagnetColorTable) set->Add(row.r, row.g, row.b);
+    return set;
   }();
-  if (r < 0 || r > 255 || g < 0 || g > 255 || b < 0 || b > 255) return false;
-  return members.test((r << 16) | (g << 8) | b);
+  return members->Contains(r, g, b);
 }

@@ -1,4 +1,4 @@
-#include "tests/closed_form.h"
+#include "reference/closed_form.h"
 
 #include <cmath>
 
