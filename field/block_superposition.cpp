@@ -30,10 +30,9 @@ void CollectRuns(const BlockCentre* blocks, int count, BlockRuns& runs) {
 // (one row of 1920 floats), block by block for every float. Subtract is the
 // same as adding -1 x kernel, bit for bit.
 template <bool kSubtract>
-void AddRunPlain(float* __restrict field_row, const float* __restrict kernel_row,
-                 const int* __restrict columns, int count) {
+void AddRunPlain(float* field_row, const float* kernel_row, const int* columns, int count) {
   for (int b = 0; b < count; ++b) {
-    const float* __restrict k = kernel_row + columns[b];
+    const float* k = kernel_row + columns[b];
     for (int x = 0; x < kRowFloats; ++x)
       field_row[x] = kSubtract ? field_row[x] - k[x] : field_row[x] + k[x];
   }
