@@ -50,6 +50,7 @@ if(NOT WIN32)
   # dpkg-shlibdeps names the libraries the program links: LodePNG's runtime
   # package, the C and C++ runtimes.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_PRE_BUILD_SCRIPTS "${CMAKE_SOURCE_DIR}/cmake/debian-package-files.cmake")
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
       "Every pixel of a 640 x 640 PNG drawing in one of 372 magnet colours is a 1 mm
 cube of permanent magnet, its colour saying how it is magnetised. fluxart
