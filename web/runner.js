@@ -1,0 +1,92 @@
+// Runs the program in a worker, one fresh worker per run, and keeps the
+// kernel files runs make, here in the page and not in the worker, so that
+// cancelling a run (which ends its worker) keeps every kernel made before.
+// Each kernel is hashed as it arrives, so that a test can compare kernels
+// that are no longer kept.
+
+// Each kernel file is 19,783,872 bytes; at most this many are kept (about
+// 0.8 GB), the least recently used going first.
+export const KEPT_KERNEL_LIMIT = 40;
+export const KERNEL_FILE_BYTES = 19783872;
+
+async function sha256(bytes) {
+  if (!crypto.subtle) return null;  // only secure contexts (127.0.0.1 is one) have it
+  const digest = await crypto.subtle.digest('SHA-256', bytes);
+  return [...new Uint8Array(digest)].map((b) => b.toString(16).padStart(2, '0')).join('');
+}
+
+// "Fluxart_Z5003_..." -> 3
+function kernelZ(name) {
+  return Number(/^Fluxart_Z(-?\d+)_/.exec(name)[1]) - 5000;
+}
+
+export class Runner {
+  constructor(program, { onProgress = () => {}, onKernels = () => {} } = {}) {
+    this.program = program;
+    this.onProgress = onProgress;
+    this.onKernels = onKernels;
+    this.kept = new Map();  // name -> bytes, oldest use first
+    this.hashes = new Map();  // name -> SHA-256 of every kernel the page was given
+    this.pendingHashes = [];
+    this.worker = null;
+    this.cancelRun = null;
+  }
+
+  get keptBytes() {
+    let total = 0;
+    for (const bytes of this.kept.values()) total += bytes.byteLength;
+    return total;
+  }
+
+  #keep(name, bytes) {
+    this.kept.delete(name);
+    this.kept.set(name, bytes);
+    while (this.kept.size > KEPT_KERNEL_LIMIT) this.kept.delete(this.kept.keys().next().value);
+    this.onKernels(this);
+  }
+
+  // Resolves once every kernel received so far is hashed.
+  hashesSettled() { return Promise.all(this.pendingHashes); }
+
+  // Runs the drawing (PNG bytes named name) with the command line's z, w
+  // and tables words. Resolves with { status, console, files, field,
+  // seconds } or { cancelled: true } or { failed: message }.
+  run(png, name, args) {
+    if (this.worker) throw new Error('a run is already going');
+    const { z, thickness } = this.program.readSettings(args[1] ?? '', args[2] ?? '');
+    const layerZ = new Set();
+    for (let n = 0; n < Math.abs(thickness); ++n) layerZ.add(thickness >= 1 ? z + n : z - n);
+    const kernels = [];
+    for (const [kernelName, bytes] of [...this.kept])
+      if (layerZ.has(kernelZ(kernelName))) {
+        kernels.push({ name: kernelName, bytes: bytes.slice().buffer });
+        this.#keep(kernelName, bytes);  // now the most recently used
+      }
+
+    const started = performance.now();
+    const worker = new Worker(new URL('./run_worker.js', import.meta.url), { type: 'module' });
+    this.worker = worker;
+    return new Promise((resolve) => {
+      const finish = (result) => {
+        worker.terminate();
+        this.worker = null;
+        this.cancelRun = null;
+        resolve({ ...result, seconds: (performance.now() - started) / 1000 });
+      };
+      this.cancelRun = () => finish({ cancelled: true });
+      worker.onerror = (event) => finish({ failed: event.message || 'the run stopped' });
+      worker.onmessage = ({ data }) => {
+        if (data.type === 'progress') this.onProgress(data);
+        else if (data.type === 'kernel') {
+          this.#keep(data.name, data.bytes);
+          this.pendingHashes.push(sha256(data.bytes).then((hash) => this.hashes.set(data.name, hash)));
+        } else if (data.type === 'done') finish(data);
+        else if (data.type === 'failed') finish({ failed: data.message, console: data.console });
+      };
+      worker.postMessage({ wasmModule: this.program.wasmModule, png, name, args, kernels },
+        kernels.map((k) => k.bytes));
+    });
+  }
+
+  cancel() { if (this.cancelRun) this.cancelRun(); }
+}
