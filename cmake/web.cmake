@@ -23,3 +23,18 @@ target_link_options(fluxart_web PRIVATE ${FLUXART_WEB_MEMORY} -sMODULARIZE=1 -sE
   -sEXPORT_NAME=createFluxart -sENVIRONMENT=web,worker -sINVOKE_RUN=0 -sEXIT_RUNTIME=0
   -sFORCE_FILESYSTEM=1 -sEXPORTED_FUNCTIONS=${FLUXART_WEB_EXPORTS}
   -sEXPORTED_RUNTIME_METHODS=callMain,FS,UTF8ToString,stringToUTF8,lengthBytesUTF8)
+
+# The colour table's tests compiled to WebAssembly (scripts/test-web runs
+# them in node): the C library there has its own sine and cosine, and the
+# pinned planar offsets must hold with it too.
+set(FLUXART_GTEST_SOURCE /usr/src/googletest/googletest)
+if(EXISTS ${FLUXART_GTEST_SOURCE}/src/gtest-all.cc)
+  add_executable(magnet_color_table_test_wasm EXCLUDE_FROM_ALL
+    ${CMAKE_SOURCE_DIR}/tests/magnet_color_table_test.cpp
+    ${FLUXART_GTEST_SOURCE}/src/gtest-all.cc ${FLUXART_GTEST_SOURCE}/src/gtest_main.cc)
+  target_include_directories(magnet_color_table_test_wasm PRIVATE
+    ${FLUXART_GTEST_SOURCE}/include ${FLUXART_GTEST_SOURCE})
+  target_link_libraries(magnet_color_table_test_wasm PRIVATE fluxart_core)
+  target_link_options(magnet_color_table_test_wasm PRIVATE ${FLUXART_WEB_MEMORY} -sEXIT_RUNTIME=1
+    -sENVIRONMENT=node -sWASM_ASYNC_COMPILATION=0)
+endif()
