@@ -68,8 +68,10 @@ async function start() {
     swatch.className = 'swatch';
     swatch.style.background = toHex([row.r, row.g, row.b]);
     swatch.style.color = row.r + row.g + row.b > 380 ? '#000' : '#fff';
-    swatch.textContent = symbolOf(row);
-    if (row.direction >= 0) swatch.style.transform = `rotate(${row.direction}deg)`;
+    const symbol = document.createElement('span');
+    symbol.textContent = symbolOf(row);
+    if (row.direction >= 0) symbol.style.transform = `rotate(${row.direction}deg)`;
+    swatch.append(symbol);
     button.append(swatch, row.name.replace(/: .*/, ''));
     button.title = meaningOf(row);
     button.dataset.row = row.row;
