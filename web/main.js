@@ -312,7 +312,19 @@ async function start() {
   });
   $('tesla-note').textContent = TESLA_VALIDITY;
 
+  // Dragging a result pans both views.
+  let resultDrag = null;
+  $('result-view').addEventListener('pointerdown', (event) => {
+    resultDrag = { clientX: event.clientX, clientY: event.clientY, viewX: viewState.x, viewY: viewState.y,
+      scale: SIDE / $('result-view').getBoundingClientRect().width };
+    $('result-view').setPointerCapture(event.pointerId);
+  });
+  $('result-view').addEventListener('pointerup', () => { resultDrag = null; });
   $('result-view').addEventListener('pointermove', (event) => {
+    if (resultDrag) {
+      viewState.panTo(resultDrag.viewX - (event.clientX - resultDrag.clientX) * resultDrag.scale / viewState.zoom,
+        resultDrag.viewY - (event.clientY - resultDrag.clientY) * resultDrag.scale / viewState.zoom);
+    }
     const [col, row] = resultView.pixelAt(event);
     if (!result?.field || !inside([col, row])) return;
     $('readout').textContent = readoutLines(program, fieldAt(result.field, row, col), row, col, remanence,

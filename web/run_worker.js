@@ -11,7 +11,7 @@ import { instantiate } from './program.js';
 const FOLDER = '/run';
 const STEPS_PER_LAYER = 1860;
 const PROGRESS_INTERVAL_MS = 40;
-const STEP_TEXT = / (\d{4}) of 1860 $/;
+const STEP_TEXT = /[ \b](\d{4}) of 1860 $/;
 const LAYER_TEXT = /\((\d+)\/(\d+)\) \+$/;
 const CREATING_TEXT = / - Creating New (Fluxart_Z\S+\.dat) File$/;
 // After " File", the run wipes the message with 46 backspaces, 46 blanks and

@@ -1,8 +1,7 @@
 // Drives the page in the system's headless Chromium, as a user would: opens
 // an example, paints with the mouse, saves, runs, reads the field, opens
 // pictures the program refuses, cancels a run. Compares what the page makes
-// with the native build. Usage: node browser_test.mjs ROOT SCRATCH [--measure]
-// (--measure also times the direction ring, cold and warm).
+// with the native build. Usage: node browser_test.mjs ROOT SCRATCH
 import { spawn, execFileSync } from 'node:child_process';
 import { createHash } from 'node:crypto';
 import { mkdirSync, mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync, copyFileSync } from 'node:fs';
@@ -12,7 +11,6 @@ import { chromium } from 'playwright-core';
 import { widePicture } from './drawings.mjs';
 
 const [root, scratchRoot] = process.argv.slice(2);
-const measure = process.argv.includes('--measure');
 const scratch = join(scratchRoot, 'browser');
 rmSync(scratch, { recursive: true, force: true });
 mkdirSync(scratch, { recursive: true });
@@ -269,23 +267,7 @@ try {
   await page.fill('#z', '3');
   await page.fill('#w', '1');
 
-  if (measure) {
-    await page.click('#examples button:text-is("direction_ring")');
-    for (const label of ['cold', 'warm']) {
-      if (label === 'cold') await page.evaluate(() => window.fluxart.runner.kept.clear());
-      const moves = new Set();
-      started = Date.now();
-      await page.click('#run');
-      while (await page.$eval('#run', (b) => b.disabled)) {
-        moves.add(await page.$eval('#progress', (p) => p.value.toFixed(3)));
-        await page.waitForTimeout(100);
-      }
-      console.log(`measure: direction_ring ${label}: ${((Date.now() - started) / 1000).toFixed(2)} s, ` +
-        `${moves.size} progress positions seen, ${await statusText()}, ${await page.textContent('#kernels')}`);
-    }
-  }
-
-  console.log(`measure: load ${loadSeconds.toFixed(2)} s, bar_magnet run ${firstRun.toFixed(2)} s cold, ` +
+  console.log(`times: load ${loadSeconds.toFixed(2)} s, bar_magnet run ${firstRun.toFixed(2)} s cold, ` +
     `${secondRun.toFixed(2)} s warm; screenshot ${join(scratchRoot, 'studio.png')}`);
 } catch (error) {
   check(false, 'the browser test ran to its end', error.stack);
