@@ -21,8 +21,7 @@ bool ParseArguments(const std::vector<std::string>& args, RunSettings* settings)
   if (args.empty() || args.size() > 4) return false;
   settings->input_name = args[0];
   float rounded = 0.0f;
-  if (args.size() >= 2 && AcceptWholeNumber(ReadNumber(args[1]), &rounded))
-    settings->z = rounded;
+  if (args.size() >= 2 && AcceptWholeNumber(ReadNumber(args[1]), &rounded)) settings->z = rounded;
   if (args.size() >= 3 && AcceptWholeNumber(ReadNumber(args[2]), &rounded))
     settings->thickness = static_cast<int>(rounded);
   if (args.size() == 4 && !args[3].empty())

@@ -5,8 +5,8 @@
 #include <vector>
 
 struct RunSettings {
-  float z = 3.0f;           // mm above the sheet, always whole after parsing
-  int thickness = 1;        // |w| layers; z steps up when w >= 1, down otherwise
+  float z = 3.0f;     // mm above the sheet, always whole after parsing
+  int thickness = 1;  // |w| layers; z steps up when w >= 1, down otherwise
   bool export_vectors = false;
   std::string input_name;
 };

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "core/z_tag.h"
+
 namespace {
 
 constexpr int kBaseLength = 12;  // characters taken from the input name
@@ -9,8 +11,7 @@ constexpr int kTagStart = 13;    // the base slot is 12 characters and one under
 constexpr int kNameSize = 40;
 
 // Fills one name: the 13-character base slot, then "Z" + tag + suffix.
-void FillName(char (&name)[kNameSize], const char (&base)[kTagStart], int tag,
-              const char* suffix) {
+void FillName(char (&name)[kNameSize], const char (&base)[kTagStart], int tag, const char* suffix) {
   char tail[64];
   std::snprintf(tail, sizeof tail, "Z%d%s", tag, suffix);
   for (int p = 0; p < kTagStart; ++p) name[p] = base[p];
@@ -30,7 +31,7 @@ OutputNames BuildOutputNames(const std::string& input_name, float z) {
     if (c == '.' || c == '\0') break;
     base[p] = c;
   }
-  const int tag = static_cast<int>(z) + 5000;
+  const int tag = ZTag(z);
 
   OutputNames names;
   FillName(names.contour_image, base, tag, "_contours.png");

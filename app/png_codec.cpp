@@ -1,10 +1,14 @@
 #include "app/png_codec.h"
 
+#include <cerrno>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
-#include "app/grids.h"
+#include "core/workspace.h"
+#include "core/write_failure.h"
 
 void SetUpPngState(lodepng::State& state) {
   state.info_raw.colortype = LCT_RGB;
@@ -41,8 +45,8 @@ DecodedInput DecodeInputBytes(const std::vector<unsigned char>& file_bytes, lode
   LodePNGState header_state;
   lodepng_state_init(&header_state);
   unsigned width = 0, height = 0;
-  unsigned error = lodepng_inspect(&width, &height, &header_state, file_bytes.data(),
-                                   file_bytes.size());
+  unsigned error =
+      lodepng_inspect(&width, &height, &header_state, file_bytes.data(), file_bytes.size());
   lodepng_state_cleanup(&header_state);
   if (!error && (width != kPictureSide || height != kPictureSide)) {
     result.status = InputStatus::kWrongSize;
@@ -75,4 +79,24 @@ DecodedInput LoadAndDecodeInput(const std::string& name, lodepng::State& state,
   DecodedInput result = DecodeInputBytes(file_bytes, state, pixels);
   if (result.status == InputStatus::kDecoded) file_bytes.clear();
   return result;
+}
+
+WriteResult WritePicture(const char* file_name, const char* message, lodepng::State& state,
+                         const std::vector<unsigned char>& pixels,
+                         std::vector<unsigned char>& png_bytes) {
+  state.encoder.text_compression = 1;
+  png_bytes.clear();  // keeps its storage; the encoder appends
+  const unsigned error = lodepng::encode(png_bytes, pixels, kPictureSide, kPictureSide, state);
+  if (error) {
+    std::fputs(CodecErrorLine("encoder error ", error).c_str(), stdout);
+    return WriteResult::kEncodeFailed;
+  }
+  std::puts(message);
+  errno = 0;
+  const unsigned save_error = lodepng::save_file(png_bytes, file_name);
+  if (save_error) {
+    ReportWriteFailure(file_name, errno ? std::strerror(errno) : lodepng_error_text(save_error));
+    return WriteResult::kSaveFailed;
+  }
+  return WriteResult::kWritten;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // How the run uses LodePNG: the one codec state, its settings, the limits on
-// what a hostile input may make the decoder do, and the error lines.
+// what a hostile input may make the decoder do, the error lines, and the
+// picture files.
 #include <lodepng.h>
 
 #include <string>
@@ -21,7 +22,7 @@ enum class InputStatus { kDecoded, kDecodeError, kTooLarge, kWrongSize };
 
 struct DecodedInput {
   InputStatus status = InputStatus::kDecodeError;
-  unsigned error = 0;           // codec error code for kDecodeError
+  unsigned error = 0;  // codec error code for kDecodeError
   unsigned width = 0, height = 0;
 };
 
@@ -39,3 +40,15 @@ DecodedInput DecodeInputBytes(const std::vector<unsigned char>& file_bytes, lode
 DecodedInput LoadAndDecodeInput(const std::string& name, lodepng::State& state,
                                 std::vector<unsigned char>& file_bytes,
                                 std::vector<unsigned char>& pixels);
+
+enum class WriteResult { kWritten, kEncodeFailed, kSaveFailed };
+
+// Encodes pixels (640 x 640 RGB) with state (text chunks compressed) into
+// the emptied png_bytes, prints message as a line and saves the file,
+// replacing an existing one. The file takes the interlace method and the
+// kept chunks of the decoded input, which state still holds. An encode
+// failure prints the "encoder error" line and writes nothing; a file that
+// cannot be saved prints one line naming it.
+WriteResult WritePicture(const char* file_name, const char* message, lodepng::State& state,
+                         const std::vector<unsigned char>& pixels,
+                         std::vector<unsigned char>& png_bytes);

@@ -1,10 +1,11 @@
-// The browser build's entry points, beside the program's own main: what the
-// page needs besides a run. The page decodes and encodes drawings with the
-// run's own codec settings and messages, reads the colour table and the
-// meaning of a colour, reads z and w by the command line's rules, formats a
-// field value as the tables do, and finds the field grid of the run that
-// has just ended in this instance. Strings returned stay valid until the
-// next call that returns one.
+// The browser build's entry points. A run takes the command line as main
+// does, on the instance's one Workspace; the page makes a fresh instance
+// for every run, so each starts from zeroed memory as a new process does,
+// and reads the run's field grid afterwards. Besides runs, the page decodes
+// and encodes drawings with the run's own codec settings and messages,
+// reads the colour table and the meaning of a colour, reads z and w by the
+// command line's rules and formats a field value as the tables do. Strings
+// returned stay valid until the next call that returns one.
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
@@ -13,9 +14,10 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/grids.h"
 #include "app/png_codec.h"
-#include "field/magnet_color_table.h"
+#include "app/run.h"
+#include "core/magnet_color_table.h"
+#include "core/workspace.h"
 #include "render/vector_tables.h"
 #include "tools/magnet_palette.h"
 
@@ -23,10 +25,21 @@ namespace {
 
 std::string message;
 std::vector<unsigned char> encoded;
+// Some 50 MB: static storage, zero at start.
+Workspace workspace;
 
 }  // namespace
 
 extern "C" {
+
+// Runs the program with argv[0..argc) as the arguments after its name, in
+// the current folder of the in-memory file system, printing to standard
+// output (flushed on return). Returns the exit status as main would.
+EMSCRIPTEN_KEEPALIVE int fluxart_run(int argc, const char* const* argv) {
+  const int status = RunFluxart(std::vector<std::string>(argv, argv + argc), workspace);
+  std::fflush(stdout);
+  return status;
+}
 
 // The last message a call left: an error line as the program prints it, or
 // a colour's name.
@@ -131,8 +144,8 @@ EMSCRIPTEN_KEEPALIVE const char* fluxart_format_value(float value) {
   return message.c_str();
 }
 
-// The field grid the run left: 640 x 640 x 3 floats, cell (l, m) at picture
-// point (640 - l, 640 - m), components along rows, columns and up.
-EMSCRIPTEN_KEEPALIVE const float* fluxart_field_grid() { return &FieldGrid[0][0][0]; }
+// The field grid the last run left: 640 x 640 x 3 floats, cell (l, m) at
+// picture point (640 - l, 640 - m), components along rows, columns and up.
+EMSCRIPTEN_KEEPALIVE const float* fluxart_field_grid() { return &workspace.field_grid[0][0][0]; }
 
 }  // extern "C"

@@ -10,19 +10,20 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "app/grids.h"
-#include "field/block_kernels.h"
+#include "core/magnet_color_table.h"
+#include "core/workspace.h"
 #include "field/block_superposition.h"
 #include "field/field_synthesis.h"
 #include "field/kernel_cache.h"
-#include "field/magnet_color_table.h"
+#include "field/kernel_sums.h"
+#include "reference/contours.h"
+#include "reference/field.h"
+#include "reference/run.h"
 #include "render/contours.h"
-#include "tests/reference_contours.h"
-#include "tests/reference_field.h"
-#include "tests/reference_run.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -72,24 +73,23 @@ class ScratchWorkingDirectory {
   std::string previous_;
 };
 
-void StartSynthesis(const Drawing& drawing) {
-  ResetGrids();
-  ForgetKernel();
-  LoadPicture(drawing.rgb.data());
-  CurrentZ = 3.0f;
+// Starts a run of the drawing at z = 3 with no kernel held.
+void StartSynthesis(Workspace& ws, const Drawing& drawing) {
+  StartRun(ws, drawing.rgb.data(), 3.0f);
+  ws.held_kernel = HeldKernel{};
 }
 
 // One layer at z = 3, by the program or by the straightforward evaluation;
 // kernels come from the program's preparation (cache or computation).
-void Synthesize(const Drawing& drawing, bool fast) {
-  StartSynthesis(drawing);
-  RunSettings settings;
+void Synthesize(Workspace& ws, const Drawing& drawing, bool fast) {
+  StartSynthesis(ws, drawing);
   QuietStdout quiet;
   if (fast)
-    SynthesizeField(settings);
+    SynthesizeField(ws, 1);
   else
-    ReferenceSynthesizeField(settings, PrepareKernel);
-  benchmark::DoNotOptimize(FieldGrid[320][320][0]);
+    ReferenceSynthesizeField(
+        ws, 1, [](Workspace& w, const MagnetColor& row, int h) { PrepareKernel(w, row, h); });
+  benchmark::DoNotOptimize(ws.field_grid[320][320][0]);
 }
 
 // A picture filled with one colour: 3364 blocks of 11 x 11, then 2556 single
@@ -100,12 +100,13 @@ void SuperposeOneColour(benchmark::State& state, bool fast) {
   ScratchWorkingDirectory cwd;
   Drawing drawing;
   drawing.FillRect(0, 0, 640, 640, kPink[0], kPink[1], kPink[2]);
+  const auto ws = std::make_unique<Workspace>();
   {
-    StartSynthesis(drawing);
+    StartSynthesis(*ws, drawing);
     QuietStdout quiet;
-    FillKernelTable(Monopole, 5, 0);
+    FillKernelTable(*ws, Monopole, 5, 0);
   }
-  for (auto _ : state) Synthesize(drawing, fast);
+  for (auto _ : state) Synthesize(*ws, drawing, fast);
 }
 void BM_SuperposeOneColour_fast(benchmark::State& state) { SuperposeOneColour(state, true); }
 void BM_SuperposeOneColour_straightforward(benchmark::State& state) {
@@ -128,26 +129,25 @@ std::vector<BlockCentre> CheckerboardBlocks(int parity) {
 constexpr int kCheckerboardShare = 128;
 
 void SuperposeCheckerboard(benchmark::State& state, bool fast) {
-  ResetGrids();
-  CurrentZ = 3.0f;
-  ComputeKernel(AxialDipole, 0, 0, 3.0f, KernelTable);
+  const auto ws = std::make_unique<Workspace>();
+  ComputeKernel(AxialDipole, 0, 0, 3.0f, ws->kernel_table);
   const std::vector<BlockCentre> blue = CheckerboardBlocks(0), red = CheckerboardBlocks(1);
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
     double scale = 1;
     if (fast) {
-      TurnFieldGrid();
-      AddStepBlocks(blue.data(), static_cast<int>(blue.size()), +1.0f);
-      AddStepBlocks(red.data(), static_cast<int>(red.size()), -1.0f);
-      TurnFieldGrid();
+      TurnFieldGrid(ws->field_grid);
+      AddStepBlocks(*ws, blue.data(), static_cast<int>(blue.size()), +1.0f);
+      AddStepBlocks(*ws, red.data(), static_cast<int>(red.size()), -1.0f);
+      TurnFieldGrid(ws->field_grid);
     } else {
       for (size_t b = 0; b < blue.size(); b += kCheckerboardShare)
-        ReferenceAddBlockField(blue[b].row, blue[b].col, +1.0f);
+        ReferenceAddBlockField(*ws, blue[b].row, blue[b].col, +1.0f);
       for (size_t b = 0; b < red.size(); b += kCheckerboardShare)
-        ReferenceAddBlockField(red[b].row, red[b].col, -1.0f);
+        ReferenceAddBlockField(*ws, red[b].row, red[b].col, -1.0f);
       scale = kCheckerboardShare;
     }
-    benchmark::DoNotOptimize(FieldGrid[320][320][0]);
+    benchmark::DoNotOptimize(ws->field_grid[320][320][0]);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     state.SetIterationTime(elapsed.count() * scale);
   }
@@ -212,6 +212,7 @@ void WholeRun(benchmark::State& state, bool fast, bool full_cache) {
   RunSettings settings;
   settings.input_name = "bar_magnet.png";
   if (full_cache) RunFluxart(folder.path(), {"bar_magnet.png", "3", "1"});
+  const auto ws = std::make_unique<Workspace>();
   for (auto _ : state) {
     if (!full_cache) {
       state.PauseTiming();
@@ -223,12 +224,15 @@ void WholeRun(benchmark::State& state, bool fast, bool full_cache) {
         state.SkipWithError("fluxart failed on the example");
     } else {
       QuietStdout quiet;
-      ReferenceRun(settings);
+      ws->held_kernel = HeldKernel{};  // as a fresh straightforward run
+      ReferenceRun(settings, *ws);
     }
   }
 }
 void BM_WholeRunEmptyCache_fast(benchmark::State& state) { WholeRun(state, true, false); }
-void BM_WholeRunEmptyCache_straightforward(benchmark::State& state) { WholeRun(state, false, false); }
+void BM_WholeRunEmptyCache_straightforward(benchmark::State& state) {
+  WholeRun(state, false, false);
+}
 void BM_WholeRunFullCache_fast(benchmark::State& state) { WholeRun(state, true, true); }
 void BM_WholeRunFullCache_straightforward(benchmark::State& state) { WholeRun(state, false, true); }
 
@@ -238,45 +242,74 @@ void Contours(benchmark::State& state, bool fast) {
   WriteExample(cwd.folder() / "bar_magnet.png");
   RunSettings settings;
   settings.input_name = "bar_magnet.png";
+  const auto ws = std::make_unique<Workspace>();
   {
     QuietStdout quiet;
-    ReferenceRun(settings);  // leaves the example's field in FieldGrid
+    ReferenceRun(settings, *ws);  // leaves the example's field in the workspace
   }
   for (auto _ : state) {
     state.PauseTiming();
-    std::memset(ContourPlane, 0, sizeof(ContourPlane));
+    std::memset(ws->contour_plane, 0, sizeof(ImagePlane));
     state.ResumeTiming();
     QuietStdout quiet;
     if (fast)
-      DrawContours();
+      DrawContours(*ws);
     else
-      ReferenceDrawContours();
+      ReferenceDrawContours(*ws);
   }
 }
 void BM_Contours_fast(benchmark::State& state) { Contours(state, true); }
 void BM_Contours_straightforward(benchmark::State& state) { Contours(state, false); }
 
-BENCHMARK(BM_SuperposeOneColour_fast)->Name("BM_SuperposeOneColour/fast")
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_SuperposeOneColour_straightforward)->Name("BM_SuperposeOneColour/straightforward")
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
-BENCHMARK(BM_SuperposeCheckerboard_fast)->Name("BM_SuperposeCheckerboard/fast")
-    ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
-BENCHMARK(BM_SuperposeCheckerboard_straightforward)->Name("BM_SuperposeCheckerboard/straightforward")
-    ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
-BENCHMARK(BM_Contours_fast)->Name("BM_Contours/fast")
-    ->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_Contours_straightforward)->Name("BM_Contours/straightforward")
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK(BM_WholeRunFullCache_fast)->Name("BM_WholeRunFullCache/fast")
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK(BM_WholeRunFullCache_straightforward)->Name("BM_WholeRunFullCache/straightforward")
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
-BENCHMARK(BM_WholeRunEmptyCache_fast)->Name("BM_WholeRunEmptyCache/fast")
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
-BENCHMARK(BM_WholeRunEmptyCache_straightforward)->Name("BM_WholeRunEmptyCache/straightforward")
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
-BENCHMARK(BM_WholeRunCheckerboard_fast)->Name("BM_WholeRunCheckerboard/fast")
-    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_SuperposeOneColour_fast)
+    ->Name("BM_SuperposeOneColour/fast")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_SuperposeOneColour_straightforward)
+    ->Name("BM_SuperposeOneColour/straightforward")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
+BENCHMARK(BM_SuperposeCheckerboard_fast)
+    ->Name("BM_SuperposeCheckerboard/fast")
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1);
+BENCHMARK(BM_SuperposeCheckerboard_straightforward)
+    ->Name("BM_SuperposeCheckerboard/straightforward")
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1);
+BENCHMARK(BM_Contours_fast)->Name("BM_Contours/fast")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_Contours_straightforward)
+    ->Name("BM_Contours/straightforward")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+BENCHMARK(BM_WholeRunFullCache_fast)
+    ->Name("BM_WholeRunFullCache/fast")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+BENCHMARK(BM_WholeRunFullCache_straightforward)
+    ->Name("BM_WholeRunFullCache/straightforward")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
+BENCHMARK(BM_WholeRunEmptyCache_fast)
+    ->Name("BM_WholeRunEmptyCache/fast")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
+BENCHMARK(BM_WholeRunEmptyCache_straightforward)
+    ->Name("BM_WholeRunEmptyCache/straightforward")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
+BENCHMARK(BM_WholeRunCheckerboard_fast)
+    ->Name("BM_WholeRunCheckerboard/fast")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
 
 }  // namespace

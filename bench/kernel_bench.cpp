@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "field/block_kernels.h"
-#include "field/magnet_color_table.h"
-#include "tests/reference_block_kernels.h"
+#include "core/magnet_color_table.h"
+#include "field/kernel_sums.h"
+#include "reference/kernels.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ std::vector<float>& BenchTable() {
 void Fast(benchmark::State& state, int kind, int angle) {
   std::vector<float>& table = BenchTable();
   for (auto _ : state) {
-    ComputeKernel(kind, 5, angle, kBenchZ, reinterpret_cast<KernelRows>(table.data()));
+    ComputeKernel(kind, 5, angle, kBenchZ, *reinterpret_cast<KernelTable*>(table.data()));
     benchmark::DoNotOptimize(table.data());
   }
 }

@@ -1,18 +1,9 @@
 #include "field/block_superposition.h"
 
-#include <algorithm>
 #include <cstddef>
-#include <system_error>
-#include <thread>
 #include <utility>
-#include <vector>
 
-#include "app/grids.h"
-
-#if defined(__GNUC__) && (defined(__x86_64__) || (defined(__i386__) && defined(__SSE2__)))
-#include <immintrin.h>
-#define FLUXART_X86 1
-#endif
+#include "field/float_vectors.h"
 
 namespace {
 
@@ -22,22 +13,7 @@ constexpr int kKernelRowFloats = kKernelSide * 3;
 // 1281 - 639, from kernel index 1281 - p0 - l with l = 639 - r.
 constexpr int kTurnedToKernel = kPictureSide + kKernelCentre - (kPictureSide - 1);
 
-// The blocks of one step, taken as runs that share a block row: each run
-// reads one kernel row per FieldGrid row. start[k]..start[k + 1] are the
-// run's blocks, kernel_row[k] its kernel row for turned row 0, and
-// column[b] the float offset of block b in a kernel row for turned column 0.
-struct StepRuns {
-  int count = 0;
-  int start[kMaxStepBlocks + 1];
-  int kernel_row[kMaxStepBlocks];
-  int column[kMaxStepBlocks];
-};
-StepRuns runs;
-
-int width_limit = 8;
-int thread_count = static_cast<int>(std::min(8u, std::max(1u, std::thread::hardware_concurrency())));
-
-void CollectRuns(const BlockCentre* blocks, int count) {
+void CollectRuns(const BlockCentre* blocks, int count, BlockRuns& runs) {
   runs.count = 0;
   for (int b = 0; b < count; ++b) {
     if (b == 0 || blocks[b].row != blocks[b - 1].row) {
@@ -54,122 +30,110 @@ void CollectRuns(const BlockCentre* blocks, int count) {
 // (one row of 1920 floats), block by block for every float. Subtract is the
 // same as adding -1 x kernel, bit for bit.
 template <bool kSubtract>
-void AddRunPlain(float* field_row, const float* kernel_row, const int* columns, int count) {
+void AddRunPlain(float* __restrict field_row, const float* __restrict kernel_row,
+                 const int* __restrict columns, int count) {
   for (int b = 0; b < count; ++b) {
-    const float* k = kernel_row + columns[b];
+    const float* __restrict k = kernel_row + columns[b];
     for (int x = 0; x < kRowFloats; ++x)
       field_row[x] = kSubtract ? field_row[x] - k[x] : field_row[x] + k[x];
   }
 }
 
-#ifdef FLUXART_X86
-// Eight vectors of a row stay in registers while every block of the run is
-// added to them, in order.
-template <bool kSubtract>
-void AddRunSse2(float* field_row, const float* kernel_row, const int* columns, int count) {
-  for (int x0 = 0; x0 < kRowFloats; x0 += 32) {
-    float* f = field_row + x0;
-    __m128 a0 = _mm_loadu_ps(f), a1 = _mm_loadu_ps(f + 4), a2 = _mm_loadu_ps(f + 8),
-           a3 = _mm_loadu_ps(f + 12), a4 = _mm_loadu_ps(f + 16), a5 = _mm_loadu_ps(f + 20),
-           a6 = _mm_loadu_ps(f + 24), a7 = _mm_loadu_ps(f + 28);
+// a := a + the vector at k, or a - it.
+template <bool kSubtract, typename Vec>
+FLUXART_INLINE void Accumulate(Vec& a, const float* k) {
+  Vec term;
+  LoadVec(k, term);
+  if (kSubtract)
+    a = a - term;
+  else
+    a = a + term;
+}
+
+// The same with vectors: eight vectors of a row stay in registers while
+// every block of the run is added to them, in order (additions and
+// subtractions lane by lane, so the roundings are those of the plain loop).
+template <typename Vec, bool kSubtract>
+FLUXART_INLINE void AddRunVectors(float* __restrict field_row, const float* __restrict kernel_row,
+                                  const int* __restrict columns, int count) {
+  constexpr int kLanes = static_cast<int>(sizeof(Vec) / sizeof(float));
+  constexpr int kChunkFloats = 8 * kLanes;
+  static_assert(kRowFloats % kChunkFloats == 0, "a row is whole chunks");
+  for (int x0 = 0; x0 < kRowFloats; x0 += kChunkFloats) {
+    float* __restrict f = field_row + x0;
+    Vec a0, a1, a2, a3, a4, a5, a6, a7;
+    LoadVec(f, a0);
+    LoadVec(f + kLanes, a1);
+    LoadVec(f + 2 * kLanes, a2);
+    LoadVec(f + 3 * kLanes, a3);
+    LoadVec(f + 4 * kLanes, a4);
+    LoadVec(f + 5 * kLanes, a5);
+    LoadVec(f + 6 * kLanes, a6);
+    LoadVec(f + 7 * kLanes, a7);
     for (int b = 0; b < count; ++b) {
-      const float* k = kernel_row + columns[b] + x0;
-      if (kSubtract) {
-        a0 = _mm_sub_ps(a0, _mm_loadu_ps(k));
-        a1 = _mm_sub_ps(a1, _mm_loadu_ps(k + 4));
-        a2 = _mm_sub_ps(a2, _mm_loadu_ps(k + 8));
-        a3 = _mm_sub_ps(a3, _mm_loadu_ps(k + 12));
-        a4 = _mm_sub_ps(a4, _mm_loadu_ps(k + 16));
-        a5 = _mm_sub_ps(a5, _mm_loadu_ps(k + 20));
-        a6 = _mm_sub_ps(a6, _mm_loadu_ps(k + 24));
-        a7 = _mm_sub_ps(a7, _mm_loadu_ps(k + 28));
-      } else {
-        a0 = _mm_add_ps(a0, _mm_loadu_ps(k));
-        a1 = _mm_add_ps(a1, _mm_loadu_ps(k + 4));
-        a2 = _mm_add_ps(a2, _mm_loadu_ps(k + 8));
-        a3 = _mm_add_ps(a3, _mm_loadu_ps(k + 12));
-        a4 = _mm_add_ps(a4, _mm_loadu_ps(k + 16));
-        a5 = _mm_add_ps(a5, _mm_loadu_ps(k + 20));
-        a6 = _mm_add_ps(a6, _mm_loadu_ps(k + 24));
-        a7 = _mm_add_ps(a7, _mm_loadu_ps(k + 28));
-      }
+      const float* __restrict k = kernel_row + columns[b] + x0;
+      Accumulate<kSubtract>(a0, k);
+      Accumulate<kSubtract>(a1, k + kLanes);
+      Accumulate<kSubtract>(a2, k + 2 * kLanes);
+      Accumulate<kSubtract>(a3, k + 3 * kLanes);
+      Accumulate<kSubtract>(a4, k + 4 * kLanes);
+      Accumulate<kSubtract>(a5, k + 5 * kLanes);
+      Accumulate<kSubtract>(a6, k + 6 * kLanes);
+      Accumulate<kSubtract>(a7, k + 7 * kLanes);
     }
-    _mm_storeu_ps(f, a0);
-    _mm_storeu_ps(f + 4, a1);
-    _mm_storeu_ps(f + 8, a2);
-    _mm_storeu_ps(f + 12, a3);
-    _mm_storeu_ps(f + 16, a4);
-    _mm_storeu_ps(f + 20, a5);
-    _mm_storeu_ps(f + 24, a6);
-    _mm_storeu_ps(f + 28, a7);
+    StoreVec(f, a0);
+    StoreVec(f + kLanes, a1);
+    StoreVec(f + 2 * kLanes, a2);
+    StoreVec(f + 3 * kLanes, a3);
+    StoreVec(f + 4 * kLanes, a4);
+    StoreVec(f + 5 * kLanes, a5);
+    StoreVec(f + 6 * kLanes, a6);
+    StoreVec(f + 7 * kLanes, a7);
   }
 }
 
-// The same with 256-bit vectors, for processors that have them (additions
-// and subtractions only, so the roundings are those of the scalar code).
 template <bool kSubtract>
-__attribute__((target("avx"))) void AddRunAvx(float* field_row, const float* kernel_row,
+void AddRun128(float* field_row, const float* kernel_row, const int* columns, int count) {
+  AddRunVectors<Vec4, kSubtract>(field_row, kernel_row, columns, count);
+}
+
+#ifdef FLUXART_WIDE_VECTORS
+template <bool kSubtract>
+__attribute__((target("avx"))) void AddRun256(float* field_row, const float* kernel_row,
                                               const int* columns, int count) {
-  for (int x0 = 0; x0 < kRowFloats; x0 += 64) {
-    float* f = field_row + x0;
-    __m256 a0 = _mm256_loadu_ps(f), a1 = _mm256_loadu_ps(f + 8), a2 = _mm256_loadu_ps(f + 16),
-           a3 = _mm256_loadu_ps(f + 24), a4 = _mm256_loadu_ps(f + 32),
-           a5 = _mm256_loadu_ps(f + 40), a6 = _mm256_loadu_ps(f + 48),
-           a7 = _mm256_loadu_ps(f + 56);
-    for (int b = 0; b < count; ++b) {
-      const float* k = kernel_row + columns[b] + x0;
-      if (kSubtract) {
-        a0 = _mm256_sub_ps(a0, _mm256_loadu_ps(k));
-        a1 = _mm256_sub_ps(a1, _mm256_loadu_ps(k + 8));
-        a2 = _mm256_sub_ps(a2, _mm256_loadu_ps(k + 16));
-        a3 = _mm256_sub_ps(a3, _mm256_loadu_ps(k + 24));
-        a4 = _mm256_sub_ps(a4, _mm256_loadu_ps(k + 32));
-        a5 = _mm256_sub_ps(a5, _mm256_loadu_ps(k + 40));
-        a6 = _mm256_sub_ps(a6, _mm256_loadu_ps(k + 48));
-        a7 = _mm256_sub_ps(a7, _mm256_loadu_ps(k + 56));
-      } else {
-        a0 = _mm256_add_ps(a0, _mm256_loadu_ps(k));
-        a1 = _mm256_add_ps(a1, _mm256_loadu_ps(k + 8));
-        a2 = _mm256_add_ps(a2, _mm256_loadu_ps(k + 16));
-        a3 = _mm256_add_ps(a3, _mm256_loadu_ps(k + 24));
-        a4 = _mm256_add_ps(a4, _mm256_loadu_ps(k + 32));
-        a5 = _mm256_add_ps(a5, _mm256_loadu_ps(k + 40));
-        a6 = _mm256_add_ps(a6, _mm256_loadu_ps(k + 48));
-        a7 = _mm256_add_ps(a7, _mm256_loadu_ps(k + 56));
-      }
-    }
-    _mm256_storeu_ps(f, a0);
-    _mm256_storeu_ps(f + 8, a1);
-    _mm256_storeu_ps(f + 16, a2);
-    _mm256_storeu_ps(f + 24, a3);
-    _mm256_storeu_ps(f + 32, a4);
-    _mm256_storeu_ps(f + 40, a5);
-    _mm256_storeu_ps(f + 48, a6);
-    _mm256_storeu_ps(f + 56, a7);
-  }
+  AddRunVectors<Vec8, kSubtract>(field_row, kernel_row, columns, count);
+}
+
+template <bool kSubtract>
+__attribute__((target("avx512f"))) void AddRun512(float* field_row, const float* kernel_row,
+                                                  const int* columns, int count) {
+  AddRunVectors<Vec16, kSubtract>(field_row, kernel_row, columns, count);
 }
 #endif
 
 using RunAdder = void (*)(float*, const float*, const int*, int);
 
 // The widest adder this processor runs, within the limit.
-RunAdder ChooseAdder(bool subtract) {
-#ifdef FLUXART_X86
-  __builtin_cpu_init();
-  if (width_limit >= 8 && __builtin_cpu_supports("avx"))
-    return subtract ? AddRunAvx<true> : AddRunAvx<false>;
-  if (width_limit >= 4) return subtract ? AddRunSse2<true> : AddRunSse2<false>;
+RunAdder ChooseAdder(bool subtract, int max_vector_floats) {
+#ifdef FLUXART_WIDE_VECTORS
+  static const bool avx512 = CpuHasAvx512f();
+  static const bool avx = CpuHasAvx();
+  if (max_vector_floats >= 16 && avx512) return subtract ? AddRun512<true> : AddRun512<false>;
+  if (max_vector_floats >= 8 && avx) return subtract ? AddRun256<true> : AddRun256<false>;
 #endif
+  if (max_vector_floats >= 4) return subtract ? AddRun128<true> : AddRun128<false>;
   return subtract ? AddRunPlain<true> : AddRunPlain<false>;
 }
 
 // Turned rows first_row..end_row - 1: for each row, the runs in order.
-void AddRows(int first_row, int end_row, RunAdder add) {
-  const float* kernel = &KernelTable[0][0][0];
+void AddRows(const BlockRuns& runs, const KernelTable& kernel_table, FieldGrid& field_grid,
+             int first_row, int end_row, RunAdder add) {
+  const float* __restrict kernel = &kernel_table[0][0][0];
   for (int r = first_row; r < end_row; ++r) {
-    float* field_row = FieldGrid[r][0];
+    float* __restrict field_row = field_grid[r][0];
     for (int k = 0; k < runs.count; ++k) {
-      const float* kernel_row = kernel + static_cast<std::ptrdiff_t>(runs.kernel_row[k] + r) * kKernelRowFloats;
+      const float* kernel_row =
+          kernel + static_cast<std::ptrdiff_t>(runs.kernel_row[k] + r) * kKernelRowFloats;
       add(field_row, kernel_row, runs.column + runs.start[k], runs.start[k + 1] - runs.start[k]);
     }
   }
@@ -177,36 +141,21 @@ void AddRows(int first_row, int end_row, RunAdder add) {
 
 }  // namespace
 
-void TurnFieldGrid() {
-  float* cells = &FieldGrid[0][0][0];
+void TurnFieldGrid(FieldGrid& grid) {
+  float* cells = &grid[0][0][0];
   for (int front = 0, back = kPictureSide * kPictureSide - 1; front < back; ++front, --back)
     for (int n = 0; n < 3; ++n) std::swap(cells[3 * front + n], cells[3 * back + n]);
 }
 
-void AddStepBlocks(const BlockCentre* blocks, int count, float sign) {
+void AddStepBlocks(Workspace& workspace, const BlockCentre* blocks, int count, float sign,
+                   const RunOptions& options) {
   if (count <= 0) return;
-  CollectRuns(blocks, count);
-  const RunAdder add = ChooseAdder(sign < 0.0f);
-  const int threads = std::min(thread_count, kPictureSide);
-  if (threads == 1) {
-    AddRows(0, kPictureSide, add);
-    return;
-  }
-  std::vector<std::thread> helpers;
-  helpers.reserve(threads - 1);
-  for (int t = 1; t < threads; ++t) {
-    const int first_row = t * kPictureSide / threads, end_row = (t + 1) * kPictureSide / threads;
-    try {
-      helpers.emplace_back(AddRows, first_row, end_row, add);
-    } catch (const std::system_error&) {
-      AddRows(first_row, end_row, add);  // no thread to be had: the rows are done here
-    }
-  }
-  AddRows(0, kPictureSide / threads, add);
-  for (std::thread& helper : helpers) helper.join();
+  BlockRuns& runs = workspace.block_runs;
+  CollectRuns(blocks, count, runs);
+  const RunAdder add = ChooseAdder(sign < 0.0f, options.max_vector_floats);
+  const KernelTable& kernel_table = workspace.kernel_table;
+  FieldGrid& field_grid = workspace.field_grid;
+  RunParallelRows(kPictureSide, options.threads, [&](int first_row, int end_row) {
+    AddRows(runs, kernel_table, field_grid, first_row, end_row, add);
+  });
 }
-
-void LimitSuperpositionWidth(int floats) { width_limit = floats; }
-
-void SetSuperpositionThreads(int threads) { thread_count = std::max(1, threads); }
-int SuperpositionThreads() { return thread_count; }

@@ -1,28 +1,27 @@
 #pragma once
-// Builds the field of the picture: for each of |w| layers, cuts WorkPlane
-// into uniform blocks of the magnet colours and adds each block's kernel into
-// FieldGrid, printing the layer headers and the step counter. Reads
-// PicturePlane/WorkPlane and CurrentZ; on return WorkPlane equals
-// PicturePlane and CurrentZ has moved by |w|.
-#include "app/command_line.h"
-#include "field/magnet_color_table.h"
+// Builds the field of the picture. For each of |thickness| layers, at
+// workspace.z, z + 1, ... (thickness >= 1) or z, z - 1, ... (otherwise), it
+// cuts work_plane into uniform blocks of the magnet colours, largest first,
+// and adds each block's kernel into field_grid, printing the layer headers
+// and the step counter.
+//
+// Reads picture_plane, work_plane (which must equal picture_plane) and z;
+// adds into field_grid; uses the kernel table and the scratch. On return
+// work_plane equals picture_plane again and z is back at its starting value.
+#include "core/magnet_color_table.h"
+#include "core/run_options.h"
+#include "core/workspace.h"
 
-void SynthesizeField(const RunSettings& settings);
+void SynthesizeField(Workspace& workspace, int thickness, const RunOptions& options = RunOptions());
 
-// One step of a layer: finds the uniform (2h + 1)-sided blocks of row's
-// colour on the pass's lattice in WorkPlane and paints each white, preparing
-// the kernel at the first one; then adds all their fields at once into
-// FieldGrid, which SynthesizeField holds half-turned during the layers.
-void ProcessColorStep(const MagnetColor& row, int h);
-
-// Makes KernelTable hold the kernel of (h, row's kind and angle, CurrentZ),
-// calling an entry point only when the remembered kernel differs.
-void PrepareKernel(const MagnetColor& row, int h);
+// One step of a layer at workspace.z: finds the uniform (2h + 1)-sided
+// blocks of row's colour on the pass's lattice in work_plane and paints each
+// white, preparing the kernel at the first one; then adds all their fields
+// at once into field_grid, which SynthesizeField holds half-turned during
+// the layers.
+void ProcessColorStep(Workspace& workspace, const MagnetColor& row, int h,
+                      const RunOptions& options = RunOptions());
 
 // True when every pixel of the block of half-size h centred at (p0, q0) in
-// WorkPlane has exactly the colour (r, g, b).
-bool BlockIsUniform(int p0, int q0, int h, int r, int g, int b);
-
-// Forgets which kernel KernelTable holds, so the next block prepares one.
-// The run starts this way; tests running several pictures call it.
-void ForgetKernel();
+// work_plane has exactly the colour (r, g, b).
+bool BlockIsUniform(const Workspace& workspace, int p0, int q0, int h, int r, int g, int b);

@@ -1,14 +1,14 @@
 #include "field/kernel_cache.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
-
-#include "field/magnet_color_table.h"
-
-#include <chrono>
 #include <filesystem>
 #include <random>
 #include <system_error>
+
+#include "core/z_tag.h"
+#include "field/kernel_sums.h"
 
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
 #error "Kernel cache files are the table's memory image and must be little-endian"
@@ -50,12 +50,11 @@ bool AllFinite(const float* values, std::size_t count) {
 std::string KernelCacheName(int kind, int h, int angle, float z) {
   const int code = kind * 1000000 + h * 1000 + (kind == PlanarDipole ? angle : 0);
   char name[35] = "Fluxart_";
-  std::snprintf(name + 8, sizeof(name) - 8, "Z%d%s%d%s", static_cast<int>(z) + 5000, "_", code,
-                ".dat");
+  std::snprintf(name + 8, sizeof(name) - 8, "Z%d%s%d%s", ZTag(z), "_", code, ".dat");
   return name;
 }
 
-bool LoadKernelFile(const std::string& path, KernelRows table) {
+bool LoadKernelFile(const std::string& path, KernelTable& table) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return false;
   const bool whole = std::fread(table, 1, kKernelFileBytes, file) == kKernelFileBytes &&
@@ -64,9 +63,9 @@ bool LoadKernelFile(const std::string& path, KernelRows table) {
   return whole && AllFinite(&table[0][0][0], kKernelFileBytes / sizeof(float));
 }
 
-bool StoreKernelFile(const std::string& path, const float (*table)[kKernelSide][3]) {
+bool StoreKernelFile(const std::string& path, const KernelTable& table) {
   // The temporary name ends in ".tmp", never in ".dat", so no run takes it
-  // for a kernel, and the process id keeps simultaneous runs apart.
+  // for a kernel, and the random tag keeps simultaneous runs apart.
   const std::string temporary = path + "." + std::to_string(UniqueTag()) + ".tmp";
   std::FILE* file = std::fopen(temporary.c_str(), "wb");
   if (!file) return false;
@@ -77,22 +76,34 @@ bool StoreKernelFile(const std::string& path, const float (*table)[kKernelSide][
   return false;
 }
 
-bool LoadCachedKernel(int kind, int h, int angle) {
-  return h != 0 && LoadKernelFile(KernelCacheName(kind, h, angle, CurrentZ), KernelTable);
+bool LoadCachedKernel(Workspace& workspace, int kind, int h, int angle) {
+  return h != 0 &&
+         LoadKernelFile(KernelCacheName(kind, h, angle, workspace.z), workspace.kernel_table);
 }
 
-void FillKernelTable(int kind, int h, int angle) {
+void FillKernelTable(Workspace& workspace, int kind, int h, int angle, const RunOptions& options) {
   const bool cached = h != 0;
-  const std::string name = KernelCacheName(kind, h, angle, CurrentZ);
+  const std::string name = KernelCacheName(kind, h, angle, workspace.z);
   if (cached) {
-    if (LoadCachedKernel(kind, h, angle)) return;
+    if (LoadCachedKernel(workspace, kind, h, angle)) return;
     std::printf(" - Creating New %s File", name.c_str());
     std::fflush(stdout);
   }
-  ComputeKernel(kind, h, angle, CurrentZ, KernelTable);
+  ComputeKernel(kind, h, angle, workspace.z, workspace.kernel_table, options);
   if (cached) {
-    StoreKernelFile(name, KernelTable);
+    StoreKernelFile(name, workspace.kernel_table);
     std::fputs(kMessageWipe, stdout);
     std::fflush(stdout);
   }
+}
+
+void PrepareKernel(Workspace& workspace, const MagnetColor& row, int h, const RunOptions& options) {
+  const HeldKernel wanted{h, row.kind, row.angle, static_cast<int>(workspace.z)};
+  const HeldKernel& held = workspace.held_kernel;
+  if (held.half_size == wanted.half_size && held.kind == wanted.kind &&
+      held.angle == wanted.angle && held.z == wanted.z)
+    return;
+  workspace.held_kernel = wanted;
+  if (row.kind == AxialDipole || row.kind == PlanarDipole || row.kind == Monopole)
+    FillKernelTable(workspace, row.kind, h, row.kind == PlanarDipole ? row.angle : 0, options);
 }

@@ -1,14 +1,16 @@
 #pragma once
-// Kernel cache files: one file per (z, kind, h, angle) in the working
-// directory, holding the 1284 x 1284 x 3 float table as raw little-endian
-// bytes with no header. The name alone says what the file holds.
+// Kernel cache files and the workspace's kernel table. One file per
+// (z, kind, h, angle) in the working directory holds the 1284 x 1284 x 3
+// float table as raw little-endian bytes with no header; the name alone says
+// what the file holds. Kernels of single cubes (h = 0) are never cached.
 #include <cstddef>
 #include <string>
 
-#include "field/block_kernels.h"
+#include "core/magnet_color_table.h"
+#include "core/run_options.h"
+#include "core/workspace.h"
 
-constexpr std::size_t kKernelFileBytes =
-    static_cast<std::size_t>(kKernelSide) * kKernelSide * 3 * sizeof(float);
+constexpr std::size_t kKernelFileBytes = sizeof(KernelTable);
 
 // "Fluxart_Z<z + 5000>_<kind * 1000000 + h * 1000 + angle>.dat", z cut
 // towards zero; the angle term only for PlanarDipole.
@@ -17,20 +19,28 @@ std::string KernelCacheName(int kind, int h, int angle, float z);
 // Reads path into table. True only when the file holds exactly
 // kKernelFileBytes and every value is finite; otherwise false, and the table
 // holds unspecified data.
-bool LoadKernelFile(const std::string& path, KernelRows table);
+bool LoadKernelFile(const std::string& path, KernelTable& table);
 
 // Writes table to a temporary file next to path and renames it into place
 // once complete. False when anything failed; then no file is left under path
 // or under the temporary name (an older file under path stays as it was).
-bool StoreKernelFile(const std::string& path, const float (*table)[kKernelSide][3]);
+bool StoreKernelFile(const std::string& path, const KernelTable& table);
 
-// Fills KernelTable for (kind, h, angle) at CurrentZ from its cache file in
-// the working directory. True when it did; false when the kernel must be
-// computed: always for h = 0 (never cached), and when the file is missing or
-// not trusted (then KernelTable holds unspecified data). Computes nothing.
-bool LoadCachedKernel(int kind, int h, int angle);
+// Fills workspace.kernel_table for (kind, h, angle) at workspace.z from its
+// cache file. True when it did; false when the kernel must be computed:
+// always for h = 0, and when the file is missing or not trusted (then the
+// table holds unspecified data). Computes nothing.
+bool LoadCachedKernel(Workspace& workspace, int kind, int h, int angle);
 
-// Fills KernelTable for (kind, h, angle) at CurrentZ: loads the cache file
-// when h >= 1 and it is trusted; otherwise prints " - Creating New <name>
-// File" (h >= 1 only), computes, stores, and wipes the message.
-void FillKernelTable(int kind, int h, int angle);
+// Fills workspace.kernel_table for (kind, h, angle) at workspace.z: loads
+// the cache file when h >= 1 and it is trusted; otherwise prints
+// " - Creating New <name> File" (h >= 1 only), computes, stores, and wipes
+// the message.
+void FillKernelTable(Workspace& workspace, int kind, int h, int angle,
+                     const RunOptions& options = RunOptions());
+
+// Makes workspace.kernel_table hold the kernel of (h, row's kind and angle,
+// workspace.z) with FillKernelTable, unless workspace.held_kernel says it
+// already does; records what it holds.
+void PrepareKernel(Workspace& workspace, const MagnetColor& row, int h,
+                   const RunOptions& options = RunOptions());

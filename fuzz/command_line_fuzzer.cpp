@@ -59,7 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   for (const std::string& piece : args) {
     CheckNumber(piece);
-    Check(PromptLineNamesFile(piece) == (piece.size() >= 5), "prompt lines of 5 and more name a file");
+    Check(PromptLineNamesFile(piece) == (piece.size() >= 5),
+          "prompt lines of 5 and more name a file");
   }
 
   RunSettings settings;
@@ -75,10 +76,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   Check(settings.input_name == args[0], "the first argument is the file name");
   CheckNumberSetting(args.size() >= 2 ? args[1] : "3", settings.z, 3.0f);
-  CheckNumberSetting(args.size() >= 3 ? args[2] : "1", static_cast<float>(settings.thickness), 1.0f);
+  CheckNumberSetting(args.size() >= 3 ? args[2] : "1", static_cast<float>(settings.thickness),
+                     1.0f);
   Check(settings.thickness >= -1001 && settings.thickness <= 1001, "w stays within 1001");
   const bool wants_tables =
       args.size() == 4 && !args[3].empty() && (args[3][0] == 'v' || args[3][0] == 'V');
-  Check(settings.export_vectors == wants_tables, "tables only for a fourth argument starting v or V");
+  Check(settings.export_vectors == wants_tables,
+        "tables only for a fourth argument starting v or V");
   return 0;
 }

@@ -2,8 +2,8 @@
 // are decoded with the run's codec settings and limits, size-checked, loaded
 // into the picture planes, and a picture that passes goes through one pass
 // of the block decomposition (3 x 3 blocks). Kernel values do not matter to
-// the decomposition, so the kernel entry points are replaced here by ones
-// that fill KernelTable with 1.0 and record the request; the block additions
+// the decomposition, so the kernel preparation is replaced here by one that
+// fills the kernel table with 1.0 and records the request; the block additions
 // then sum the signs of the blocks found, which the checks below use. Last,
 // a small picture is encoded with the same codec state, which still holds
 // the chunks kept from the input, as the program's output files are.
@@ -17,11 +17,13 @@
 #include <set>
 #include <vector>
 
-#include "app/grids.h"
+#include <memory>
+
 #include "app/png_codec.h"
-#include "field/block_kernels.h"
+#include "core/magnet_color_table.h"
+#include "core/run_options.h"
+#include "core/workspace.h"
 #include "field/field_synthesis.h"
-#include "field/magnet_color_table.h"
 
 extern "C" size_t LLVMFuzzerMutate(uint8_t* data, size_t size, size_t max_size);
 
@@ -43,12 +45,19 @@ void Check(bool condition, const char* what) {
   std::abort();
 }
 
-void StandInKernel(int kind, int h) {
+// The one workspace of this process, made at the first input.
+Workspace& TheWorkspace() {
+  static const std::unique_ptr<Workspace> workspace = std::make_unique<Workspace>();
+  return *workspace;
+}
+
+void StandInKernel(Workspace& ws, int kind, int h) {
   Check(h == kPassHalfSize, "kernel asked for the pass's half-size");
   Check(kind >= AxialDipole && kind <= Monopole, "kernel kind is a table kind");
   ++kernel_requests;
   if (kernel_filled) return;
-  std::fill(&KernelTable[0][0][0], &KernelTable[0][0][0] + kKernelSide * kKernelSide * 3, 1.0f);
+  std::fill(&ws.kernel_table[0][0][0], &ws.kernel_table[0][0][0] + kKernelSide * kKernelSide * 3,
+            1.0f);
   kernel_filled = true;
 }
 
@@ -59,18 +68,19 @@ const std::vector<bool>& TableColours() {
   static std::vector<bool> colours;
   if (colours.empty()) {
     colours.resize(1 << 24);
-    for (const MagnetColor& row : MagnetColorTable) colours[PackedColour(row.r, row.g, row.b)] = true;
+    for (const MagnetColor& row : MagnetColorTable)
+      colours[PackedColour(row.r, row.g, row.b)] = true;
   }
   return colours;
 }
 
-void RunOnePass() {
+void RunOnePass(Workspace& ws) {
   const std::vector<bool>& table_colours = TableColours();
   std::set<int> colours;
   int magnet_pixels = 0;
   for (int r = 0; r < kPictureSide; ++r)
     for (int c = 0; c < kPictureSide; ++c) {
-      const int16_t* px = PicturePlane[r][c];
+      const int16_t* px = ws.picture_plane[r][c];
       Check(px[0] >= 0 && px[0] <= 255 && px[1] >= 0 && px[1] <= 255 && px[2] >= 0 && px[2] <= 255,
             "picture samples are bytes");
       const int colour = PackedColour(px[0], px[1], px[2]);
@@ -81,15 +91,14 @@ void RunOnePass() {
     }
   if (magnet_pixels > kMaxMagnetPixels) return;
 
-  std::memset(FieldGrid, 0, sizeof(FieldGrid));
-  ForgetKernel();
+  std::memset(ws.field_grid, 0, sizeof(FieldGrid));
   kernel_requests = 0;
   int steps_with_colour = 0;
   // Rows of colours absent from the picture cannot find a block.
   for (const MagnetColor& row : MagnetColorTable)
     if (colours.count(PackedColour(row.r, row.g, row.b))) {
       ++steps_with_colour;
-      ProcessColorStep(row, kPassHalfSize);
+      ProcessColorStep(ws, row, kPassHalfSize);
     }
 
   // Every changed pixel was a magnet pixel and is now white; the changed
@@ -97,25 +106,27 @@ void RunOnePass() {
   int painted = 0;
   for (int r = 0; r < kPictureSide; ++r)
     for (int c = 0; c < kPictureSide; ++c) {
-      const int16_t* before = PicturePlane[r][c];
-      const int16_t* after = WorkPlane[r][c];
+      const int16_t* before = ws.picture_plane[r][c];
+      const int16_t* after = ws.work_plane[r][c];
       if (std::equal(before, before + 3, after)) continue;
       ++painted;
-      Check(after[0] == 255 && after[1] == 255 && after[2] == 255, "found blocks are painted white");
+      Check(after[0] == 255 && after[1] == 255 && after[2] == 255,
+            "found blocks are painted white");
       Check(IsMagnetColor(before[0], before[1], before[2]), "only magnet pixels are taken");
     }
   Check(painted % kBlockCells == 0, "painted pixels make whole blocks");
   const int blocks = painted / kBlockCells;
   Check(kernel_requests <= steps_with_colour, "at most one kernel per step");
   Check((blocks == 0) == (kernel_requests == 0), "a kernel exactly when a block is found");
-  const float sum = FieldGrid[0][0][0];
+  const float sum = ws.field_grid[0][0][0];
   Check(sum == static_cast<float>(static_cast<int>(sum)), "the field is a sum of signs");
   const int signs = static_cast<int>(sum);
   Check(std::abs(signs) <= blocks && (blocks - signs) % 2 == 0, "one sign per block");
   for (int l = 0; l < kPictureSide; l += 639)
     for (int m = 0; m < kPictureSide; m += 639)
-      for (int n = 0; n < 3; ++n) Check(FieldGrid[l][m][n] == sum, "every cell gets every block");
-  RestoreWorkPlane();
+      for (int n = 0; n < 3; ++n)
+        Check(ws.field_grid[l][m][n] == sum, "every cell gets every block");
+  RestoreWorkPlane(ws);
 }
 
 // Recomputes the CRC of every whole chunk after the signature, so that
@@ -179,8 +190,8 @@ size_t MutateImageData(uint8_t* data, size_t size, size_t max_size, unsigned see
   // plain 640-line picture), which makes blocks for the decomposition.
   const size_t stride = raw_size % kPictureSide == 0 ? raw_size / kPictureSide : 0;
   if (stride != 0 && (seed & 1) != 0)
-    for (size_t below = offset + stride; below + run.size() <= raw_size && below <= offset + 2 * stride;
-         below += stride)
+    for (size_t below = offset + stride;
+         below + run.size() <= raw_size && below <= offset + 2 * stride; below += stride)
       std::copy(run.begin(), run.end(), raw + below);
 
   LodePNGCompressSettings deflate_settings;
@@ -207,13 +218,12 @@ size_t MutateImageData(uint8_t* data, size_t size, size_t max_size, unsigned see
 
 }  // namespace
 
-// The program's kernel entry points, replaced for this target (see above).
-void AxialDipoleKernel(int h) { StandInKernel(AxialDipole, h); }
-void PlanarDipoleKernel(int h, int angle) {
-  Check(angle >= 0 && angle < 360, "planar angle in whole degrees");
-  StandInKernel(PlanarDipole, h);
+// The program's kernel preparation, replaced for this target (see above):
+// every step that finds a block asks for its kernel.
+void PrepareKernel(Workspace& ws, const MagnetColor& row, int h, const RunOptions&) {
+  Check(row.angle >= 0 && row.angle < 360, "planar angle in whole degrees");
+  StandInKernel(ws, row.kind, h);
 }
-void MonopoleKernel(int h) { StandInKernel(Monopole, h); }
 
 extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t max_size,
                                           unsigned int seed) {
@@ -237,12 +247,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (input.status == InputStatus::kWrongSize)
     Check(input.width != kPictureSide || input.height != kPictureSide, "wrong size is wrong");
   if (input.status != InputStatus::kDecoded) return 0;
-  Check(input.width == kPictureSide && input.height == kPictureSide, "decoded picture is 640 x 640");
+  Check(input.width == kPictureSide && input.height == kPictureSide,
+        "decoded picture is 640 x 640");
   Check(pixels.size() == static_cast<size_t>(kPictureSide) * kPictureSide * 3,
         "decoded picture holds 640 x 640 RGB pixels");
 
-  LoadPicture(pixels.data());
-  RunOnePass();
+  Workspace& ws = TheWorkspace();
+  LoadPicture(ws, pixels.data());
+  RunOnePass(ws);
 
   // An 8 x 8 corner of the picture, encoded with the state of the decode.
   std::vector<unsigned char> corner;

@@ -1,7 +1,8 @@
 // Fuzz target: the kernel cache loader. The input describes a file that is
 // put under the cache name of a kernel in a scratch folder, which is made
-// the working directory for the call; LoadCachedKernel then either fills KernelTable from it
-// or asks for the kernel to be computed (nothing is computed here).
+// the working directory for the call; LoadCachedKernel then either fills the
+// workspace's kernel table from it or asks for the kernel to be computed
+// (nothing is computed here).
 //
 // A trusted file has exactly 19,783,872 bytes, far beyond what a fuzzer
 // mutates well, so the input is a short description of the file:
@@ -27,9 +28,11 @@
 #include <string>
 #include <vector>
 
-#include "app/grids.h"
+#include <memory>
+
+#include "core/magnet_color_table.h"
+#include "core/workspace.h"
 #include "field/kernel_cache.h"
-#include "field/magnet_color_table.h"
 
 namespace {
 
@@ -105,7 +108,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int kind = AxialDipole + data[0] % 3;
   const int h = (data[0] / 3) % 6;
   const int angle = data[1];
-  CurrentZ = static_cast<float>(static_cast<int>((data[2] << 8) | data[3]) % 2003 - 1001);
+  static const std::unique_ptr<Workspace> workspace = std::make_unique<Workspace>();
+  Workspace& ws = *workspace;
+  ws.z = static_cast<float>(static_cast<int>((data[2] << 8) | data[3]) % 2003 - 1001);
   const int shape = data[4] % 6;
   const uint8_t* payload = data + 5;
   const size_t payload_size = size - 5;
@@ -127,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (offset < patch_end) std::memcpy(&file[offset], payload, patch_end - offset);
   }
 
-  const std::string name = KernelCacheName(kind, h, angle, CurrentZ);
+  const std::string name = KernelCacheName(kind, h, angle, ws.z);
   if (shape <= 3) {
     std::FILE* out = std::fopen(name.c_str(), "wb");
     Check(out != nullptr, "cache file written");
@@ -138,21 +143,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   // Leftovers of the previous input must not make a bad file look good.
-  std::memset(KernelTable, 0x7f, sizeof(KernelTable));
-  const bool loaded = LoadCachedKernel(kind, h, angle);
+  std::memset(ws.kernel_table, 0x7f, sizeof(KernelTable));
+  const bool loaded = LoadCachedKernel(ws, kind, h, angle);
   // Outside the payload the file is finite (the table or the filler).
   const bool finite = shape == 0 ? AllFinite(file, 0, file.size())
                                  : AllFinite(file, offset, std::min(file.size(), patch_end + 3));
   const bool trusted = h != 0 && shape <= 3 && file.size() == kKernelFileBytes && finite;
   Check(loaded == trusted, "a file is taken exactly when it has the size and finite values");
-  if (loaded) Check(std::memcmp(KernelTable, file.data(), kKernelFileBytes) == 0, "table is the file");
+  if (loaded)
+    Check(std::memcmp(ws.kernel_table, file.data(), kKernelFileBytes) == 0, "table is the file");
 
   if (shape >= 1 && shape <= 3) {
     const std::vector<unsigned char>& table = FiniteTableBytes();
     const size_t shortened = std::min(table_file.size(), kKernelFileBytes);
     table_file.resize(kKernelFileBytes);
     const size_t patched_end = std::min(patch_end, kKernelFileBytes);
-    if (offset < patched_end) std::memcpy(&table_file[offset], &table[offset], patched_end - offset);
+    if (offset < patched_end)
+      std::memcpy(&table_file[offset], &table[offset], patched_end - offset);
     std::memcpy(&table_file[shortened], &table[shortened], kKernelFileBytes - shortened);
   }
 

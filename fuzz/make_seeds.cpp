@@ -14,8 +14,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/grids.h"
-#include "field/magnet_color_table.h"
+#include "core/magnet_color_table.h"
+#include "core/workspace.h"
 
 namespace {
 
@@ -107,14 +107,21 @@ void AddChunks(lodepng::State& state) {
 
 void WriteInputSeeds(const std::string& dir) {
   const Flavour flavours[] = {
-      {"rgb8", LCT_RGB, 8, 0, 0, false},         {"rgb16", LCT_RGB, 16, 0, 0, false},
-      {"rgba8", LCT_RGBA, 8, 0, 0, false},       {"rgba16", LCT_RGBA, 16, 0, 0, false},
-      {"grey1", LCT_GREY, 1, 0, 2, false},       {"grey2", LCT_GREY, 2, 0, 2, false},
-      {"grey4", LCT_GREY, 4, 0, 2, false},       {"grey8", LCT_GREY, 8, 0, 0, false},
-      {"grey16", LCT_GREY, 16, 0, 0, false},     {"grey_alpha8", LCT_GREY_ALPHA, 8, 0, 0, false},
+      {"rgb8", LCT_RGB, 8, 0, 0, false},
+      {"rgb16", LCT_RGB, 16, 0, 0, false},
+      {"rgba8", LCT_RGBA, 8, 0, 0, false},
+      {"rgba16", LCT_RGBA, 16, 0, 0, false},
+      {"grey1", LCT_GREY, 1, 0, 2, false},
+      {"grey2", LCT_GREY, 2, 0, 2, false},
+      {"grey4", LCT_GREY, 4, 0, 2, false},
+      {"grey8", LCT_GREY, 8, 0, 0, false},
+      {"grey16", LCT_GREY, 16, 0, 0, false},
+      {"grey_alpha8", LCT_GREY_ALPHA, 8, 0, 0, false},
       {"grey_alpha16", LCT_GREY_ALPHA, 16, 0, 0, false},
-      {"palette1", LCT_PALETTE, 1, 0, 2, false}, {"palette2", LCT_PALETTE, 2, 0, 2, false},
-      {"palette4", LCT_PALETTE, 4, 0, 7, false}, {"palette8", LCT_PALETTE, 8, 0, 0, false},
+      {"palette1", LCT_PALETTE, 1, 0, 2, false},
+      {"palette2", LCT_PALETTE, 2, 0, 2, false},
+      {"palette4", LCT_PALETTE, 4, 0, 7, false},
+      {"palette8", LCT_PALETTE, 8, 0, 0, false},
       {"rgb8_interlaced", LCT_RGB, 8, 1, 0, false},
       {"palette4_interlaced", LCT_PALETTE, 4, 1, 7, false},
       {"rgb8_chunks", LCT_RGB, 8, 0, 0, true},
@@ -132,7 +139,8 @@ void WriteInputSeeds(const std::string& dir) {
     if (f.type == LCT_PALETTE) {
       std::vector<unsigned> seen;
       for (size_t k = 0; k < picture.rgb.size(); k += 3) {
-        const unsigned colour = (picture.rgb[k] << 16) | (picture.rgb[k + 1] << 8) | picture.rgb[k + 2];
+        const unsigned colour =
+            (picture.rgb[k] << 16) | (picture.rgb[k + 1] << 8) | picture.rgb[k + 2];
         bool known = false;
         for (unsigned s : seen) known = known || s == colour;
         if (known) continue;
@@ -152,8 +160,8 @@ void WriteInputSeeds(const std::string& dir) {
     }
     Save(dir + "/" + f.name + ".png", png);
   }
-  for (std::pair<unsigned, unsigned> size : {std::make_pair(641u, 640u), std::make_pair(640u, 639u),
-                                             std::make_pair(1u, 1u)}) {
+  for (std::pair<unsigned, unsigned> size :
+       {std::make_pair(641u, 640u), std::make_pair(640u, 639u), std::make_pair(1u, 1u)}) {
     Picture picture(size.first, size.second);
     std::vector<unsigned char> png;
     lodepng::encode(png, picture.rgb, picture.width, picture.height, LCT_RGB, 8);
@@ -189,7 +197,8 @@ void WriteCommandLineSeeds(const std::string& dir) {
       if (arg != list[0]) bytes += '\0';
       bytes += arg;
     }
-    Save(dir + "/args" + std::to_string(index++), std::vector<unsigned char>(bytes.begin(), bytes.end()));
+    Save(dir + "/args" + std::to_string(index++),
+         std::vector<unsigned char>(bytes.begin(), bytes.end()));
   }
 }
 
@@ -198,11 +207,10 @@ void WriteKernelCacheSeeds(const std::string& dir) {
   auto seed = [&](const std::string& name, int kind, int h, int angle, int z, int shape,
                   std::vector<unsigned char> payload) {
     const int z_code = z + 1001;
-    std::vector<unsigned char> bytes = {static_cast<unsigned char>((kind - 1) + 3 * h),
-                                        static_cast<unsigned char>(angle),
-                                        static_cast<unsigned char>(z_code >> 8),
-                                        static_cast<unsigned char>(z_code & 255),
-                                        static_cast<unsigned char>(shape)};
+    std::vector<unsigned char> bytes = {
+        static_cast<unsigned char>((kind - 1) + 3 * h), static_cast<unsigned char>(angle),
+        static_cast<unsigned char>(z_code >> 8), static_cast<unsigned char>(z_code & 255),
+        static_cast<unsigned char>(shape)};
     bytes.insert(bytes.end(), payload.begin(), payload.end());
     Save(dir + "/" + name, bytes);
   };

@@ -3,11 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <system_error>
-#include <thread>
 #include <vector>
 
-#include "app/grids.h"
+#include "core/parallel_rows.h"
 
 namespace {
 
@@ -17,31 +15,7 @@ constexpr int kEnoughMarked = 35999;  // a complete sweep beyond this ends the d
 constexpr float kToleranceStep = 0.02f;
 constexpr int kCells = kPictureSide * kPictureSide;
 
-int contour_threads =
-    static_cast<int>(std::min(8u, std::max(1u, std::thread::hardware_concurrency())));
-
-// Runs work(0) .. work(threads - 1) at the same time and returns when all
-// are done. A part whose thread cannot be started runs on this thread.
-template <typename Work>
-void RunOnThreads(int threads, Work work) {
-  std::vector<std::thread> helpers;
-  for (int t = 1; t < threads; ++t) {
-    try {
-      helpers.emplace_back(work, t);
-    } catch (const std::system_error&) {
-      work(t);
-    }
-  }
-  work(0);
-  for (std::thread& helper : helpers) helper.join();
-}
-
-// Start of part t of n equal parts of [0, count).
-int PartStart(int count, int t, int n) {
-  return static_cast<int>(static_cast<long long>(count) * t / n);
-}
-
-// A cell of ContourPlane not drawn yet: every sample below 1.
+// A cell of the contour plane not drawn yet: every sample below 1.
 bool IsBlack(const int16_t* cell) { return cell[0] < 1 && cell[1] < 1 && cell[2] < 1; }
 
 // Colour index 0 is yellow, 1 green, 2 cyan.
@@ -79,7 +53,8 @@ SweepBands MakeBands(float lowest, float step, float tolerance, int first_colour
   }
   bands.ordered = !std::isnan(bands.lo[0]) && !std::isnan(bands.hi[0]);
   for (int k = 0; k + 1 < kLevels; ++k)
-    bands.ordered = bands.ordered && bands.lo[k] <= bands.lo[k + 1] && bands.hi[k] <= bands.hi[k + 1];
+    bands.ordered =
+        bands.ordered && bands.lo[k] <= bands.lo[k + 1] && bands.hi[k] <= bands.hi[k + 1];
   const bool usable_step = step > 0.0f && std::isfinite(step) && std::isfinite(lowest);
   bands.guess_scale = usable_step ? 1.0 / (static_cast<double>(above) * step) : 0.0;
   bands.guess_offset = usable_step ? lowest / static_cast<double>(step) : 0.0;
@@ -104,20 +79,19 @@ int FirstBandHolding(const SweepBands& bands, float value) {
   int k = guess >= 0.0 ? (guess < kLevels ? static_cast<int>(guess) + 1 : kLevels) : 0;
   const bool confirmed =
       (k == 0 || !(bands.hi[k - 1] > value)) && (k == kLevels || bands.hi[k] > value);
-  if (!confirmed) k = static_cast<int>(std::upper_bound(bands.hi, bands.hi + kLevels, value) - bands.hi);
+  if (!confirmed)
+    k = static_cast<int>(std::upper_bound(bands.hi, bands.hi + kLevels, value) - bands.hi);
   return k < kLevels && bands.lo[k] < value ? k : kLevels;
 }
 
-// Cells that a band may still draw: numbers, black in ContourPlane. Each
-// sweep keeps those it did not draw, in place, within each thread's share.
-int waiting_cells[kCells];
-
-// One sweep over waiting_cells[first..end): draws every cell inside some
-// band, moves the others to the front of the share; gives the number drawn
-// and the share's new end through the pointers.
-void SweepShare(const SweepBands& bands, int first, int end, int* new_end, int* marked) {
-  const float* values = &MagnitudeGrid[0][0];
-  int16_t* samples = &ContourPlane[0][0][0];
+// One sweep over waiting_cells[first..end), the cells that a band may still
+// draw: draws every cell inside some band, moves the others to the front of
+// the share, in place; gives the number drawn and the share's new end
+// through the pointers.
+void SweepShare(const SweepBands& bands, const MagnitudeGrid& magnitudes, ImagePlane& plane,
+                int* waiting_cells, int first, int end, int* new_end, int* marked) {
+  const float* values = &magnitudes[0][0];
+  int16_t* samples = &plane[0][0][0];
   int kept = first;
   int drawn = 0;
   for (int w = first; w < end; ++w) {
@@ -144,17 +118,19 @@ float ContourVariable(float c0, float c1, float c2) {
 // Rows are shared among threads. The lowest and highest value do not depend
 // on the order in which cells are met: no value is -0 (squares sum to +0 at
 // least), so equal values are the same number, and NaNs count for neither.
-ValueRange ComputeMagnitudes() {
-  const int threads = contour_threads;
+ValueRange ComputeMagnitudes(Workspace& workspace, const RunOptions& options) {
+  const int threads = std::max(1, options.threads);
+  const FieldGrid& field = workspace.field_grid;
+  MagnitudeGrid& magnitudes = workspace.magnitude_grid;
   std::vector<ValueRange> parts(static_cast<size_t>(threads));
-  RunOnThreads(threads, [&parts, threads](int part) {
+  RunParts(threads, [&parts, &field, &magnitudes, threads](int part) {
     ValueRange range{100000000.0f, -100000000.0f};
     const int end_row = PartStart(kPictureSide, part + 1, threads);
     for (int l = PartStart(kPictureSide, part, threads); l < end_row; ++l)
       for (int m = 0; m < kPictureSide; ++m) {
-        const float* c = FieldGrid[l][m];
+        const float* c = field[l][m];
         const float value = ContourVariable(c[0], c[1], c[2]);
-        MagnitudeGrid[l][m] = value;
+        magnitudes[l][m] = value;
         if (value < range.lowest) range.lowest = value;
         if (value > range.highest) range.highest = value;
       }
@@ -172,15 +148,17 @@ ValueRange ComputeMagnitudes() {
 // it while it is black, so a sweep is one pass over the cells still waiting,
 // each finding its first band in that sweep; the count of a complete sweep
 // decides whether another follows, as in a scan of every band.
-ContourSweeps DrawContourBands(float lowest, float step) {
-  const float* values = &MagnitudeGrid[0][0];
-  const int16_t* samples = &ContourPlane[0][0][0];
+ContourSweeps DrawContourBands(Workspace& workspace, float lowest, float step,
+                               const RunOptions& options) {
+  const float* values = &workspace.magnitude_grid[0][0];
+  const int16_t* samples = &workspace.contour_plane[0][0][0];
+  int* waiting_cells = workspace.contour_waiting_cells;
   int waiting = 0;
   for (int cell = 0; cell < kCells; ++cell)
     if (!std::isnan(values[cell]) && IsBlack(samples + 3 * cell)) waiting_cells[waiting++] = cell;
-  const int threads = contour_threads;
-  std::vector<int> share_first(static_cast<size_t>(threads)), share_end(static_cast<size_t>(threads)),
-      share_marked(static_cast<size_t>(threads));
+  const int threads = std::max(1, options.threads);
+  std::vector<int> share_first(static_cast<size_t>(threads)),
+      share_end(static_cast<size_t>(threads)), share_marked(static_cast<size_t>(threads));
   for (int t = 0; t < threads; ++t) {
     share_first[static_cast<size_t>(t)] = PartStart(waiting, t, threads);
     share_end[static_cast<size_t>(t)] = PartStart(waiting, t + 1, threads);
@@ -190,11 +168,13 @@ ContourSweeps DrawContourBands(float lowest, float step) {
   for (;;) {
     result.tolerance += kToleranceStep;
     // The colour index runs on over all levels of all sweeps: 100 per sweep.
-    const SweepBands bands = MakeBands(lowest, step, result.tolerance, (result.sweeps * kLevels) % 3);
+    const SweepBands bands =
+        MakeBands(lowest, step, result.tolerance, (result.sweeps * kLevels) % 3);
     if (bands.open_count > 0) {
-      RunOnThreads(threads, [&](int t) {
+      RunParts(threads, [&](int t) {
         const size_t s = static_cast<size_t>(t);
-        SweepShare(bands, share_first[s], share_end[s], &share_end[s], &share_marked[s]);
+        SweepShare(bands, workspace.magnitude_grid, workspace.contour_plane, waiting_cells,
+                   share_first[s], share_end[s], &share_end[s], &share_marked[s]);
       });
       for (int marked : share_marked) result.marked += marked;
     }
@@ -203,14 +183,11 @@ ContourSweeps DrawContourBands(float lowest, float step) {
   }
 }
 
-void DrawContours() {
+void DrawContours(Workspace& workspace, const RunOptions& options) {
   std::fputs("\n\n   +Calculating Isopotential Contours+\n\n", stdout);
   std::fflush(stdout);
-  const ValueRange range = ComputeMagnitudes();
+  const ValueRange range = ComputeMagnitudes(workspace, options);
   const float step = (range.highest - range.lowest) / 100.0f;
-  DrawContourBands(range.lowest, step);
-  HalfTurnCopy(ContourPlane, ContourImage);
+  DrawContourBands(workspace, range.lowest, step, options);
+  HalfTurnCopy(workspace.contour_plane, workspace.contour_image);
 }
-
-void SetContourThreads(int threads) { contour_threads = std::max(1, threads); }
-int ContourThreads() { return contour_threads; }

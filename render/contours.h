@@ -1,7 +1,11 @@
 #pragma once
-// Contour drawing: the contour variable of every FieldGrid cell into
-// MagnitudeGrid, 100 banded levels of it drawn into ContourPlane in three
-// cycling colours, and ContourPlane turned half a turn into ContourImage.
+// Contour drawing: the contour variable of every field_grid cell into
+// magnitude_grid, 100 banded levels of it drawn into contour_plane in three
+// cycling colours, and contour_plane turned half a turn into contour_image.
+// Threads share the rows as options.threads says; the drawing is the same
+// for any number.
+#include "core/run_options.h"
+#include "core/workspace.h"
 
 // Fourth root of the squared magnitude of (c0, c1, c2): the sum of squares
 // in single precision in that order, two square roots in double precision,
@@ -13,9 +17,9 @@ struct ValueRange {
   float highest;  // -100000000 when no cell was a number
 };
 
-// Fills MagnitudeGrid from FieldGrid and gives the lowest and highest value;
-// values that are not numbers count for neither.
-ValueRange ComputeMagnitudes();
+// Fills workspace.magnitude_grid from workspace.field_grid and gives the
+// lowest and highest value; values that are not numbers count for neither.
+ValueRange ComputeMagnitudes(Workspace& workspace, const RunOptions& options = RunOptions());
 
 struct ContourSweeps {
   int sweeps;       // complete sweeps drawn, 1 to 13
@@ -23,17 +27,15 @@ struct ContourSweeps {
   float tolerance;  // relative half-width of the bands of the last sweep
 };
 
-// Draws the levels lowest + k * step (k = 0..99) of MagnitudeGrid into
-// ContourPlane, which must start black: each sweep widens every band by 0.02
-// and draws still-black cells strictly inside it, until a complete sweep
-// leaves 36000 cells or more drawn, or 13 sweeps have run.
-ContourSweeps DrawContourBands(float lowest, float step);
+// Draws the levels lowest + k * step (k = 0..99) of magnitude_grid into
+// contour_plane, which must start black: each sweep widens every band by
+// 0.02 and draws still-black cells strictly inside it, until a complete sweep
+// leaves 36000 cells or more drawn, or 13 sweeps have run. Uses
+// contour_waiting_cells as scratch.
+ContourSweeps DrawContourBands(Workspace& workspace, float lowest, float step,
+                               const RunOptions& options = RunOptions());
 
-// The whole stage: prints its message, fills MagnitudeGrid, draws into
-// ContourPlane and turns it into ContourImage.
-void DrawContours();
-
-// Number of threads the stage uses (at least 1); the default is the number
-// of processors, at most 8. The drawing is the same for any number.
-void SetContourThreads(int threads);
-int ContourThreads();
+// The whole stage: prints its message, fills magnitude_grid from
+// field_grid, draws into contour_plane (which must start black) and turns it
+// into contour_image.
+void DrawContours(Workspace& workspace, const RunOptions& options = RunOptions());

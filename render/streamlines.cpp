@@ -4,8 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/grids.h"
-
 namespace {
 
 constexpr int kSeedSpacing = 32;
@@ -15,7 +13,7 @@ constexpr int kPointDivisor = 12;  // points k = 0..12 along each step
 constexpr int kLowestCell = 10;
 constexpr int kHighestCell = 630;
 
-bool RedFree(int row, int col) { return StreamPlane[row][col][kRedSample] == 0; }
+bool RedFree(const ImagePlane& plane, int row, int col) { return plane[row][col][kRedSample] == 0; }
 
 int Sign(float v) { return v > 0.0f ? 1 : (v < 0.0f ? -1 : 0); }
 
@@ -26,32 +24,33 @@ bool OutOfBounds(int cell) { return cell < kLowestCell || cell > kHighestCell; }
 
 }  // namespace
 
-void MarkIfClear(int row, int col, int abs_row_step, int abs_col_step, int sample) {
+void MarkIfClear(ImagePlane& plane, int row, int col, int abs_row_step, int abs_col_step,
+                 int sample) {
   if (row < 2 || col < 2 || row > kPictureSide - 3 || col > kPictureSide - 3) return;
-  if (!RedFree(row, col)) return;
+  if (!RedFree(plane, row, col)) return;
   bool clear;
   if (abs_row_step > abs_col_step) {
-    clear = RedFree(row, col - 1) && RedFree(row, col + 1) && RedFree(row, col - 2) &&
-            RedFree(row, col + 2);
+    clear = RedFree(plane, row, col - 1) && RedFree(plane, row, col + 1) &&
+            RedFree(plane, row, col - 2) && RedFree(plane, row, col + 2);
   } else if (abs_row_step < abs_col_step) {
-    clear = RedFree(row - 1, col) && RedFree(row + 1, col) && RedFree(row - 2, col) &&
-            RedFree(row + 2, col);
+    clear = RedFree(plane, row - 1, col) && RedFree(plane, row + 1, col) &&
+            RedFree(plane, row - 2, col) && RedFree(plane, row + 2, col);
   } else {
-    clear = (RedFree(row - 1, col - 1) && RedFree(row + 1, col + 1) &&
-             RedFree(row - 2, col - 2) && RedFree(row + 2, col + 2)) ||
-            (RedFree(row + 1, col - 1) && RedFree(row - 1, col + 1) &&
-             RedFree(row + 2, col - 2) && RedFree(row - 2, col + 2));
+    clear = (RedFree(plane, row - 1, col - 1) && RedFree(plane, row + 1, col + 1) &&
+             RedFree(plane, row - 2, col - 2) && RedFree(plane, row + 2, col + 2)) ||
+            (RedFree(plane, row + 1, col - 1) && RedFree(plane, row - 1, col + 1) &&
+             RedFree(plane, row + 2, col - 2) && RedFree(plane, row - 2, col + 2));
   }
-  if (clear) StreamPlane[row][col][sample] = 255;
+  if (clear) plane[row][col][sample] = 255;
 }
 
-void TraceLine(int seed_row, int seed_col, int direction) {
+void TraceLine(Workspace& workspace, int seed_row, int seed_col, int direction) {
   const int sample = direction > 0 ? kRedSample : kBlueSample;
   int row = seed_row, col = seed_col;
   int previous_sx = 0, previous_sy = 0;
   for (int steps_left = kStepsPerTrace; steps_left > 0; --steps_left) {
-    const float x = FieldGrid[row][col][0];
-    const float y = FieldGrid[row][col][1];
+    const float x = workspace.field_grid[row][col][0];
+    const float y = workspace.field_grid[row][col][1];
     const int sx = Sign(x), sy = Sign(y);
     const float b = std::sqrt(x * x + y * y);
     // With no in-plane field the trace would stay on this cell, drawing
@@ -74,8 +73,8 @@ void TraceLine(int seed_row, int seed_col, int direction) {
           (static_cast<float>(new_row) * t) / kPointDivisor + static_cast<float>(row) * w;
       const float point_col =
           (static_cast<float>(new_col) * t) / kPointDivisor + static_cast<float>(col) * w;
-      MarkIfClear(RoundToInt(point_row), RoundToInt(point_col), abs_row_step, abs_col_step,
-                  sample);
+      MarkIfClear(workspace.stream_plane, RoundToInt(point_row), RoundToInt(point_col),
+                  abs_row_step, abs_col_step, sample);
     }
     previous_sx = sx;
     previous_sy = sy;
@@ -84,12 +83,12 @@ void TraceLine(int seed_row, int seed_col, int direction) {
   }
 }
 
-void TraceStreamlines() {
+void TraceStreamlines(Workspace& workspace) {
   std::puts("   +Calculating  Magnetic Streamlines+\n");
   for (int r = 0; r < kPictureSide; r += kSeedSpacing)
     for (int col = 0; col < kPictureSide; col += kSeedSpacing) {
-      TraceLine(r, col, +1);
-      TraceLine(r, col, -1);
+      TraceLine(workspace, r, col, +1);
+      TraceLine(workspace, r, col, -1);
     }
-  HalfTurnCopy(StreamPlane, StreamImage);
+  HalfTurnCopy(workspace.stream_plane, workspace.stream_image);
 }

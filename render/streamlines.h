@@ -1,28 +1,31 @@
 #pragma once
-// Streamline strokes: short traces along the in-plane field of FieldGrid
-// from a lattice of seeds, drawn into StreamPlane (red forward, blue
-// backward) and turned half a turn into StreamImage.
+// Streamline strokes: short traces along the in-plane field of field_grid
+// from a lattice of seeds, drawn into stream_plane (red forward, blue
+// backward) and turned half a turn into stream_image.
+#include "core/workspace.h"
 
 // Sample a trace writes: red for forward traces, blue for backward ones.
 constexpr int kRedSample = 0;
 constexpr int kBlueSample = 2;
 
-// Draws StreamPlane(row, col) by setting sample to 255 when the cell and its
+// Draws plane(row, col) by setting sample to 255 when the cell and its
 // neighbours across the direction of travel (given by the sizes of the
 // step's row and column parts) all have a red sample of 0; for an equal
 // step, either diagonal pair of neighbourhoods must be free. Red blocks both
 // kinds of trace, blue blocks nothing. Points closer than two cells to the
 // edge are never drawn (traces keep to rows and columns 10 to 630).
-void MarkIfClear(int row, int col, int abs_row_step, int abs_col_step, int sample);
+void MarkIfClear(ImagePlane& plane, int row, int col, int abs_row_step, int abs_col_step,
+                 int sample);
 
-// Traces from the seed cell in direction +1 (forward, red) or -1 (backward,
+// Traces through workspace.field_grid into workspace.stream_plane from the
+// seed cell in direction +1 (forward, red) or -1 (backward,
 // blue): at most three steps of 4.5 cells along the field read at whole
 // cells, 13 points drawn per step. The trace ends at a cell with no in-plane
 // field or a field that is not finite, when a step would leave rows or
 // columns 10 to 630, or when both field signs flip.
-void TraceLine(int seed_row, int seed_col, int direction);
+void TraceLine(Workspace& workspace, int seed_row, int seed_col, int direction);
 
 // The whole stage: prints its message, traces the 400 seeds of the 32-cell
-// lattice row by row (forward, then backward), and turns StreamPlane into
-// StreamImage. StreamPlane must start black.
-void TraceStreamlines();
+// lattice row by row (forward, then backward), and turns stream_plane into
+// stream_image. stream_plane must start black.
+void TraceStreamlines(Workspace& workspace);

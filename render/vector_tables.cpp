@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/grids.h"
+#include "core/write_failure.h"
 
 int FormatTableValue(float value, int width, char* text, size_t size) {
   const double widened = value;
@@ -36,8 +36,7 @@ struct TableFile {
 };
 
 void ReportFailure(TableFile& table, int error) {
-  std::printf("fluxart: could not write %s (%s); check the folder can be written\n", table.name,
-              std::strerror(error ? error : EIO));
+  ReportWriteFailure(table.name, std::strerror(error ? error : EIO));
   table.failed = true;
 }
 
@@ -62,10 +61,12 @@ void EndLine(TableFile& table) {
 
 }  // namespace
 
-bool WriteVectorTables(const OutputNames& names) {
+bool WriteVectorTables(const Workspace& workspace, const char* i_name, const char* j_name,
+                       const char* k_name) {
   std::puts("   +Writing   Vector   Data   Files  +\n");
 
-  TableFile tables[3] = {{names.i_table, 0}, {names.j_table, 1}, {names.k_table, 2}};
+  const FieldGrid& field = workspace.field_grid;
+  TableFile tables[3] = {{i_name, 0}, {j_name, 1}, {k_name, 2}};
   for (TableFile& table : tables) {
     errno = 0;
     table.stream = std::fopen(table.name, "w");  // text mode: the platform's line end
@@ -76,12 +77,12 @@ bool WriteVectorTables(const OutputNames& names) {
     for (int m = 0; m < kPictureSide - 1; ++m)
       for (TableFile& table : tables) {
         if (!table.stream) continue;
-        WriteValue(table, FieldGrid[l][m][table.component]);
+        WriteValue(table, field[l][m][table.component]);
         std::fputc(',', table.stream);
       }
     for (TableFile& table : tables) {
       if (!table.stream) continue;
-      WriteValue(table, FieldGrid[l][kPictureSide - 1][table.component]);
+      WriteValue(table, field[l][kPictureSide - 1][table.component]);
       EndLine(table);
     }
   }

@@ -1,8 +1,8 @@
 #pragma once
-// The three field-component tables of FieldGrid, in the field frame.
+// The three field-component tables of the field grid, in the field frame.
 #include <cstddef>
 
-#include "app/output_names.h"
+#include "core/workspace.h"
 
 // Width of the first value written to each table; later values have none.
 constexpr int kFirstValueWidth = 12;
@@ -14,8 +14,10 @@ constexpr int kFirstValueWidth = 12;
 // length written.
 int FormatTableValue(float value, int width, char* text, size_t size);
 
-// Prints the stage message and writes the i, j and k tables cell by cell in
-// step, one line per FieldGrid row, replacing existing files. A table that
-// cannot be written is reported with one line naming it; the others are
-// still written. Returns false when any table failed.
-bool WriteVectorTables(const OutputNames& names);
+// Prints the stage message and writes components 0, 1 and 2 of
+// workspace.field_grid into the files i_name, j_name and k_name, cell by
+// cell in step, one line per grid row, replacing existing files. A table
+// that cannot be written is reported with one line naming it; the others
+// are still written. Returns false when any table failed.
+bool WriteVectorTables(const Workspace& workspace, const char* i_name, const char* j_name,
+                       const char* k_name);

@@ -1,5 +1,5 @@
-// The contour stage against the plain scan of every band: MagnitudeGrid,
-// ContourPlane, ContourImage and the message byte for byte, on real fields
+// The contour stage against the plain scan of every band: magnitude_grid,
+// contour_plane, contour_image and the message byte for byte, on real fields
 // and on fields made to hit the awkward cases.
 #include <gtest/gtest.h>
 
@@ -12,10 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "app/grids.h"
+#include "core/workspace.h"
+#include "field/field_synthesis.h"
+#include "reference/contours.h"
 #include "render/contours.h"
 #include "tests/field_test_support.h"
-#include "tests/reference_contours.h"
 
 namespace {
 
@@ -25,23 +26,25 @@ struct StageResult {
   std::vector<int16_t> plane, image;
 };
 
-// Runs a contour stage on the given field, from fresh grids; pre_drawn
-// cells of ContourPlane are painted first.
+// Runs a contour stage on the given field in a fresh workspace; pre_drawn
+// cells of the contour plane are painted first.
 StageResult RunStage(const std::vector<float>& field, bool reference,
-                     const std::vector<int>& pre_drawn = {}) {
-  ResetGrids();
-  std::memcpy(FieldGrid, field.data(), sizeof(FieldGrid));
-  for (int cell : pre_drawn) ContourPlane[cell / 640][cell % 640][2] = 7;
+                     const std::vector<int>& pre_drawn = {},
+                     const RunOptions& options = RunOptions()) {
+  const auto owner = NewWorkspace();
+  Workspace& ws = *owner;
+  std::memcpy(ws.field_grid, field.data(), sizeof(FieldGrid));
+  for (int cell : pre_drawn) ws.contour_plane[cell / 640][cell % 640][2] = 7;
   testing::internal::CaptureStdout();
   if (reference)
-    ReferenceDrawContours();
+    ReferenceDrawContours(ws);
   else
-    DrawContours();
+    DrawContours(ws, options);
   StageResult result;
   result.output = testing::internal::GetCapturedStdout();
-  result.magnitudes.assign(&MagnitudeGrid[0][0], &MagnitudeGrid[0][0] + 640 * 640);
-  result.plane.assign(&ContourPlane[0][0][0], &ContourPlane[0][0][0] + 640 * 640 * 3);
-  result.image.assign(&ContourImage[0][0][0], &ContourImage[0][0][0] + 640 * 640 * 3);
+  result.magnitudes.assign(&ws.magnitude_grid[0][0], &ws.magnitude_grid[0][0] + 640 * 640);
+  result.plane.assign(&ws.contour_plane[0][0][0], &ws.contour_plane[0][0][0] + 640 * 640 * 3);
+  result.image.assign(&ws.contour_image[0][0][0], &ws.contour_image[0][0][0] + 640 * 640 * 3);
   return result;
 }
 
@@ -79,18 +82,20 @@ TEST(ContoursExactness, RealFields) {
   ScratchDir dir;
   WorkingDirectory cwd(dir.path());
   Drawing drawing;
-  for (int k = 0; k < 40; ++k) drawing.Paint(200 + 3 * k, 150 + 2 * k, 255, 255, 128);  // planar line
-  for (int k = 0; k < 30; ++k) drawing.Paint(500, 100 + 4 * k, 0, 0, 255);             // axial
-  drawing.Paint(50, 600, 255, 0, 128);                                                   // monopole
+  for (int k = 0; k < 40; ++k)
+    drawing.Paint(200 + 3 * k, 150 + 2 * k, 255, 255, 128);                 // planar line
+  for (int k = 0; k < 30; ++k) drawing.Paint(500, 100 + 4 * k, 0, 0, 255);  // axial
+  drawing.Paint(50, 600, 255, 0, 128);                                      // monopole
   drawing.Paint(639, 0, 128, 0, 128);
+  const auto owner = NewWorkspace();
+  Workspace& ws = *owner;
   for (float z : {3.0f, 1.0f, 0.0f, -2.0f}) {
-    StartRun(drawing, z);
-    RunSettings settings;
-    settings.z = z;
+    StartRun(ws, drawing, z);
     testing::internal::CaptureStdout();
-    SynthesizeField(settings);
+    SynthesizeField(ws, 1);
     testing::internal::GetCapturedStdout();
-    const std::vector<float> field(&FieldGrid[0][0][0], &FieldGrid[0][0][0] + 640 * 640 * 3);
+    const std::vector<float> field(&ws.field_grid[0][0][0],
+                                   &ws.field_grid[0][0][0] + 640 * 640 * 3);
     ExpectSameAsReference(field, "z " + std::to_string(z));
   }
 }
@@ -100,7 +105,9 @@ TEST(ContoursExactness, SpecialFields) {
   const float inf = std::numeric_limits<float>::infinity();
   std::mt19937 rng(5);
   std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
-  auto noise = [&](float scale) { return FieldOf([&](int, int, int) { return scale * unit(rng); }); };
+  auto noise = [&](float scale) {
+    return FieldOf([&](int, int, int) { return scale * unit(rng); });
+  };
   // A point source: bands drawn over several sweeps.
   const std::vector<float> source = FieldOf([](int l, int m, int n) {
     const double d[3] = {l - 320.5, m - 300.25, 3.0};
@@ -115,11 +122,13 @@ TEST(ContoursExactness, SpecialFields) {
   ExpectSameAsReference(noise(1e-30f), "tiny values, squares vanish");
   ExpectSameAsReference(noise(1e30f), "huge values, squares overflow");
   // Values above the lowest value's starting point: levels all but equal.
-  ExpectSameAsReference(FieldOf([](int l, int m, int) { return 1e17f * (1.0f + 1e-7f * ((l + m) % 7)); }),
-                        "values beyond 1e8");
+  ExpectSameAsReference(
+      FieldOf([](int l, int m, int) { return 1e17f * (1.0f + 1e-7f * ((l + m) % 7)); }),
+      "values beyond 1e8");
   // Whole numbers: many values fall on band limits exactly.
-  ExpectSameAsReference(FieldOf([&](int, int, int) { return static_cast<float>(static_cast<int>(8 * unit(rng))); }),
-                        "whole numbers");
+  ExpectSameAsReference(
+      FieldOf([&](int, int, int) { return static_cast<float>(static_cast<int>(8 * unit(rng))); }),
+      "whole numbers");
   std::vector<float> holes = source;
   holes[(5 * 640 + 5) * 3] = nan;
   holes[(7 * 640 + 9) * 3 + 2] = -nan;
@@ -133,7 +142,7 @@ TEST(ContoursExactness, SpecialFields) {
 }
 
 // Values exactly on every band limit of every sweep and one step to either
-// side, among random ones, drawn straight from MagnitudeGrid.
+// side, among random ones, drawn straight from the magnitude grid.
 TEST(ContoursExactness, ValuesOnAndBesideEveryBandLimit) {
   for (const float step : {0.0123f, 0.0f}) {
     const float lowest = 0.37f;
@@ -144,7 +153,8 @@ TEST(ContoursExactness, ValuesOnAndBesideEveryBandLimit) {
       for (int k = 0; k < 100; ++k) {
         const float h = static_cast<float>(k) * step + lowest;
         for (const float limit : {(1.0f - f) * h, (1.0f + f) * h})
-          for (const float value : {limit, std::nextafter(limit, 0.0f), std::nextafter(limit, 9.0f)})
+          for (const float value :
+               {limit, std::nextafter(limit, 0.0f), std::nextafter(limit, 9.0f)})
             values.push_back(value);
       }
     }
@@ -153,13 +163,16 @@ TEST(ContoursExactness, ValuesOnAndBesideEveryBandLimit) {
     while (values.size() < 640 * 640) values.push_back(spread(rng));
     std::shuffle(values.begin(), values.end(), rng);
 
-    ResetGrids();
-    std::memcpy(MagnitudeGrid, values.data(), sizeof(MagnitudeGrid));
-    const ContourSweeps expected = ReferenceDrawContourBands(lowest, step);
-    const std::vector<int16_t> plane(&ContourPlane[0][0][0], &ContourPlane[0][0][0] + 640 * 640 * 3);
-    std::memset(ContourPlane, 0, sizeof(ContourPlane));
-    const ContourSweeps fast = DrawContourBands(lowest, step);
-    EXPECT_EQ(std::memcmp(plane.data(), ContourPlane, sizeof(ContourPlane)), 0) << "step " << step;
+    const auto owner = NewWorkspace();
+    Workspace& ws = *owner;
+    std::memcpy(ws.magnitude_grid, values.data(), sizeof(MagnitudeGrid));
+    const ContourSweeps expected = ReferenceDrawContourBands(ws, lowest, step);
+    const std::vector<int16_t> plane(&ws.contour_plane[0][0][0],
+                                     &ws.contour_plane[0][0][0] + 640 * 640 * 3);
+    std::memset(ws.contour_plane, 0, sizeof(ImagePlane));
+    const ContourSweeps fast = DrawContourBands(ws, lowest, step);
+    EXPECT_EQ(std::memcmp(plane.data(), ws.contour_plane, sizeof(ImagePlane)), 0)
+        << "step " << step;
     EXPECT_EQ(fast.sweeps, expected.sweeps);
     EXPECT_EQ(fast.marked, expected.marked);
     EXPECT_EQ(fast.tolerance, expected.tolerance);
@@ -172,14 +185,10 @@ TEST(ContoursExactness, ThreadCountDoesNotChangeTheDrawing) {
     const double r2 = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
     return static_cast<float>(d[n] / (r2 * r2)) + 1e-7f * static_cast<float>((l * 7 + m) % 11);
   });
-  const int previous = ContourThreads();
-  SetContourThreads(1);
-  const StageResult one = RunStage(field, false);
-  for (int threads : {2, 3, 7}) {
-    SetContourThreads(threads);
-    EXPECT_TRUE(SameBytes(RunStage(field, false), one)) << threads << " threads";
-  }
-  SetContourThreads(previous);
+  const StageResult one = RunStage(field, false, {}, RunOptions{1});
+  for (int threads : {2, 3, 7})
+    EXPECT_TRUE(SameBytes(RunStage(field, false, {}, RunOptions{threads}), one))
+        << threads << " threads";
   EXPECT_GT(DrawnCells(one), 5000);
 }
 

@@ -4,9 +4,12 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <string>
 
-#include "app/grids.h"
+#include "core/workspace.h"
+#include "tests/field_test_support.h"
 
 namespace {
 
@@ -21,15 +24,15 @@ Colour At(const ImagePlane& plane, int row, int col) {
   return {cell[0], cell[1], cell[2]};
 }
 
-void FillMagnitudes(float value) {
-  for (auto& row : MagnitudeGrid)
+void FillMagnitudes(Workspace& ws, float value) {
+  for (auto& row : ws.magnitude_grid)
     for (float& cell : row) cell = value;
 }
 
 class ContoursTest : public ::testing::Test {
  protected:
-  void SetUp() override { ResetGrids(); }
-  void TearDown() override { ResetGrids(); }
+  const std::unique_ptr<Workspace> owner_ = NewWorkspace();
+  Workspace& ws = *owner_;
 };
 
 TEST(ContourVariable, SumsInOrderThenTakesTwoDoubleRoots) {
@@ -43,98 +46,98 @@ TEST(ContourVariable, SumsInOrderThenTakesTwoDoubleRoots) {
 }
 
 TEST_F(ContoursTest, ConstantFieldIsAllYellowAfterOneSweepAndTurned) {
-  for (auto& row : FieldGrid)
+  for (auto& row : ws.field_grid)
     for (auto& cell : row) {
       cell[0] = 3;
       cell[1] = -4;
       cell[2] = 0;
     }
-  FieldGrid[0][0][1] = std::nanf("");
-  FieldGrid[1][2][2] = std::nanf("");
+  ws.field_grid[0][0][1] = std::nanf("");
+  ws.field_grid[1][2][2] = std::nanf("");
 
-  const ValueRange range = ComputeMagnitudes();
+  const ValueRange range = ComputeMagnitudes(ws);
   EXPECT_EQ(range.lowest, static_cast<float>(std::sqrt(5.0)));
   EXPECT_EQ(range.highest, range.lowest);
-  EXPECT_TRUE(std::isnan(MagnitudeGrid[0][0]));
+  EXPECT_TRUE(std::isnan(ws.magnitude_grid[0][0]));
 
-  ResetGrids();
-  for (auto& row : FieldGrid)
+  std::memset(ws.field_grid, 0, sizeof(FieldGrid));
+  for (auto& row : ws.field_grid)
     for (auto& cell : row) cell[0] = 9;
-  FieldGrid[0][0][1] = std::nanf("");
+  ws.field_grid[0][0][1] = std::nanf("");
   testing::internal::CaptureStdout();
-  DrawContours();
+  DrawContours(ws);
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
             "\n\n   +Calculating Isopotential Contours+\n\n");
   for (int r = 0; r < 640; ++r)
     for (int col = 0; col < 640; ++col) {
       const Colour expected = (r == 639 && col == 639) ? kBlack : kYellow;
-      ASSERT_TRUE(At(ContourImage, r, col) == expected) << r << "," << col;
+      ASSERT_TRUE(At(ws.contour_image, r, col) == expected) << r << "," << col;
     }
-  EXPECT_EQ(MagnitudeGrid[5][5], 3.0f);
+  EXPECT_EQ(ws.magnitude_grid[5][5], 3.0f);
 }
 
 TEST_F(ContoursTest, ZeroFieldDrawsNothingInThirteenSweeps) {
-  const ValueRange range = ComputeMagnitudes();
+  const ValueRange range = ComputeMagnitudes(ws);
   EXPECT_EQ(range.lowest, 0.0f);
   EXPECT_EQ(range.highest, 0.0f);
-  const ContourSweeps result = DrawContourBands(range.lowest, 0.0f);
+  const ContourSweeps result = DrawContourBands(ws, range.lowest, 0.0f);
   EXPECT_EQ(result.sweeps, 13);
   EXPECT_EQ(result.marked, 0);
   EXPECT_NEAR(result.tolerance, 0.26f, 1e-6f);
   for (int l = 0; l < 640; ++l)
-    for (int m = 0; m < 640; ++m) ASSERT_TRUE(At(ContourPlane, l, m) == kBlack);
+    for (int m = 0; m < 640; ++m) ASSERT_TRUE(At(ws.contour_plane, l, m) == kBlack);
 }
 
 TEST_F(ContoursTest, ValuesOnABandLimitAreNotDrawn) {
-  FillMagnitudes(100.0f);
+  FillMagnitudes(ws, 100.0f);
   const float lo = (1.0f - 0.02f) * 100.0f;
   const float hi = (1.0f + 0.02f) * 100.0f;
-  MagnitudeGrid[10][10] = lo;
-  MagnitudeGrid[10][11] = hi;
-  MagnitudeGrid[10][12] = std::nextafter(lo, 200.0f);
-  MagnitudeGrid[10][13] = std::nextafter(hi, 0.0f);
-  const ContourSweeps result = DrawContourBands(100.0f, 1000.0f);
+  ws.magnitude_grid[10][10] = lo;
+  ws.magnitude_grid[10][11] = hi;
+  ws.magnitude_grid[10][12] = std::nextafter(lo, 200.0f);
+  ws.magnitude_grid[10][13] = std::nextafter(hi, 0.0f);
+  const ContourSweeps result = DrawContourBands(ws, 100.0f, 1000.0f);
   EXPECT_EQ(result.sweeps, 1);
   EXPECT_EQ(result.marked, 640 * 640 - 2);
-  EXPECT_TRUE(At(ContourPlane, 10, 10) == kBlack);
-  EXPECT_TRUE(At(ContourPlane, 10, 11) == kBlack);
-  EXPECT_TRUE(At(ContourPlane, 10, 12) == kYellow);
-  EXPECT_TRUE(At(ContourPlane, 10, 13) == kYellow);
+  EXPECT_TRUE(At(ws.contour_plane, 10, 10) == kBlack);
+  EXPECT_TRUE(At(ws.contour_plane, 10, 11) == kBlack);
+  EXPECT_TRUE(At(ws.contour_plane, 10, 12) == kYellow);
+  EXPECT_TRUE(At(ws.contour_plane, 10, 13) == kYellow);
 }
 
 TEST_F(ContoursTest, StopsOnlyWhenACompleteSweepLeavesMoreThan35999) {
   // 35999 cells drawn in sweep 1 are not enough; one more in sweep 2 is.
-  for (int i = 0; i < 35999; ++i) MagnitudeGrid[i / 640][i % 640] = 100.0f;
-  MagnitudeGrid[639][639] = 103.0f;
-  const ContourSweeps result = DrawContourBands(100.0f, 1000.0f);
+  for (int i = 0; i < 35999; ++i) ws.magnitude_grid[i / 640][i % 640] = 100.0f;
+  ws.magnitude_grid[639][639] = 103.0f;
+  const ContourSweeps result = DrawContourBands(ws, 100.0f, 1000.0f);
   EXPECT_EQ(result.sweeps, 2);
   EXPECT_EQ(result.marked, 36000);
-  EXPECT_TRUE(At(ContourPlane, 639, 639) == kGreen);
+  EXPECT_TRUE(At(ws.contour_plane, 639, 639) == kGreen);
 }
 
 TEST_F(ContoursTest, ColoursRunOnAcrossSweepsAndLowerLevelsWin) {
   // Levels 100, 120, 140, ...; bands widen by 2 % per sweep.
-  MagnitudeGrid[1][0] = 100.5f;  // sweep 1, level 0
-  MagnitudeGrid[1][1] = 103.0f;  // sweep 2, level 0
-  MagnitudeGrid[1][2] = 116.0f;  // sweep 2, level 1
-  MagnitudeGrid[1][3] = 114.0f;  // sweep 3, level 1
-  MagnitudeGrid[1][4] = 169.4f;  // sweep 3, inside the bands of levels 3 and 4
-  MagnitudeGrid[1][5] = 107.0f;  // sweep 4 only
+  ws.magnitude_grid[1][0] = 100.5f;  // sweep 1, level 0
+  ws.magnitude_grid[1][1] = 103.0f;  // sweep 2, level 0
+  ws.magnitude_grid[1][2] = 116.0f;  // sweep 2, level 1
+  ws.magnitude_grid[1][3] = 114.0f;  // sweep 3, level 1
+  ws.magnitude_grid[1][4] = 169.4f;  // sweep 3, inside the bands of levels 3 and 4
+  ws.magnitude_grid[1][5] = 107.0f;  // sweep 4 only
   // Enough cells for sweep 3, level 0, to end the drawing after that sweep;
   // the later levels of sweep 3 are still drawn.
-  for (int i = 0; i < 36000; ++i) MagnitudeGrid[100 + i / 640][i % 640] = 105.0f;
+  for (int i = 0; i < 36000; ++i) ws.magnitude_grid[100 + i / 640][i % 640] = 105.0f;
 
-  const ContourSweeps result = DrawContourBands(100.0f, 20.0f);
+  const ContourSweeps result = DrawContourBands(ws, 100.0f, 20.0f);
   EXPECT_EQ(result.sweeps, 3);
   EXPECT_EQ(result.marked, 36005);
-  EXPECT_TRUE(At(ContourPlane, 1, 0) == kYellow);
-  EXPECT_TRUE(At(ContourPlane, 1, 1) == kGreen);
-  EXPECT_TRUE(At(ContourPlane, 1, 2) == kCyan);
-  EXPECT_TRUE(At(ContourPlane, 1, 3) == kYellow);
-  EXPECT_TRUE(At(ContourPlane, 1, 4) == kCyan);
-  EXPECT_TRUE(At(ContourPlane, 1, 5) == kBlack);
-  EXPECT_TRUE(At(ContourPlane, 100, 0) == kCyan);
-  EXPECT_TRUE(At(ContourPlane, 0, 0) == kBlack);
+  EXPECT_TRUE(At(ws.contour_plane, 1, 0) == kYellow);
+  EXPECT_TRUE(At(ws.contour_plane, 1, 1) == kGreen);
+  EXPECT_TRUE(At(ws.contour_plane, 1, 2) == kCyan);
+  EXPECT_TRUE(At(ws.contour_plane, 1, 3) == kYellow);
+  EXPECT_TRUE(At(ws.contour_plane, 1, 4) == kCyan);
+  EXPECT_TRUE(At(ws.contour_plane, 1, 5) == kBlack);
+  EXPECT_TRUE(At(ws.contour_plane, 100, 0) == kCyan);
+  EXPECT_TRUE(At(ws.contour_plane, 0, 0) == kBlack);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <set>
 #include <string>
 
-#include "field/magnet_color_table.h"
+#include "core/magnet_color_table.h"
 #include "tools/example_recipes.h"
 #include "tools/magnet_palette.h"
 

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <thread>
 
+#include "core/magnet_color_table.h"
 #include "field/kernel_cache.h"
-#include "field/magnet_color_table.h"
 #include "tests/field_test_support.h"
 
 namespace {
@@ -81,14 +81,16 @@ TEST(FieldRun, SimultaneousRunsInOneFolderAgreeAndLeaveWholeFiles) {
   KernelBuffer stored, computed;
   for (int h : {1, 2}) {
     const std::string name = KernelCacheName(Monopole, h, 0, 3.0f);
-    ASSERT_TRUE(LoadKernelFile(dir / name, stored.rows())) << name;
-    ComputeKernel(Monopole, h, 0, 3.0f, computed.rows());
+    ASSERT_TRUE(LoadKernelFile(dir / name, stored.table())) << name;
+    ComputeKernel(Monopole, h, 0, 3.0f, computed.table());
     EXPECT_TRUE(stored.SameBytes(computed.values.data())) << name;
   }
-  const std::vector<std::string> expected = {
-      "Fluxart_Z5003_3001000.dat",          "Fluxart_Z5003_3002000.dat",
-      "pic.png",                            "pic__________Z5003_contours.png",
-      "pic__________Z5003_stream_contours.png", "pic__________Z5003_streamlines.png"};
+  const std::vector<std::string> expected = {"Fluxart_Z5003_3001000.dat",
+                                             "Fluxart_Z5003_3002000.dat",
+                                             "pic.png",
+                                             "pic__________Z5003_contours.png",
+                                             "pic__________Z5003_stream_contours.png",
+                                             "pic__________Z5003_streamlines.png"};
   EXPECT_EQ(FilesIn(dir.path()), expected);
 }
 

@@ -1,28 +1,47 @@
 #pragma once
-// Helpers for the field tests: kernel tables owned by a test, running code
-// with a scratch folder as the working directory, and pictures loaded
-// straight into the grids.
-#include <gtest/gtest.h>
+// Helpers for the field tests: workspaces and kernel tables owned by a test,
+// running code with a scratch folder as the working directory, and pictures
+// loaded straight into a workspace.
 #include <dirent.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
-
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
-#include "app/grids.h"
-#include "field/block_kernels.h"
-#include "field/field_synthesis.h"
+#include "core/workspace.h"
+#include "field/kernel_sums.h"
 #include "tests/test_support.h"
+
+// A workspace of its own for a test, zero as at the start of the program.
+inline std::unique_ptr<Workspace> NewWorkspace() { return std::make_unique<Workspace>(); }
+
+// Values of every size and both signs, with zeros of both signs among them,
+// so that any change in the order of additions shows in the bits.
+inline void FillWithAwkwardValues(float* values, size_t count, unsigned seed) {
+  std::mt19937 rng(seed);
+  std::uniform_real_distribution<float> mantissa(-1.0f, 1.0f);
+  std::uniform_int_distribution<int> exponent(-30, 10);
+  for (size_t k = 0; k < count; ++k) {
+    const unsigned pick = rng() % 16;
+    values[k] = pick == 0 ? 0.0f : pick == 1 ? -0.0f : std::ldexp(mantissa(rng), exponent(rng));
+  }
+}
 
 // A heap-held 1284 x 1284 x 3 kernel table.
 struct KernelBuffer {
-  std::vector<float> values = std::vector<float>(static_cast<size_t>(kKernelSide) * kKernelSide * 3);
-  KernelRows rows() { return reinterpret_cast<KernelRows>(values.data()); }
-  float at(int p, int q, int n) const { return values[(static_cast<size_t>(p) * kKernelSide + q) * 3 + n]; }
+  std::vector<float> values =
+      std::vector<float>(static_cast<size_t>(kKernelSide) * kKernelSide * 3);
+  KernelTable& table() { return *reinterpret_cast<KernelTable*>(values.data()); }
+  float at(int p, int q, int n) const {
+    return values[(static_cast<size_t>(p) * kKernelSide + q) * 3 + n];
+  }
   bool SameBytes(const float* other) const {
     return std::memcmp(values.data(), other, values.size() * sizeof(float)) == 0;
   }
@@ -46,12 +65,11 @@ class WorkingDirectory {
   std::string previous_;
 };
 
-// Puts the grids back to the start of a run and loads the drawing.
-inline void StartRun(const Drawing& drawing, float z) {
-  ResetGrids();
-  ForgetKernel();
-  LoadPicture(drawing.rgb.data());
-  CurrentZ = z;
+// Starts a run of the drawing at z in workspace, as a fresh program would:
+// no kernel held.
+inline void StartRun(Workspace& workspace, const Drawing& drawing, float z) {
+  StartRun(workspace, drawing.rgb.data(), z);
+  workspace.held_kernel = HeldKernel{};
 }
 
 // The names in a folder, sorted, without "." and "..".
@@ -80,8 +98,8 @@ inline int CountOf(const std::string& text, const std::string& part) {
 inline std::string LayerText(int z, int layer, int layers, int message_after_step = 0,
                              const std::string& message = "") {
   char line[128];
-  std::snprintf(line, sizeof(line), "\n\n   +Calculating Vector Fields for Z layer %d (%d/%d) +\n\n",
-                z, layer, layers);
+  std::snprintf(line, sizeof(line),
+                "\n\n   +Calculating Vector Fields for Z layer %d (%d/%d) +\n\n", z, layer, layers);
   std::string text = line;
   text += "    Processing Step 0001 of 1860 ";
   for (int step = 2; step <= 1860; ++step) {

@@ -76,7 +76,8 @@ TEST(HostilePictures, BrokenFilesEndWithTheDecoderLineOddOnesRunOn) {
       EXPECT_EQ(run.output.rfind(c.output_start, 0), 0u) << c.file << ": " << run.output;
       EXPECT_EQ(run.status, 1) << c.file;
     } else {
-      EXPECT_NE(run.output.find("+Calculating Vector Fields for Z layer 3 (1/1) +"), std::string::npos)
+      EXPECT_NE(run.output.find("+Calculating Vector Fields for Z layer 3 (1/1) +"),
+                std::string::npos)
           << c.file;
       EXPECT_EQ(run.output.find("decoder error"), std::string::npos) << c.file;
       EXPECT_TRUE(run.status == 0 || run.status == 1) << c.file << ": status " << run.status;

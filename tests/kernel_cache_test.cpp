@@ -9,7 +9,8 @@
 #include <fstream>
 #include <limits>
 
-#include "field/magnet_color_table.h"
+#include "core/magnet_color_table.h"
+#include "core/workspace.h"
 #include "tests/field_test_support.h"
 
 namespace {
@@ -23,7 +24,7 @@ void FillWithPositions(KernelBuffer& k) {
   for (int p = 0; p < kKernelSide; ++p)
     for (int q = 0; q < kKernelSide; ++q)
       for (int n = 0; n < 3; ++n)
-        k.rows()[p][q][n] = static_cast<float>(p * 4096 + q * 4 + n) * 0.5f;
+        k.table()[p][q][n] = static_cast<float>(p * 4096 + q * 4 + n) * 0.5f;
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
@@ -47,7 +48,7 @@ TEST(KernelCache, StoredFileIsTheTableByteForByte) {
   KernelBuffer table, loaded;
   FillWithPositions(table);
   const std::string path = dir / "Fluxart_Z5003_3001000.dat";
-  ASSERT_TRUE(StoreKernelFile(path, table.rows()));
+  ASSERT_TRUE(StoreKernelFile(path, table.table()));
   EXPECT_EQ(FilesIn(dir.path()), std::vector<std::string>{"Fluxart_Z5003_3001000.dat"});
 
   const std::string bytes = ReadFile(path);
@@ -65,7 +66,7 @@ TEST(KernelCache, StoredFileIsTheTableByteForByte) {
   EXPECT_EQ(little_endian_at(641, 1283, 1), table.at(641, 1283, 1));
   EXPECT_EQ(little_endian_at(1283, 1283, 2), table.at(1283, 1283, 2));
 
-  ASSERT_TRUE(LoadKernelFile(path, loaded.rows()));
+  ASSERT_TRUE(LoadKernelFile(path, loaded.table()));
   EXPECT_TRUE(loaded.SameBytes(table.values.data()));
 }
 
@@ -74,27 +75,28 @@ TEST(KernelCache, FilesOfTheWrongSizeOrWithBadValuesAreNotTrusted) {
   KernelBuffer table, loaded;
   FillWithPositions(table);
   const std::string path = dir / "Fluxart_Z5003_3001000.dat";
-  ASSERT_TRUE(StoreKernelFile(path, table.rows()));
+  ASSERT_TRUE(StoreKernelFile(path, table.table()));
   const std::string good = ReadFile(path);
 
-  EXPECT_FALSE(LoadKernelFile(dir / "Fluxart_Z5003_3002000.dat", loaded.rows()));  // missing
+  EXPECT_FALSE(LoadKernelFile(dir / "Fluxart_Z5003_3002000.dat", loaded.table()));  // missing
   WriteBytes(path, "");
-  EXPECT_FALSE(LoadKernelFile(path, loaded.rows()));
+  EXPECT_FALSE(LoadKernelFile(path, loaded.table()));
   WriteBytes(path, good.substr(0, good.size() - 1));
-  EXPECT_FALSE(LoadKernelFile(path, loaded.rows()));
+  EXPECT_FALSE(LoadKernelFile(path, loaded.table()));
   WriteBytes(path, good + "x");
-  EXPECT_FALSE(LoadKernelFile(path, loaded.rows()));
-  for (float bad : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
+  EXPECT_FALSE(LoadKernelFile(path, loaded.table()));
+  for (float bad :
+       {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
     std::string corrupt = good;
     std::memcpy(&corrupt[12 * 1000 + 4], &bad, 4);
     WriteBytes(path, corrupt);
-    EXPECT_FALSE(LoadKernelFile(path, loaded.rows()));
+    EXPECT_FALSE(LoadKernelFile(path, loaded.table()));
   }
   ASSERT_EQ(mkdir((dir / "Fluxart_Z5003_3003000.dat").c_str(), 0755), 0);
-  EXPECT_FALSE(LoadKernelFile(dir / "Fluxart_Z5003_3003000.dat", loaded.rows()));
+  EXPECT_FALSE(LoadKernelFile(dir / "Fluxart_Z5003_3003000.dat", loaded.table()));
 
   WriteBytes(path, good);
-  EXPECT_TRUE(LoadKernelFile(path, loaded.rows()));
+  EXPECT_TRUE(LoadKernelFile(path, loaded.table()));
 }
 
 TEST(KernelCache, FailedStoresLeaveNoFile) {
@@ -102,11 +104,11 @@ TEST(KernelCache, FailedStoresLeaveNoFile) {
   KernelBuffer table;
   // A folder that is a file: nothing can be created in it, not even by root.
   WriteBytes(dir / "plain_file", "x");
-  EXPECT_FALSE(StoreKernelFile(dir / "plain_file/Fluxart_Z5003_3001000.dat", table.rows()));
+  EXPECT_FALSE(StoreKernelFile(dir / "plain_file/Fluxart_Z5003_3001000.dat", table.table()));
   // A folder in the way of the name: the finished temporary cannot be moved
   // there and is removed.
   ASSERT_EQ(mkdir((dir / "Fluxart_Z5003_3001000.dat").c_str(), 0755), 0);
-  EXPECT_FALSE(StoreKernelFile(dir / "Fluxart_Z5003_3001000.dat", table.rows()));
+  EXPECT_FALSE(StoreKernelFile(dir / "Fluxart_Z5003_3001000.dat", table.table()));
   std::vector<std::string> expected = {"Fluxart_Z5003_3001000.dat", "plain_file"};
   EXPECT_EQ(FilesIn(dir.path()), expected);
   EXPECT_TRUE(FilesIn(dir / "Fluxart_Z5003_3001000.dat").empty());
@@ -118,35 +120,33 @@ TEST(KernelCache, AReaderOfTheOldFileNeverSeesTheNewOneHalfWritten) {
   FillWithPositions(first);
   for (float& v : second.values) v = -1.0f;
   const std::string path = dir / "Fluxart_Z5003_3001000.dat";
-  ASSERT_TRUE(StoreKernelFile(path, first.rows()));
+  ASSERT_TRUE(StoreKernelFile(path, first.table()));
   std::FILE* reader = std::fopen(path.c_str(), "rb");
   ASSERT_NE(reader, nullptr);
   ASSERT_EQ(std::fread(seen.values.data(), 1, 6000000, reader), 6000000u);
-  ASSERT_TRUE(StoreKernelFile(path, second.rows()));  // replaces while being read
+  ASSERT_TRUE(StoreKernelFile(path, second.table()));  // replaces while being read
   ASSERT_EQ(std::fread(reinterpret_cast<char*>(seen.values.data()) + 6000000, 1,
                        kKernelFileBytes - 6000000, reader),
             kKernelFileBytes - 6000000);
   std::fclose(reader);
   EXPECT_TRUE(seen.SameBytes(first.values.data()));
-  ASSERT_TRUE(LoadKernelFile(path, seen.rows()));
+  ASSERT_TRUE(LoadKernelFile(path, seen.table()));
   EXPECT_TRUE(seen.SameBytes(second.values.data()));
 }
 
 // The entry points in a scratch working directory, at z = 3.
 class KernelEntryPoints : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ResetGrids();
-    CurrentZ = 3.0f;
-    ComputeKernel(Monopole, 1, 0, 3.0f, expected_.rows());
-  }
-  std::string Run(void (*call)()) {
+  void SetUp() override { ComputeKernel(Monopole, 1, 0, 3.0f, expected_.table()); }
+  template <typename Call>
+  std::string Run(Call call) {
     testing::internal::CaptureStdout();
     call();
     return testing::internal::GetCapturedStdout();
   }
-  bool TableIsExpected() { return expected_.SameBytes(&KernelTable[0][0][0]); }
+  bool TableIsExpected() { return expected_.SameBytes(&ws->kernel_table[0][0][0]); }
 
+  const std::unique_ptr<Workspace> ws = NewWorkspace();  // at z = 3
   ScratchDir dir_;
   WorkingDirectory cwd_{dir_.path()};
   KernelBuffer expected_;
@@ -154,30 +154,30 @@ class KernelEntryPoints : public ::testing::Test {
 };
 
 TEST_F(KernelEntryPoints, FirstCallComputesAndStoresLaterCallsLoadSilently) {
-  EXPECT_EQ(Run([] { MonopoleKernel(1); }), CreatingMessage(name_) + kWipe);
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }), CreatingMessage(name_) + kWipe);
   EXPECT_TRUE(TableIsExpected());
   EXPECT_EQ(ReadFile(name_).size(), kKernelFileBytes);
   EXPECT_EQ(FilesIn("."), std::vector<std::string>{name_});
 
-  std::memset(KernelTable, 0x7f, sizeof(KernelTable));
-  EXPECT_EQ(Run([] { MonopoleKernel(1); }), "");
+  std::memset(ws->kernel_table, 0x7f, sizeof(KernelTable));
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }), "");
   EXPECT_TRUE(TableIsExpected());
 }
 
 TEST_F(KernelEntryPoints, SingleCubeKernelsNeverTouchTheCache) {
   KernelBuffer single;
-  ComputeKernel(AxialDipole, 0, 0, 3.0f, single.rows());
+  ComputeKernel(AxialDipole, 0, 0, 3.0f, single.table());
   WriteBytes("Fluxart_Z5003_1000000.dat", "");  // present but must be ignored
-  EXPECT_EQ(Run([] { AxialDipoleKernel(0); }), "");
-  EXPECT_TRUE(single.SameBytes(&KernelTable[0][0][0]));
-  EXPECT_EQ(Run([] { PlanarDipoleKernel(0, 45); }), "");
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, AxialDipole, 0, 0); }), "");
+  EXPECT_TRUE(single.SameBytes(&ws->kernel_table[0][0][0]));
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, PlanarDipole, 0, 45); }), "");
   EXPECT_EQ(FilesIn("."), std::vector<std::string>{"Fluxart_Z5003_1000000.dat"});
   EXPECT_EQ(ReadFile("Fluxart_Z5003_1000000.dat"), "");
 }
 
 TEST_F(KernelEntryPoints, UntrustedFilesAreRecomputedAndRewritten) {
   const std::string good_bytes = [&] {
-    Run([] { MonopoleKernel(1); });
+    Run([&] { FillKernelTable(*ws, Monopole, 1, 0); });
     return ReadFile(name_);
   }();
   std::string corrupt = good_bytes;
@@ -185,8 +185,8 @@ TEST_F(KernelEntryPoints, UntrustedFilesAreRecomputedAndRewritten) {
   std::memcpy(&corrupt[4], &nan, 4);
   for (const std::string& bad : {std::string(), good_bytes.substr(0, 1000), corrupt}) {
     WriteBytes(name_, bad);
-    std::memset(KernelTable, 0, sizeof(KernelTable));
-    EXPECT_EQ(Run([] { MonopoleKernel(1); }), CreatingMessage(name_) + kWipe);
+    std::memset(ws->kernel_table, 0, sizeof(KernelTable));
+    EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }), CreatingMessage(name_) + kWipe);
     EXPECT_TRUE(TableIsExpected());
     EXPECT_TRUE(ReadFile(name_) == good_bytes);
   }
@@ -195,22 +195,23 @@ TEST_F(KernelEntryPoints, UntrustedFilesAreRecomputedAndRewritten) {
 TEST_F(KernelEntryPoints, AFailedStoreStillGivesTheKernelEveryTime) {
   ASSERT_EQ(mkdir(name_.c_str(), 0755), 0);
   for (int call = 0; call < 2; ++call) {
-    EXPECT_EQ(Run([] { MonopoleKernel(1); }), CreatingMessage(name_) + kWipe);
+    EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }), CreatingMessage(name_) + kWipe);
     EXPECT_TRUE(TableIsExpected());
   }
   EXPECT_EQ(FilesIn("."), std::vector<std::string>{name_});
 }
 
 TEST_F(KernelEntryPoints, EntryPointsPickTheirModelAndName) {
-  CurrentZ = -1.0f;
+  ws->z = -1.0f;
   KernelBuffer axial, planar;
-  ComputeKernel(AxialDipole, 1, 0, -1.0f, axial.rows());
-  ComputeKernel(PlanarDipole, 1, 315, -1.0f, planar.rows());
-  EXPECT_EQ(Run([] { AxialDipoleKernel(1); }), CreatingMessage("Fluxart_Z4999_1001000.dat") + kWipe);
-  EXPECT_TRUE(axial.SameBytes(&KernelTable[0][0][0]));
-  EXPECT_EQ(Run([] { PlanarDipoleKernel(1, 315); }),
+  ComputeKernel(AxialDipole, 1, 0, -1.0f, axial.table());
+  ComputeKernel(PlanarDipole, 1, 315, -1.0f, planar.table());
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, AxialDipole, 1, 0); }),
+            CreatingMessage("Fluxart_Z4999_1001000.dat") + kWipe);
+  EXPECT_TRUE(axial.SameBytes(&ws->kernel_table[0][0][0]));
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, PlanarDipole, 1, 315); }),
             CreatingMessage("Fluxart_Z4999_2001315.dat") + kWipe);
-  EXPECT_TRUE(planar.SameBytes(&KernelTable[0][0][0]));
+  EXPECT_TRUE(planar.SameBytes(&ws->kernel_table[0][0][0]));
 }
 
 }  // namespace
@@ -219,20 +220,20 @@ TEST_F(KernelEntryPoints, EntryPointsPickTheirModelAndName) {
 TEST_F(KernelEntryPoints, CacheLookupLoadsOnlyTrustedFilesAndComputesNothing) {
   KernelBuffer table;
   FillWithPositions(table);
-  ASSERT_TRUE(StoreKernelFile(name_, table.rows()));
-  ASSERT_TRUE(StoreKernelFile("Fluxart_Z5003_3000000.dat", table.rows()));
+  ASSERT_TRUE(StoreKernelFile(name_, table.table()));
+  ASSERT_TRUE(StoreKernelFile("Fluxart_Z5003_3000000.dat", table.table()));
   testing::internal::CaptureStdout();
-  EXPECT_TRUE(LoadCachedKernel(Monopole, 1, 0));
-  EXPECT_TRUE(table.SameBytes(&KernelTable[0][0][0]));
+  EXPECT_TRUE(LoadCachedKernel(*ws, Monopole, 1, 0));
+  EXPECT_TRUE(table.SameBytes(&ws->kernel_table[0][0][0]));
   // Single cubes are never taken from a file, even a good one.
-  EXPECT_FALSE(LoadCachedKernel(Monopole, 0, 0));
+  EXPECT_FALSE(LoadCachedKernel(*ws, Monopole, 0, 0));
   // Another z, kind or angle is another name: missing here.
-  CurrentZ = 4.0f;
-  EXPECT_FALSE(LoadCachedKernel(Monopole, 1, 0));
-  CurrentZ = 3.0f;
-  EXPECT_FALSE(LoadCachedKernel(PlanarDipole, 1, 0));
+  ws->z = 4.0f;
+  EXPECT_FALSE(LoadCachedKernel(*ws, Monopole, 1, 0));
+  ws->z = 3.0f;
+  EXPECT_FALSE(LoadCachedKernel(*ws, PlanarDipole, 1, 0));
   WriteBytes(name_, "short");
-  EXPECT_FALSE(LoadCachedKernel(Monopole, 1, 0));
+  EXPECT_FALSE(LoadCachedKernel(*ws, Monopole, 1, 0));
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   const std::vector<std::string> untouched = {"Fluxart_Z5003_3000000.dat", name_};
   EXPECT_EQ(FilesIn("."), untouched);

@@ -1,6 +1,6 @@
-#include "field/magnet_color_table.h"
+#include "core/magnet_color_table.h"
 
-#include "field/block_kernels.h"
+#include "field/charge_model.h"
 
 #include <gtest/gtest.h>
 
@@ -72,7 +72,8 @@ TEST(IsMagnetColor, MatchesExactlyAndNothingElse) {
   int agreeing = 0, checked = 0;
   for (int g : {0, 1, 63, 64, 65, 99, 100, 101, 127, 128, 129, 254, 255})
     for (int r = 0; r < 256; ++r)
-      for (int b = 0; b < 256; ++b, ++checked) agreeing += IsMagnetColor(r, g, b) == in_table(r, g, b);
+      for (int b = 0; b < 256; ++b, ++checked)
+        agreeing += IsMagnetColor(r, g, b) == in_table(r, g, b);
   EXPECT_EQ(agreeing, checked);
   for (int outside : {-1, 256, 32767, -32768, 1 << 16}) {
     EXPECT_FALSE(IsMagnetColor(outside, 100, 1));

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "field/magnet_color_table.h"
+#include "core/magnet_color_table.h"
 #include "tests/test_support.h"
 #include "tools/palette_legend.h"
 

@@ -46,8 +46,8 @@ TEST(ParseVectorTable, ReadsEachPlatformsLayoutToTheSameValues) {
   std::string err;
   ASSERT_TRUE(ParseVectorTable(MakeTable(kLinuxTableStyle), kLinuxTableStyle, &linux_values, &err))
       << err;
-  ASSERT_TRUE(ParseVectorTable(MakeTable(kWindowsTableStyle), kWindowsTableStyle,
-                               &windows_values, &err))
+  ASSERT_TRUE(
+      ParseVectorTable(MakeTable(kWindowsTableStyle), kWindowsTableStyle, &windows_values, &err))
       << err;
   ASSERT_EQ(linux_values.size(), 640u * 640u);
   EXPECT_EQ(linux_values[641], CellValue(1, 1));
@@ -80,8 +80,8 @@ TEST(ParseVectorTable, RejectsBrokenLayouts) {
 
   EXPECT_FALSE(ParseVectorTable(good.substr(0, good.size() - 1), kLinuxTableStyle, &values, &err))
       << "last line end missing";
-  EXPECT_FALSE(ParseVectorTable(good + good.substr(0, first_line_end + 1), kLinuxTableStyle,
-                                &values, &err))
+  EXPECT_FALSE(
+      ParseVectorTable(good + good.substr(0, first_line_end + 1), kLinuxTableStyle, &values, &err))
       << "641 lines";
   EXPECT_NE(err.find("after line 640"), std::string::npos) << err;
 
@@ -91,7 +91,8 @@ TEST(ParseVectorTable, RejectsBrokenLayouts) {
   EXPECT_NE(err.find("line 1, value 2"), std::string::npos) << err;
 
   std::string short_line = good;
-  short_line.erase(short_line.rfind(',', first_line_end), first_line_end - short_line.rfind(',', first_line_end));
+  short_line.erase(short_line.rfind(',', first_line_end),
+                   first_line_end - short_line.rfind(',', first_line_end));
   EXPECT_FALSE(ParseVectorTable(short_line, kLinuxTableStyle, &values, &err)) << "639 values";
 
   std::string seven_digits = good;

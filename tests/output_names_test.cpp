@@ -41,9 +41,9 @@ TEST(BuildOutputNames, AllSixNamesShareTheBaseAndTag) {
   EXPECT_STREQ(names.combined_image, "magnets______Z4998_stream_contours.png");
   EXPECT_STREQ(names.j_table, "magnets______Z4998_j_vector.txt");
   EXPECT_STREQ(names.k_table, "magnets______Z4998_k_vector.txt");
-  const std::set<std::string> distinct = {names.contour_image, names.stream_image,
+  const std::set<std::string> distinct = {names.contour_image,  names.stream_image,
                                           names.combined_image, names.i_table,
-                                          names.j_table,       names.k_table};
+                                          names.j_table,        names.k_table};
   EXPECT_EQ(distinct.size(), 6u);
 }
 

@@ -8,9 +8,9 @@
 #include <cmath>
 #include <memory>
 
-#include "app/grids.h"
+#include "core/workspace.h"
 #include "field/field_synthesis.h"
-#include "tests/closed_form.h"
+#include "reference/closed_form.h"
 #include "tests/field_test_support.h"
 #include "tests/test_support.h"
 
@@ -29,15 +29,14 @@ class Physics : public ::testing::Test {
     delete cache_;
   }
 
-  // FieldGrid of one layer of `drawing` at height z.
+  // The field grid of one layer of `drawing` at height z.
   static std::vector<float> FieldOf(const Drawing& drawing, float z) {
-    StartRun(drawing, z);
-    RunSettings settings;
-    settings.z = z;
+    const auto ws = NewWorkspace();
+    StartRun(*ws, drawing, z);
     ::testing::internal::CaptureStdout();  // the progress line is not what is tested here
-    SynthesizeField(settings);
+    SynthesizeField(*ws, 1);
     ::testing::internal::GetCapturedStdout();
-    const float* cells = &FieldGrid[0][0][0];
+    const float* cells = &ws->field_grid[0][0][0];
     return std::vector<float>(cells, cells + 640 * 640 * 3);
   }
 
@@ -54,13 +53,13 @@ struct Colour {
 
 // Largest difference between the program's field and the sheets' closed
 // form, over every cell and component, relative to the closed form's peak.
-double RelativeError(const std::vector<float>& field, const Colour& colour, int r0, int r1,
-                     int c0, int c1, double z) {
+double RelativeError(const std::vector<float>& field, const Colour& colour, int r0, int r1, int c0,
+                     int c1, double z) {
   double peak = 0, worst = 0;
   for (int l = 0; l < 640; ++l)
     for (int m = 0; m < 640; ++m) {
-      Vec3 exact = AreaField(colour.kind, colour.angle, colour.sign, r0, r1, c0, c1, 640 - l,
-                             640 - m, z);
+      Vec3 exact =
+          AreaField(colour.kind, colour.angle, colour.sign, r0, r1, c0, c1, 640 - l, 640 - m, z);
       for (int n = 0; n < 3; ++n) {
         peak = std::max(peak, std::fabs(exact[n]));
         worst = std::max(worst, std::fabs(field[(l * 640 + m) * 3 + n] - exact[n]));
@@ -97,8 +96,8 @@ TEST_F(Physics, LargeAreasMatchTheClosedFormOfChargedSheets) {
     Drawing drawing;
     drawing.FillRect(r0, c0, r1 - r0 + 1, c1 - c0 + 1, c.colour.r, c.colour.g, c.colour.b);
     for (int i = 0; i < 4; ++i) {
-      double error = RelativeError(FieldOf(drawing, heights[i]), c.colour, r0, r1, c0, c1,
-                                   heights[i]);
+      double error =
+          RelativeError(FieldOf(drawing, heights[i]), c.colour, r0, r1, c0, c1, heights[i]);
       std::printf("accuracy %-13s z = %2.0f: %.5f of the peak\n", c.colour.name, heights[i], error);
       EXPECT_LT(error, c.bounds[i]) << c.colour.name << " at z = " << heights[i];
     }
@@ -116,8 +115,8 @@ TEST_F(Physics, SingleCubesLookLikePointSourcesAndDipolesFromFarAway) {
     drawing.Paint(320, 320, colour.r, colour.g, colour.b);
     std::vector<float> field = FieldOf(drawing, z);
     const double a = colour.angle * M_PI / 180.0;
-    const Vec3 moment = colour.kind == 1 ? Vec3{0, 0, -0.4}
-                                         : Vec3{-0.4 * std::cos(a), 0.4 * std::sin(a), 0};
+    const Vec3 moment =
+        colour.kind == 1 ? Vec3{0, 0, -0.4} : Vec3{-0.4 * std::cos(a), 0.4 * std::sin(a), 0};
     double worst = 0;
     for (int l = 0; l < 640; l += 7)
       for (int m = 0; m < 640; m += 7) {
@@ -156,10 +155,10 @@ TEST_F(Physics, FieldsOfSeparateMagnetsAddUp) {
 
 TEST_F(Physics, SignPartnersGiveExactlyOppositeFields) {
   const float z = 3;
-  const int pairs[][6] = {{0, 0, 255, 255, 0, 0},         // blue, red
-                          {255, 0, 128, 128, 0, 128},     // pink, dark purple
-                          {255, 255, 128, 0, 128, 64},    // light yellow, dark green
-                          {31, 100, 1, 211, 100, 1}};     // directions 30 and 210
+  const int pairs[][6] = {{0, 0, 255, 255, 0, 0},       // blue, red
+                          {255, 0, 128, 128, 0, 128},   // pink, dark purple
+                          {255, 255, 128, 0, 128, 64},  // light yellow, dark green
+                          {31, 100, 1, 211, 100, 1}};   // directions 30 and 210
   for (const auto& pair : pairs) {
     Drawing one, other;
     one.FillRect(301, 290, 5, 7, pair[0], pair[1], pair[2]);

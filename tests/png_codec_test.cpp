@@ -19,7 +19,8 @@ std::vector<unsigned char> PngBytes(const Drawing& drawing) {
   return png;
 }
 
-DecodedInput DecodeBytes(const std::vector<unsigned char>& bytes, std::vector<unsigned char>* pixels) {
+DecodedInput DecodeBytes(const std::vector<unsigned char>& bytes,
+                         std::vector<unsigned char>* pixels) {
   lodepng::State state;
   SetUpPngState(state);
   return DecodeInputBytes(bytes, state, *pixels);
@@ -71,7 +72,8 @@ TEST(LoadAndDecodeInput, SomethingThatIsNotAPlainFileReadsAsEmpty) {
   std::fclose(huge);
   ASSERT_EQ(truncate((dir / "huge.png").c_str(), static_cast<off_t>(kMaxInputFileBytes) + 1), 0);
   run = RunFluxart(dir.path(), {"huge.png"});
-  EXPECT_EQ(run.output, "fluxart: huge.png is larger than 64 MiB; a 640 x 640 drawing is far smaller\n");
+  EXPECT_EQ(run.output,
+            "fluxart: huge.png is larger than 64 MiB; a 640 x 640 drawing is far smaller\n");
   EXPECT_EQ(run.status, 1);
 }
 

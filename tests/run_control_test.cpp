@@ -38,9 +38,10 @@ TEST(Prompt, ShortLinesEndTheRunQuietlyAndLongerOnesAreFileNames) {
   }
   // Five characters go on to the decode, which fails on a missing file.
   RunResult run = RunFluxart(dir.path(), {}, "a.png\n");
-  EXPECT_EQ(run.output, banner_and_prompt +
-                            "decoder error 48: empty input buffer given to decoder. Maybe caused by "
-                            "non-existing file?\n");
+  EXPECT_EQ(run.output,
+            banner_and_prompt +
+                "decoder error 48: empty input buffer given to decoder. Maybe caused by "
+                "non-existing file?\n");
   EXPECT_EQ(run.status, 1);
   // Five arguments are ignored in favour of the prompt.
   run = RunFluxart(dir.path(), {"x.png", "3", "1", "v", "extra"}, "");
@@ -65,8 +66,9 @@ TEST(Decoding, WrongSizeIsReportedAfterTheBannerWithItsSize) {
   ScratchDir dir;
   WritePng(dir / "wide.png", Drawing(641, 640));
   RunResult run = RunFluxart(dir.path(), {"wide.png"});
-  EXPECT_EQ(run.output, Fixture("run_banner.txt") +
-                            "\nfluxart: wide.png is 641 x 640 pixels; the drawing must be 640 x 640\n");
+  EXPECT_EQ(run.output,
+            Fixture("run_banner.txt") +
+                "\nfluxart: wide.png is 641 x 640 pixels; the drawing must be 640 x 640\n");
   EXPECT_EQ(run.status, 1);
 }
 
@@ -121,7 +123,8 @@ TEST(Decoding, HostilePicturesEndWithAnErrorAndNoHugeAllocation) {
   EXPECT_EQ(run.output.rfind("decoder error 109: ", 0), 0u);
 }
 
-const unsigned char kPaletteColours[4][3] = {{255, 255, 255}, {255, 255, 128}, {0, 0, 255}, {0, 0, 0}};
+const unsigned char kPaletteColours[4][3] = {
+    {255, 255, 255}, {255, 255, 128}, {0, 0, 255}, {0, 0, 0}};
 
 TEST(Decoding, EveryPngFlavourDecodesToTheSameRgbPixels) {
   ScratchDir dir;

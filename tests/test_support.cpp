@@ -40,7 +40,8 @@ ScratchDir::ScratchDir() {
 
 ScratchDir::~ScratchDir() {
   std::string command = "chmod -R u+rwx '" + path_ + "' 2>/dev/null; rm -rf '" + path_ + "'";
-  if (std::system(command.c_str()) != 0) std::fprintf(stderr, "could not remove %s\n", path_.c_str());
+  if (std::system(command.c_str()) != 0)
+    std::fprintf(stderr, "could not remove %s\n", path_.c_str());
 }
 
 namespace {

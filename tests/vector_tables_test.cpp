@@ -8,11 +8,13 @@
 #include <cmath>
 #include <fstream>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "app/grids.h"
-#include "tests/test_support.h"
+#include "app/output_names.h"
+#include "core/workspace.h"
+#include "tests/field_test_support.h"
 
 namespace {
 
@@ -46,22 +48,20 @@ TEST(FormatTableValue, WidthPadsOnlyShortTexts) {
 class VectorTablesTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetGrids();
     ASSERT_NE(getcwd(old_dir_, sizeof old_dir_), nullptr);
     ASSERT_EQ(chdir(scratch_.path().c_str()), 0);
   }
-  void TearDown() override {
-    ASSERT_EQ(chdir(old_dir_), 0);
-    ResetGrids();
-  }
+  void TearDown() override { ASSERT_EQ(chdir(old_dir_), 0); }
   // Writes the tables, returning the result and what was printed.
   bool Write(const OutputNames& names, std::string* printed) {
     testing::internal::CaptureStdout();
-    const bool written = WriteVectorTables(names);
+    const bool written = WriteVectorTables(ws, names.i_table, names.j_table, names.k_table);
     *printed = testing::internal::GetCapturedStdout();
     return written;
   }
 
+  const std::unique_ptr<Workspace> owner_ = NewWorkspace();
+  Workspace& ws = *owner_;
   ScratchDir scratch_;
   char old_dir_[4096];
   const OutputNames names_ = BuildOutputNames("tables.png", 3);
@@ -93,14 +93,14 @@ TEST_F(VectorTablesTest, ZeroFieldGivesZerosEverywhere) {
 TEST_F(VectorTablesTest, EachComponentGoesToItsTableInTheFieldFrame) {
   for (int l = 0; l < 640; ++l)
     for (int m = 0; m < 640; ++m) {
-      FieldGrid[l][m][0] = static_cast<float>(l * 1000 + m);
-      FieldGrid[l][m][1] = -static_cast<float>(m);
-      FieldGrid[l][m][2] = 0.5f;
+      ws.field_grid[l][m][0] = static_cast<float>(l * 1000 + m);
+      ws.field_grid[l][m][1] = -static_cast<float>(m);
+      ws.field_grid[l][m][2] = 0.5f;
     }
-  FieldGrid[0][0][0] = 0.1f;
-  FieldGrid[0][0][1] = std::nanf("");
-  FieldGrid[0][1][1] = std::nanf("");
-  FieldGrid[639][639][2] = 1.5e-9f;
+  ws.field_grid[0][0][0] = 0.1f;
+  ws.field_grid[0][0][1] = std::nanf("");
+  ws.field_grid[0][1][1] = std::nanf("");
+  ws.field_grid[639][639][2] = 1.5e-9f;
   std::string printed;
   ASSERT_TRUE(Write(names_, &printed));
 
@@ -136,7 +136,7 @@ TEST_F(VectorTablesTest, ReplacesAnOldTable) {
 
 TEST_F(VectorTablesTest, ATableBlockedByAFolderIsReportedAndTheOthersWritten) {
   ASSERT_EQ(mkdir(names_.j_table, 0755), 0);
-  FieldGrid[5][6][0] = 2.0f;
+  ws.field_grid[5][6][0] = 2.0f;
   std::string printed;
   EXPECT_FALSE(Write(names_, &printed));
   EXPECT_EQ(printed,

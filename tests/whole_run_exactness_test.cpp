@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "reference/run.h"
 #include "tests/field_test_support.h"
-#include "tests/reference_run.h"
 
 namespace {
 
@@ -40,7 +40,8 @@ std::vector<std::string> ExpectSameRuns(const std::string& picture_bytes, float 
     std::fclose(file);
   }
   const RunResult program = RunFluxart(
-      program_dir.path(), {"magnets.png", std::to_string(static_cast<int>(z)), std::to_string(thickness), "v"});
+      program_dir.path(),
+      {"magnets.png", std::to_string(static_cast<int>(z)), std::to_string(thickness), "v"});
   RunSettings settings;
   settings.z = z;
   settings.thickness = thickness;
@@ -50,8 +51,9 @@ std::vector<std::string> ExpectSameRuns(const std::string& picture_bytes, float 
   int reference_status;
   {
     WorkingDirectory cwd(reference_dir.path());
+    const auto ws = NewWorkspace();
     testing::internal::CaptureStdout();
-    reference_status = ReferenceRun(settings);
+    reference_status = ReferenceRun(settings, *ws);
     reference_output = testing::internal::GetCapturedStdout();
   }
   EXPECT_EQ(program.status, reference_status);
@@ -71,7 +73,8 @@ TEST(WholeRunExactness, SmallMagnetsThroughTheSheetsPlane) {
 }
 
 TEST(WholeRunExactness, ShippedExample) {
-  const std::string example = ReadFile(std::string(FLUXART_SOURCE_DIR) + "/examples/bar_magnet.png");
+  const std::string example =
+      ReadFile(std::string(FLUXART_SOURCE_DIR) + "/examples/bar_magnet.png");
   if (example.empty()) GTEST_SKIP() << "no examples/bar_magnet.png";
   const std::vector<std::string> files = ExpectSameRuns(example, 3.0f, 1);
   EXPECT_EQ(files.size(), 11u);  // picture, 3 outputs, 3 tables, 4 kernels

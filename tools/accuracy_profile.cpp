@@ -14,9 +14,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/grids.h"
+#include <memory>
+
+#include "core/workspace.h"
 #include "field/field_synthesis.h"
-#include "tests/closed_form.h"
+#include "reference/closed_form.h"
 
 int main(int argc, char** argv) {
   if (argc != 5) {
@@ -51,11 +53,9 @@ int main(int argc, char** argv) {
       p[1] = colour.g;
       p[2] = colour.b;
     }
-  LoadPicture(pixels);
-  CurrentZ = z;
-  RunSettings settings;
-  settings.z = z;
-  SynthesizeField(settings);  // prints its progress line on stdout
+  const auto workspace = std::make_unique<Workspace>();
+  StartRun(*workspace, pixels, z);
+  SynthesizeField(*workspace, 1);  // prints its progress line on stdout
   std::FILE* out = std::fopen(argv[4], "w");
   if (!out) {
     std::fprintf(stderr, "accuracy_profile: cannot write %s\n", argv[4]);
@@ -65,8 +65,10 @@ int main(int argc, char** argv) {
   const int m = 640 - centre_col;
   for (int r = 1; r <= 640; ++r) {
     const int l = 640 - r;
-    Vec3 exact = AreaField(colour.kind, colour.angle, colour.sign, r0, r1, c0, c1, r, centre_col, z);
-    std::fprintf(out, "%d %.9g %.9g\n", r, FieldGrid[l][m][component], exact[component]);
+    Vec3 exact =
+        AreaField(colour.kind, colour.angle, colour.sign, r0, r1, c0, c1, r, centre_col, z);
+    std::fprintf(out, "%d %.9g %.9g\n", r, workspace->field_grid[l][m][component],
+                 exact[component]);
   }
   return std::fclose(out) == 0 ? 0 : 1;
 }

@@ -90,7 +90,8 @@ int WriteDrawing(const std::string& name, const std::string& path) {
     return 1;
   }
   const unsigned error = lodepng::encode(path, canvas.rgb, canvas.width, canvas.height, LCT_RGB, 8);
-  if (error) std::printf("%s: encoder error %u: %s\n", path.c_str(), error, lodepng_error_text(error));
+  if (error)
+    std::printf("%s: encoder error %u: %s\n", path.c_str(), error, lodepng_error_text(error));
   return error ? 1 : 0;
 }
 

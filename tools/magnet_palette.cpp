@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "field/magnet_color_table.h"
+#include "core/magnet_color_table.h"
 
 namespace {
 

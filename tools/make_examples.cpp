@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
     const std::string path = folder + "/" + recipe.file_name;
     const unsigned error = WritePngFile(path, PaintExample(recipe));
     if (error) {
-      std::printf("make_examples: could not write %s: %s\n", path.c_str(), lodepng_error_text(error));
+      std::printf("make_examples: could not write %s: %s\n", path.c_str(),
+                  lodepng_error_text(error));
       ++failures;
     } else {
       std::printf("%-32s %s\n", path.c_str(), recipe.description);

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/grids.h"
+#include "core/workspace.h"
 
 const TableStyle kLinuxTableStyle = {"\n", 2};
 const TableStyle kWindowsTableStyle = {"\r\n", 3};
@@ -38,8 +38,8 @@ std::string Place(int line, int column) {
 
 }  // namespace
 
-bool ParseVectorTable(const std::string& text, const TableStyle& style,
-                      std::vector<float>* values, std::string* err) {
+bool ParseVectorTable(const std::string& text, const TableStyle& style, std::vector<float>* values,
+                      std::string* err) {
   const std::string line_end = style.line_end;
   values->clear();
   values->reserve(static_cast<size_t>(kPictureSide) * kPictureSide);
@@ -95,7 +95,8 @@ namespace {
 bool DecodeRgb(const std::string& path, std::vector<unsigned char>* rgb, unsigned* width,
                unsigned* height, std::string* err) {
   const unsigned error = lodepng::decode(*rgb, *width, *height, path, LCT_RGB, 8);
-  if (error) *err = path + ": decoder error " + std::to_string(error) + ": " + lodepng_error_text(error);
+  if (error)
+    *err = path + ": decoder error " + std::to_string(error) + ": " + lodepng_error_text(error);
   return error == 0;
 }
 

@@ -23,8 +23,8 @@ extern const TableStyle kWindowsTableStyle;  // "\r\n", 3 digits (1.00000001e-00
 // layout. The tables hold 32-bit floats, and nine digits single out each
 // one: two runtimes that round a tie in the ninth digit differently still
 // give the same float, while any other difference shows.
-bool ParseVectorTable(const std::string& text, const TableStyle& style,
-                      std::vector<float>* values, std::string* err);
+bool ParseVectorTable(const std::string& text, const TableStyle& style, std::vector<float>* values,
+                      std::string* err);
 
 // True when both hold the same values in the same order, compared exactly;
 // otherwise err names the first differing line and column and both values.

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "field/magnet_color_table.h"
+#include "core/magnet_color_table.h"
 #include "tools/magnet_palette.h"
 
 namespace {
@@ -140,8 +140,8 @@ RgbCanvas PaintPaletteLegend() {
   // colour acting as 254, framed in black like the swatch of 254.
   DrawSwatch(canvas, FineSwatchRow(255), FineSwatchCol(255), 149);
   for (int direction : {254, 255})
-    FrameRect(canvas, FineSwatchRow(direction) - 2, FineSwatchCol(direction) - 2,
-              kLegendSwatch + 4, kLegendSwatch + 4, 2, kBlack);
+    FrameRect(canvas, FineSwatchRow(direction) - 2, FineSwatchCol(direction) - 2, kLegendSwatch + 4,
+              kLegendSwatch + 4, 2, kBlack);
   for (int line = 0; line < kLegendFineRows; ++line)
     DrawNumber(canvas, kLegendTop + line * kLegendPitch + 9, 4,
                std::to_string(line * kLegendFineColumns), kBlack);

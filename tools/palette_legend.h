@@ -10,7 +10,7 @@
 // Swatch geometry, shared with the tests that find the swatches again.
 constexpr int kLegendSwatch = 28;
 constexpr int kLegendPitch = 32;
-constexpr int kLegendLeft = 44;   // room for the row labels
+constexpr int kLegendLeft = 44;  // room for the row labels
 constexpr int kLegendTop = 8;
 constexpr int kLegendFineColumns = 24;
 constexpr int kLegendFineRows = 15;

@@ -59,8 +59,8 @@ void FillDisc(RgbCanvas& canvas, double centre_row, double centre_col, double ra
     }
 }
 
-void DrawLine(RgbCanvas& canvas, double row0, double col0, double row1, double col1,
-              int thickness, Rgb color) {
+void DrawLine(RgbCanvas& canvas, double row0, double col0, double row1, double col1, int thickness,
+              Rgb color) {
   // Samples closer than a quarter pixel apart cannot skip a pixel.
   const double span = std::max(std::fabs(row1 - row0), std::fabs(col1 - col0));
   const int samples = static_cast<int>(std::ceil(span * 4)) + 1;
@@ -103,9 +103,9 @@ RgbCanvas Shrink(const RgbCanvas& canvas, int factor) {
           sum[1] += p.g;
           sum[2] += p.b;
         }
-      PaintPixel(small, row, col,
-                 Rgb{(sum[0] + area / 2) / area, (sum[1] + area / 2) / area,
-                     (sum[2] + area / 2) / area});
+      PaintPixel(
+          small, row, col,
+          Rgb{(sum[0] + area / 2) / area, (sum[1] + area / 2) / area, (sum[2] + area / 2) / area});
     }
   return small;
 }

@@ -33,8 +33,7 @@ void PaintPixel(RgbCanvas& canvas, int row, int col, Rgb color);
 void FillRect(RgbCanvas& canvas, int row0, int col0, int rows, int cols, Rgb color);
 
 // Rectangle outline, thickness pixels wide, inside the given rectangle.
-void FrameRect(RgbCanvas& canvas, int row0, int col0, int rows, int cols, int thickness,
-               Rgb color);
+void FrameRect(RgbCanvas& canvas, int row0, int col0, int rows, int cols, int thickness, Rgb color);
 
 // Every pixel whose centre lies within radius of the point (centre_row,
 // centre_col), given in pixel-edge coordinates (320, 320 is the middle of a
@@ -43,8 +42,8 @@ void FillDisc(RgbCanvas& canvas, double centre_row, double centre_col, double ra
 
 // A straight line between two points in pixel-edge coordinates, every pixel
 // it passes through painted; thickness widens it to a square pen.
-void DrawLine(RgbCanvas& canvas, double row0, double col0, double row1, double col1,
-              int thickness, Rgb color);
+void DrawLine(RgbCanvas& canvas, double row0, double col0, double row1, double col1, int thickness,
+              Rgb color);
 
 // An arrow of the given length centred on a point, pointing like a clock
 // hand: 0 degrees up, 90 right, 180 down, 270 left.

@@ -98,13 +98,15 @@ self.onmessage = async ({ data }) => {
     for (const kernel of kernels) m.FS.writeFile(kernel.name, new Uint8Array(kernel.bytes), { canOwn: true });
     const known = new Set([name, ...kernels.map((k) => k.name)]);
 
-    let status;
-    try {
-      status = m.callMain(args);
-    } catch (error) {
-      if (error && error.name === 'ExitStatus') status = error.status;
-      else throw error;
-    }
+    const strings = args.map((text) => {
+      const size = m.lengthBytesUTF8(text) + 1;
+      const pointer = m._malloc(size);
+      m.stringToUTF8(text, pointer, size);
+      return pointer;
+    });
+    const argv = m._malloc(4 * strings.length);
+    m.HEAPU32.set(strings, argv >> 2);
+    const status = m._fluxart_run(strings.length, argv);
 
     const files = [];
     for (const fileName of m.FS.readdir(FOLDER)) {

@@ -1,6 +1,4 @@
-#include "field/magnet_color_table.h"
-
-#include <bitset>
+#include "core/magnet_color_table.h"
 
 namespace {
 
@@ -18,12 +16,12 @@ constexpr std::array<MagnetColor, kMagnetColorCount> BuildTable() {
     rows[2 * a + 1] = FineRow(a + 180, -1, a);
   }
   const MagnetColor named[12] = {
-      {0, 0, 255, +1, AxialDipole, 0},      // blue: into the page, south face up
-      {255, 0, 0, -1, AxialDipole, 0},      // red: out of the page, north face up
-      {0, 255, 0, +1, PlanarDipole, 270},   // green, 9:00
-      {0, 255, 255, -1, PlanarDipole, 270}, // aqua, 3:00
-      {255, 255, 128, +1, PlanarDipole, 0}, // light yellow, 12:00
-      {0, 128, 64, -1, PlanarDipole, 0},    // dark green, 6:00
+      {0, 0, 255, +1, AxialDipole, 0},         // blue: into the page, south face up
+      {255, 0, 0, -1, AxialDipole, 0},         // red: out of the page, north face up
+      {0, 255, 0, +1, PlanarDipole, 270},      // green, 9:00
+      {0, 255, 255, -1, PlanarDipole, 270},    // aqua, 3:00
+      {255, 255, 128, +1, PlanarDipole, 0},    // light yellow, 12:00
+      {0, 128, 64, -1, PlanarDipole, 0},       // dark green, 6:00
       {255, 128, 255, +1, PlanarDipole, 315},  // lavender, 10:30
       {128, 0, 255, -1, PlanarDipole, 315},    // purple, 4:30
       {255, 128, 0, +1, PlanarDipole, 45},     // orange, 1:30
@@ -39,14 +37,13 @@ constexpr std::array<MagnetColor, kMagnetColorCount> BuildTable() {
 
 const std::array<MagnetColor, kMagnetColorCount> MagnetColorTable = BuildTable();
 
-// One bit per 24-bit colour, set for the table's colours: the pictures ask
-// about every pixel, three times a run.
+// The pictures ask about every pixel, three times a run, so the table's
+// colours are looked up in a set made once.
 bool IsMagnetColor(int r, int g, int b) {
-  static const std::bitset<1 << 24> members = [] {
-    std::bitset<1 << 24> bits;
-    for (const MagnetColor& row : MagnetColorTable) bits.set((row.r << 16) | (row.g << 8) | row.b);
-    return bits;
+  static const ColorSet* const members = [] {
+    auto* set = new ColorSet();
+    for (const MagnetColor& row : MagnetColorTable) set->Add(row.r, row.g, row.b);
+    return set;
   }();
-  if (r < 0 || r > 255 || g < 0 || g > 255 || b < 0 || b > 255) return false;
-  return members.test((r << 16) | (g << 8) | b);
+  return members->Contains(r, g, b);
 }

@@ -1,15 +1,16 @@
-#include "render/picture_output.h"
+#include "render/picture_composition.h"
 
 #include <gtest/gtest.h>
 #include <lodepng.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "app/grids.h"
 #include "app/png_codec.h"
-#include "tests/test_support.h"
+#include "core/workspace.h"
+#include "tests/field_test_support.h"
 
 namespace {
 
@@ -35,41 +36,40 @@ int NonWhiteBelowRowZero(const std::vector<unsigned char>& pixels) {
   return count;
 }
 
-class PictureOutputTest : public ::testing::Test {
+class PictureCompositionTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ResetGrids();
-    for (auto& row : PicturePlane)
+    for (auto& row : ws.picture_plane)
       for (auto& cell : row) cell[0] = cell[1] = cell[2] = 255;
     const Rgb orange{255, 128, 0}, yellow{255, 255, 0}, green{0, 255, 0}, cyan{0, 255, 255};
     const Rgb red{255, 0, 0}, blue{0, 0, 255}, magenta{255, 0, 255};
     // Cell 0: a magnet under a contour and a stroke.
-    Set(PicturePlane, 0, 0, orange);
-    Set(ContourImage, 0, 0, yellow);
-    Set(StreamImage, 0, 0, red);
+    Set(ws.picture_plane, 0, 0, orange);
+    Set(ws.contour_image, 0, 0, yellow);
+    Set(ws.stream_image, 0, 0, red);
     // Cell 1: magenta stroke over a contour.
-    Set(ContourImage, 0, 1, yellow);
-    Set(StreamImage, 0, 1, magenta);
+    Set(ws.contour_image, 0, 1, yellow);
+    Set(ws.stream_image, 0, 1, magenta);
     // Cell 2: a near-miss colour under a magenta stroke, no contour.
-    Set(PicturePlane, 0, 2, {255, 100, 0});
-    Set(StreamImage, 0, 2, magenta);
+    Set(ws.picture_plane, 0, 2, {255, 100, 0});
+    Set(ws.stream_image, 0, 2, magenta);
     // Cell 3: black picture pixel, red stroke over a cyan contour.
-    Set(PicturePlane, 0, 3, {0, 0, 0});
-    Set(ContourImage, 0, 3, cyan);
-    Set(StreamImage, 0, 3, red);
+    Set(ws.picture_plane, 0, 3, {0, 0, 0});
+    Set(ws.contour_image, 0, 3, cyan);
+    Set(ws.stream_image, 0, 3, red);
     // Cell 4: blue stroke over a green contour.
-    Set(ContourImage, 0, 4, green);
-    Set(StreamImage, 0, 4, blue);
+    Set(ws.contour_image, 0, 4, green);
+    Set(ws.stream_image, 0, 4, blue);
     // Cell 5: a magnet with nothing drawn.
-    Set(PicturePlane, 0, 5, {0, 0, 255});
+    Set(ws.picture_plane, 0, 5, {0, 0, 255});
   }
-  void TearDown() override { ResetGrids(); }
-
+  const std::unique_ptr<Workspace> owner_ = NewWorkspace();
+  Workspace& ws = *owner_;
   std::vector<unsigned char> pixels_ = std::vector<unsigned char>(640 * 640 * 3, 7);
 };
 
-TEST_F(PictureOutputTest, ContourPictureShowsMagnetsThenContours) {
-  ComposeContourPicture(pixels_);
+TEST_F(PictureCompositionTest, ContourPictureShowsMagnetsThenContours) {
+  ComposeContourPicture(ws, pixels_);
   EXPECT_EQ(PixelText(pixels_, 0, 0), "255,128,0");
   EXPECT_EQ(PixelText(pixels_, 0, 1), "255,255,0");
   EXPECT_EQ(PixelText(pixels_, 0, 2), "255,255,255");
@@ -80,8 +80,8 @@ TEST_F(PictureOutputTest, ContourPictureShowsMagnetsThenContours) {
   EXPECT_EQ(NonWhiteBelowRowZero(pixels_), 0);
 }
 
-TEST_F(PictureOutputTest, StreamPictureShowsMagnetsThenEveryStroke) {
-  ComposeStreamPicture(pixels_);
+TEST_F(PictureCompositionTest, StreamPictureShowsMagnetsThenEveryStroke) {
+  ComposeStreamPicture(ws, pixels_);
   EXPECT_EQ(PixelText(pixels_, 0, 0), "255,128,0");
   EXPECT_EQ(PixelText(pixels_, 0, 1), "255,0,255");
   EXPECT_EQ(PixelText(pixels_, 0, 2), "255,0,255");
@@ -91,8 +91,8 @@ TEST_F(PictureOutputTest, StreamPictureShowsMagnetsThenEveryStroke) {
   EXPECT_EQ(NonWhiteBelowRowZero(pixels_), 0);
 }
 
-TEST_F(PictureOutputTest, CombinedPictureTakesOnlyPureStrokesOverContours) {
-  ComposeCombinedPicture(pixels_);
+TEST_F(PictureCompositionTest, CombinedPictureTakesOnlyPureStrokesOverContours) {
+  ComposeCombinedPicture(ws, pixels_);
   EXPECT_EQ(PixelText(pixels_, 0, 0), "255,128,0");
   EXPECT_EQ(PixelText(pixels_, 0, 1), "255,255,0") << "magenta falls through to the contour";
   EXPECT_EQ(PixelText(pixels_, 0, 2), "255,255,255") << "magenta falls through to white";
@@ -113,7 +113,7 @@ std::vector<unsigned char> DecodeFile(const std::string& path, lodepng::State* s
   return pixels;
 }
 
-TEST_F(PictureOutputTest, WrittenFilesDecodeToTheComposedPixelsOneFileEach) {
+TEST_F(PictureCompositionTest, WrittenFilesDecodeToTheComposedPixelsOneFileEach) {
   ScratchDir scratch;
   lodepng::State state;
   SetUpPngState(state);
@@ -121,12 +121,12 @@ TEST_F(PictureOutputTest, WrittenFilesDecodeToTheComposedPixelsOneFileEach) {
   ASSERT_EQ(lodepng_add_text(&state.info_png, "Title", "magnets"), 0u);
   std::vector<unsigned char> png_bytes(100, 42);  // stale bytes are dropped
 
-  ComposeContourPicture(pixels_);
+  ComposeContourPicture(ws, pixels_);
   const std::vector<unsigned char> contour = pixels_;
   testing::internal::CaptureStdout();
   EXPECT_EQ(WritePicture((scratch / "a.png").c_str(), "   +First+\n", state, pixels_, png_bytes),
             WriteResult::kWritten);
-  ComposeStreamPicture(pixels_);
+  ComposeStreamPicture(ws, pixels_);
   const std::vector<unsigned char> stream = pixels_;
   EXPECT_EQ(WritePicture((scratch / "b.png").c_str(), "   +Second+\n", state, pixels_, png_bytes),
             WriteResult::kWritten);
@@ -148,12 +148,12 @@ TEST_F(PictureOutputTest, WrittenFilesDecodeToTheComposedPixelsOneFileEach) {
   }
 }
 
-TEST_F(PictureOutputTest, AFileThatCannotBeSavedIsReported) {
+TEST_F(PictureCompositionTest, AFileThatCannotBeSavedIsReported) {
   ScratchDir scratch;
   lodepng::State state;
   SetUpPngState(state);
   std::vector<unsigned char> png_bytes;
-  ComposeContourPicture(pixels_);
+  ComposeContourPicture(ws, pixels_);
   const std::string name = scratch / "missing/x.png";
   testing::internal::CaptureStdout();
   EXPECT_EQ(WritePicture(name.c_str(), "   +Writing+\n", state, pixels_, png_bytes),
@@ -163,13 +163,13 @@ TEST_F(PictureOutputTest, AFileThatCannotBeSavedIsReported) {
                 " (No such file or directory); check the folder can be written\n");
 }
 
-TEST_F(PictureOutputTest, AnEncodeFailurePrintsTheCodecLineAndWritesNothing) {
+TEST_F(PictureCompositionTest, AnEncodeFailurePrintsTheCodecLineAndWritesNothing) {
   ScratchDir scratch;
   lodepng::State state;
   SetUpPngState(state);
   state.info_raw.bitdepth = 16;  // the buffer is too small for 16-bit samples
   std::vector<unsigned char> png_bytes;
-  ComposeContourPicture(pixels_);
+  ComposeContourPicture(ws, pixels_);
   testing::internal::CaptureStdout();
   EXPECT_EQ(WritePicture((scratch / "x.png").c_str(), "   +Writing+\n", state, pixels_, png_bytes),
             WriteResult::kEncodeFailed);

@@ -1,22 +1,24 @@
-#include "tests/reference_field.h"
+#include "reference/field.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/grids.h"
-
-void ReferenceAddBlockField(int p0, int q0, float sign) {
+void ReferenceAddBlockField(Workspace& workspace, int p0, int q0, float sign) {
+  FieldGrid& field = workspace.field_grid;
+  const KernelTable& kernel = workspace.kernel_table;
   for (int l = 0; l < 640; ++l)
     for (int m = 0; m < 640; ++m)
       for (int n = 0; n < 3; ++n)
-        FieldGrid[l][m][n] = FieldGrid[l][m][n] + sign * KernelTable[1281 - p0 - l][1281 - q0 - m][n];
+        field[l][m][n] = field[l][m][n] + sign * kernel[1281 - p0 - l][1281 - q0 - m][n];
 }
 
-void ReferenceSynthesizeField(const RunSettings& settings, KernelPreparer prepare) {
-  const int layers = std::abs(settings.thickness);
+void ReferenceSynthesizeField(Workspace& workspace, int thickness, KernelPreparer prepare) {
+  ImagePlane& work = workspace.work_plane;
+  const float start_z = workspace.z;
+  const int layers = std::abs(thickness);
   for (int layer = 1; layer <= layers; ++layer) {
     std::printf("\n\n   +Calculating Vector Fields for Z layer %d (%d/%d) +\n\n",
-                static_cast<int>(CurrentZ), layer, layers);
+                static_cast<int>(workspace.z), layer, layers);
     int step = 0;
     for (int h : {5, 3, 2, 1, 0})
       for (const MagnetColor& row : MagnetColorTable) {
@@ -34,20 +36,21 @@ void ReferenceSynthesizeField(const RunSettings& settings, KernelPreparer prepar
             bool uniform = true;
             for (int p = p0 - h; p <= p0 + h && uniform; ++p)
               for (int q = q0 - h; q <= q0 + h && uniform; ++q)
-                uniform = WorkPlane[p][q][0] == row.r && WorkPlane[p][q][1] == row.g &&
-                          WorkPlane[p][q][2] == row.b;
+                uniform =
+                    work[p][q][0] == row.r && work[p][q][1] == row.g && work[p][q][2] == row.b;
             if (!uniform) continue;
             for (int p = p0 - h; p <= p0 + h; ++p)
               for (int q = q0 - h; q <= q0 + h; ++q)
-                for (int n = 0; n < 3; ++n) WorkPlane[p][q][n] = 255;
+                for (int n = 0; n < 3; ++n) work[p][q][n] = 255;
             if (!kernel_ready) {
-              prepare(row, h);
+              prepare(workspace, row, h);
               kernel_ready = true;
             }
-            ReferenceAddBlockField(p0, q0, static_cast<float>(row.sign));
+            ReferenceAddBlockField(workspace, p0, q0, static_cast<float>(row.sign));
           }
       }
-    RestoreWorkPlane();
-    CurrentZ = settings.thickness >= 1 ? CurrentZ + 1.0f : CurrentZ - 1.0f;
+    RestoreWorkPlane(workspace);
+    workspace.z = thickness >= 1 ? workspace.z + 1.0f : workspace.z - 1.0f;
   }
+  workspace.z = start_z;
 }

@@ -1,13 +1,6 @@
-#include "field/block_kernels.h"
+#include "field/charge_model.h"
 
-#include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <thread>
-
-#include "field/kernel_cache.h"
-#include "field/kernel_rows.h"
-#include "field/magnet_color_table.h"
 
 namespace {
 
@@ -49,25 +42,3 @@ PlanarOffsets PlanarOffsetsFor(int angle) {
   const double theta_d = theta;
   return {static_cast<float>(std::cos(theta_d) / 5.0), static_cast<float>(std::sin(theta_d) / 5.0)};
 }
-
-int KernelThreads() {
-  const unsigned cores = std::thread::hardware_concurrency();
-  return cores == 0 ? 1 : static_cast<int>(std::min(cores, 16u));
-}
-
-void ComputeKernel(int kind, int h, int angle, float z, KernelRows table, int threads,
-                   KernelVectors vectors) {
-  if (h < 0 || (kind != AxialDipole && kind != PlanarDipole && kind != Monopole)) {
-    std::memset(table, 0, sizeof(float) * kKernelSide * kKernelSide * 3);
-    return;
-  }
-  SumKernelTable(kind, h, angle, z, table, threads, vectors);
-}
-
-void ComputeKernel(int kind, int h, int angle, float z, KernelRows table) {
-  ComputeKernel(kind, h, angle, z, table, KernelThreads());
-}
-
-void AxialDipoleKernel(int h) { FillKernelTable(AxialDipole, h, 0); }
-void PlanarDipoleKernel(int h, int angle) { FillKernelTable(PlanarDipole, h, angle); }
-void MonopoleKernel(int h) { FillKernelTable(Monopole, h, 0); }

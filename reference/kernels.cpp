@@ -1,4 +1,4 @@
-#include "tests/reference_block_kernels.h"
+#include "reference/kernels.h"
 
 #include <cmath>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "tests/closed_form.h"
+#include "reference/closed_form.h"
 
 #include <cmath>
 
@@ -53,9 +53,9 @@ Vec3 AreaField(int kind, int angle, int sign, int r0, int r1, int c0, int c1, do
   } else {
     const double a = angle * M_PI / 180.0;
     const double dr = -0.2 * std::cos(a), dc = 0.2 * std::sin(a);
-    field = add(RectangleField({top + dr, bottom + dr, left + dc, right + dc, 0.0, 1.0}, row, col, z),
-                RectangleField({top - dr, bottom - dr, left - dc, right - dc, 0.0, -1.0}, row, col,
-                               z));
+    field =
+        add(RectangleField({top + dr, bottom + dr, left + dc, right + dc, 0.0, 1.0}, row, col, z),
+            RectangleField({top - dr, bottom - dr, left - dc, right - dc, 0.0, -1.0}, row, col, z));
   }
   for (double& c : field) c *= sign;
   return field;

@@ -1,25 +1,27 @@
-#include "tests/reference_contours.h"
+#include "reference/contours.h"
 
 #include <cmath>
 #include <cstdio>
 
-#include "app/grids.h"
-
-ValueRange ReferenceComputeMagnitudes() {
+ValueRange ReferenceComputeMagnitudes(Workspace& workspace) {
+  const FieldGrid& field = workspace.field_grid;
+  MagnitudeGrid& magnitudes = workspace.magnitude_grid;
   ValueRange range{100000000.0f, -100000000.0f};
   for (int l = 0; l < 640; ++l)
     for (int m = 0; m < 640; ++m) {
-      const float c0 = FieldGrid[l][m][0], c1 = FieldGrid[l][m][1], c2 = FieldGrid[l][m][2];
+      const float c0 = field[l][m][0], c1 = field[l][m][1], c2 = field[l][m][2];
       const float s = (c0 * c0 + c1 * c1) + c2 * c2;
       const float value = static_cast<float>(std::sqrt(std::sqrt(static_cast<double>(s))));
-      MagnitudeGrid[l][m] = value;
+      magnitudes[l][m] = value;
       if (value < range.lowest) range.lowest = value;
       if (value > range.highest) range.highest = value;
     }
   return range;
 }
 
-ContourSweeps ReferenceDrawContourBands(float lowest, float step) {
+ContourSweeps ReferenceDrawContourBands(Workspace& workspace, float lowest, float step) {
+  ImagePlane& plane = workspace.contour_plane;
+  MagnitudeGrid& magnitudes = workspace.magnitude_grid;
   float f = 0.0f;
   int sweeps_left = 13, colour_index = -1, marked = 0, sweeps = 0;
   for (;;) {
@@ -32,8 +34,8 @@ ContourSweeps ReferenceDrawContourBands(float lowest, float step) {
       const float hi = (1.0f + f) * h;
       for (int l = 0; l < 640; ++l)
         for (int m = 0; m < 640; ++m) {
-          int16_t* cell = ContourPlane[l][m];
-          const float v = MagnitudeGrid[l][m];
+          int16_t* cell = plane[l][m];
+          const float v = magnitudes[l][m];
           if (lo < v && v < hi && cell[0] < 1 && cell[1] < 1 && cell[2] < 1) {
             if (colour_index == 0) cell[0] = 255;
             cell[1] = 255;
@@ -50,13 +52,14 @@ ContourSweeps ReferenceDrawContourBands(float lowest, float step) {
   return {sweeps, marked, f};
 }
 
-void ReferenceDrawContours() {
+void ReferenceDrawContours(Workspace& workspace) {
   std::fputs("\n\n   +Calculating Isopotential Contours+\n\n", stdout);
   std::fflush(stdout);
-  const ValueRange range = ReferenceComputeMagnitudes();
+  const ValueRange range = ReferenceComputeMagnitudes(workspace);
   const float step = (range.highest - range.lowest) / 100.0f;
-  ReferenceDrawContourBands(range.lowest, step);
+  ReferenceDrawContourBands(workspace, range.lowest, step);
   for (int l = 0; l < 640; ++l)
     for (int m = 0; m < 640; ++m)
-      for (int n = 0; n < 3; ++n) ContourImage[639 - l][639 - m][n] = ContourPlane[l][m][n];
+      for (int n = 0; n < 3; ++n)
+        workspace.contour_image[639 - l][639 - m][n] = workspace.contour_plane[l][m][n];
 }

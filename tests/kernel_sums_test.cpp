@@ -1,4 +1,4 @@
-#include "field/kernel_rows.h"
+#include "field/kernel_sums.h"
 
 #include <gtest/gtest.h>
 
@@ -9,10 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include "field/block_kernels.h"
-#include "field/magnet_color_table.h"
+#include "core/magnet_color_table.h"
+#include "reference/kernels.h"
 #include "tests/field_test_support.h"
-#include "tests/reference_block_kernels.h"
 
 namespace {
 
@@ -64,7 +63,7 @@ std::string Describe(const KernelCase& c) {
 bool SameAsPlainEvaluation(const KernelCase& c, bool every_row) {
   KernelBuffer& program = ProgramTable();
   KernelBuffer& plain = PlainTable();
-  ComputeKernel(c.kind, c.h, c.angle, c.z, program.rows());
+  ComputeKernel(c.kind, c.h, c.angle, c.z, program.table());
   const std::vector<std::pair<int, int>> ranges =
       every_row ? std::vector<std::pair<int, int>>{{0, kKernelSide}} : SampleRowRanges();
   const std::size_t row_bytes = sizeof(float) * kKernelSide * 3;
@@ -78,7 +77,7 @@ bool SameAsPlainEvaluation(const KernelCase& c, bool every_row) {
   return true;
 }
 
-TEST(KernelRows, SampleCoversAFifthOfTheRowsAndEveryEdge) {
+TEST(KernelSums, SampleCoversAFifthOfTheRowsAndEveryEdge) {
   int rows = 0;
   for (const std::pair<int, int>& range : SampleRowRanges()) rows += range.second - range.first;
   EXPECT_GT(rows, kKernelSide / 8);
@@ -87,13 +86,13 @@ TEST(KernelRows, SampleCoversAFifthOfTheRowsAndEveryEdge) {
   EXPECT_EQ(SampleRowRanges().back().second, kKernelSide);
 }
 
-TEST(KernelRows, WholeLargestKernelsOfEveryKindMatchPlainEvaluation) {
+TEST(KernelSums, WholeLargestKernelsOfEveryKindMatchPlainEvaluation) {
   // Planar angle 1 has the most oddly rounded offsets of the colour table.
   const KernelCase cases[] = {{Monopole, 5, 0, 3}, {AxialDipole, 5, 0, 3}, {PlanarDipole, 5, 1, 3}};
   for (const KernelCase& c : cases) EXPECT_TRUE(SameAsPlainEvaluation(c, true)) << Describe(c);
 }
 
-TEST(KernelRows, EveryKindAndHalfSizeMatchesPlainEvaluationAtSeveralDistances) {
+TEST(KernelSums, EveryKindAndHalfSizeMatchesPlainEvaluationAtSeveralDistances) {
   // z = 0 puts the monopole's field point on its charges (the zero-distance
   // rule) and the axial pair symmetric about the field plane.
   const float distances[] = {0, -2, 6};
@@ -106,7 +105,7 @@ TEST(KernelRows, EveryKindAndHalfSizeMatchesPlainEvaluationAtSeveralDistances) {
       }
 }
 
-TEST(KernelRows, EveryPlanarAngleOfTheColourTableMatchesPlainEvaluation) {
+TEST(KernelSums, EveryPlanarAngleOfTheColourTableMatchesPlainEvaluation) {
   std::vector<int> angles;
   for (const MagnetColor& row : MagnetColorTable)
     if (row.kind == PlanarDipole &&
@@ -119,7 +118,7 @@ TEST(KernelRows, EveryPlanarAngleOfTheColourTableMatchesPlainEvaluation) {
   }
 }
 
-TEST(KernelRows, UnusualArgumentsMatchPlainEvaluation) {
+TEST(KernelSums, UnusualArgumentsMatchPlainEvaluation) {
   const KernelCase cases[] = {
       {PlanarDipole, 7, 2, 3}, {PlanarDipole, 2, -30, 1}, {PlanarDipole, 2, 400, 0},
       {AxialDipole, 6, 0, -1}, {Monopole, 1, 0, 1000},
@@ -127,29 +126,29 @@ TEST(KernelRows, UnusualArgumentsMatchPlainEvaluation) {
   for (const KernelCase& c : cases) EXPECT_TRUE(SameAsPlainEvaluation(c, false)) << Describe(c);
 }
 
-TEST(KernelRows, AnyNumberOfThreadsGivesTheSameBytes) {
+TEST(KernelSums, AnyNumberOfThreadsGivesTheSameBytes) {
   const KernelCase cases[] = {
       {PlanarDipole, 5, 2, -1}, {Monopole, 3, 0, 0}, {AxialDipole, 2, 0, 3}};
   KernelBuffer one, several;
   for (const KernelCase& c : cases) {
-    ComputeKernel(c.kind, c.h, c.angle, c.z, one.rows(), 1);
+    ComputeKernel(c.kind, c.h, c.angle, c.z, one.table(), RunOptions{1});
     for (int threads : {2, 3, 8}) {
-      ComputeKernel(c.kind, c.h, c.angle, c.z, several.rows(), threads);
+      ComputeKernel(c.kind, c.h, c.angle, c.z, several.table(), RunOptions{threads});
       EXPECT_TRUE(several.SameBytes(one.values.data())) << Describe(c) << " threads " << threads;
     }
   }
 }
 
-TEST(KernelRows, EveryVectorWidthGivesTheSameBytes) {
+TEST(KernelSums, EveryVectorWidthGivesTheSameBytes) {
   const KernelCase cases[] = {
       {PlanarDipole, 5, 1, 3}, {Monopole, 2, 0, 0}, {AxialDipole, 3, 0, -1}};
   KernelBuffer widest, narrower;
   for (const KernelCase& c : cases) {
-    ComputeKernel(c.kind, c.h, c.angle, c.z, widest.rows(), 2, KernelVectors::Widest);
-    for (KernelVectors vectors : {KernelVectors::Avx, KernelVectors::Portable}) {
-      ComputeKernel(c.kind, c.h, c.angle, c.z, narrower.rows(), 2, vectors);
+    ComputeKernel(c.kind, c.h, c.angle, c.z, widest.table(), RunOptions{2, 16});
+    for (int floats : {8, 4}) {
+      ComputeKernel(c.kind, c.h, c.angle, c.z, narrower.table(), RunOptions{2, floats});
       EXPECT_TRUE(narrower.SameBytes(widest.values.data()))
-          << Describe(c) << (vectors == KernelVectors::Avx ? " avx" : " portable");
+          << Describe(c) << " vectors of " << floats << " floats";
     }
   }
 }

@@ -1,11 +1,8 @@
-#include "field/kernel_rows.h"
+#include "field/kernel_sums.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
-#include <functional>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -15,7 +12,10 @@
 #include <immintrin.h>
 #endif
 
-#include "field/magnet_color_table.h"
+#include "core/magnet_color_table.h"
+#include "core/parallel_rows.h"
+#include "field/charge_model.h"
+#include "field/float_vectors.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ constexpr int kPatchChunks = kPaddedRowFloats / kPatchChunkFloats;
 struct KernelPlan {
   int kind = 0, h = 0;
   float z = 0;
-  KernelVectors vectors = KernelVectors::Widest;
+  int max_vector_floats = 16;
   AxisDisplacements rows, columns;
   // A contribution row: the contributions of one row displacement pair at
   // every whole column offset, then at every odd column value, padded so
@@ -116,9 +116,9 @@ AxisDisplacements PlanAxis(int h, bool offset, float s) {
 
 // Works out the displacements of both axes, the contribution row layout and
 // the odd column patches of one kernel.
-KernelPlan PlanKernel(int kind, int h, int angle, float z, KernelVectors vectors) {
+KernelPlan PlanKernel(int kind, int h, int angle, float z, int max_vector_floats) {
   KernelPlan plan;
-  plan.vectors = vectors;
+  plan.max_vector_floats = max_vector_floats;
   plan.kind = kind;
   plan.h = h;
   plan.z = z;
@@ -278,10 +278,6 @@ __attribute__((target("avx"))) int FillContributionsAvx(const KernelPlan& plan, 
   return k;
 }
 
-bool HasAvx() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx");
-}
 #endif
 
 // Contributions at column entries [begin, end) into out (3 floats each).
@@ -289,8 +285,8 @@ void FillContributions(const KernelPlan& plan, float d0_plus, float d0_minus, in
                        float* out) {
   int k = begin;
 #if defined(__GNUC__) && defined(__x86_64__)
-  static const bool avx = HasAvx();
-  if (avx && plan.vectors != KernelVectors::Portable)
+  static const bool avx = CpuHasAvx();
+  if (avx && plan.max_vector_floats >= 8)
     k = FillContributionsAvx(plan, d0_plus, d0_minus, begin, end, out);
 #endif
 #if defined(__SSE2__)
@@ -325,17 +321,11 @@ void FillContributionRow(const KernelPlan& plan, float d0_plus, float d0_minus, 
   }
 }
 
-#if defined(__GNUC__)
-#define FLUXART_INLINE inline __attribute__((always_inline))
-#else
-#define FLUXART_INLINE inline
-#endif
-
 // sum = (the vector at source) + sum, lane by lane.
 template <typename Vec>
 FLUXART_INLINE void AddVec(const float* source, Vec& sum) {
   Vec term;
-  std::memcpy(&term, source, sizeof(Vec));
+  LoadVec(source, term);
   sum = term + sum;
 }
 
@@ -460,7 +450,6 @@ struct RowSummers {
 // Lane by lane additions round exactly as one at a time, so the widest
 // vectors the processor has are chosen at run time; the portable ones are
 // those of every x86-64 (and of the 32-bit build, which asks for SSE2).
-typedef float Vec4 __attribute__((vector_size(16)));
 void SumRowPortable(const KernelPlan& plan, const float* const* rows, float* out) {
   SumRowChunks<Vec4>(plan, rows, out);
 }
@@ -470,8 +459,6 @@ void SumRowPairPortable(const KernelPlan& plan, const float* const* sources, flo
 }
 
 #if defined(__GNUC__) && defined(__x86_64__)
-typedef float Vec8 __attribute__((vector_size(32)));
-typedef float Vec16 __attribute__((vector_size(64)));
 __attribute__((target("avx"))) void SumRowAvx(const KernelPlan& plan, const float* const* rows,
                                               float* out) {
   SumRowChunks<Vec8>(plan, rows, out);
@@ -490,24 +477,23 @@ __attribute__((target("avx512f"))) void SumRowPairAvx512(const KernelPlan& plan,
                                                          float* next_out) {
   SumRowPairChunks<Vec16>(plan, sources, out, next_out);
 }
-RowSummers ChooseRowSummers(KernelVectors vectors) {
-  __builtin_cpu_init();
-  static const bool avx512 = __builtin_cpu_supports("avx512f");
-  static const bool avx = __builtin_cpu_supports("avx");
-  if (avx512 && vectors == KernelVectors::Widest) return {SumRowAvx512, SumRowPairAvx512};
-  if (avx && vectors != KernelVectors::Portable) return {SumRowAvx, SumRowPairAvx};
+RowSummers ChooseRowSummers(int max_vector_floats) {
+  static const bool avx512 = CpuHasAvx512f();
+  static const bool avx = CpuHasAvx();
+  if (avx512 && max_vector_floats >= 16) return {SumRowAvx512, SumRowPairAvx512};
+  if (avx && max_vector_floats >= 8) return {SumRowAvx, SumRowPairAvx};
   return {SumRowPortable, SumRowPairPortable};
 }
 #else
-RowSummers ChooseRowSummers(KernelVectors) { return {SumRowPortable, SumRowPairPortable}; }
+RowSummers ChooseRowSummers(int) { return {SumRowPortable, SumRowPairPortable}; }
 #endif
 
 // Computes table rows [p_begin, p_end) of the plan's kernel, two at a time
 // where they share their contribution rows. The contribution rows of whole
 // offsets X = p - 641 + i are kept in a ring of 2h + 2 rows as p advances; a
 // row pair (p, i) that is odd gets its own contribution row.
-void ComputeRows(const KernelPlan& plan, int p_begin, int p_end, KernelRows table) {
-  const RowSummers summers = ChooseRowSummers(plan.vectors);
+void ComputeRows(const KernelPlan& plan, int p_begin, int p_end, KernelTable& table) {
+  const RowSummers summers = ChooseRowSummers(plan.max_vector_floats);
   const int h = plan.h;
   const int span = 2 * h + 1;
   const std::size_t row_floats = plan.row_floats;
@@ -554,20 +540,13 @@ void ComputeRows(const KernelPlan& plan, int p_begin, int p_end, KernelRows tabl
 
 }  // namespace
 
-void SumKernelTable(int kind, int h, int angle, float z, KernelRows table, int threads,
-                    KernelVectors vectors) {
-  const KernelPlan plan = PlanKernel(kind, h, angle, z, vectors);
-  threads = std::max(1, std::min(threads, kKernelSide));
-  std::vector<std::thread> workers;
-  for (int w = 1; w < threads; ++w) {
-    const int begin = kKernelSide * w / threads;
-    const int end = kKernelSide * (w + 1) / threads;
-    try {
-      workers.emplace_back(ComputeRows, std::cref(plan), begin, end, table);
-    } catch (const std::system_error&) {
-      ComputeRows(plan, begin, end, table);  // no thread to be had: do the share here
-    }
+void ComputeKernel(int kind, int h, int angle, float z, KernelTable& table,
+                   const RunOptions& options) {
+  if (h < 0 || (kind != AxialDipole && kind != PlanarDipole && kind != Monopole)) {
+    std::memset(table, 0, sizeof(KernelTable));
+    return;
   }
-  ComputeRows(plan, 0, kKernelSide / threads, table);
-  for (std::thread& worker : workers) worker.join();
+  const KernelPlan plan = PlanKernel(kind, h, angle, z, options.max_vector_floats);
+  RunParallelRows(kKernelSide, options.threads,
+                  [&plan, &table](int begin, int end) { ComputeRows(plan, begin, end, table); });
 }

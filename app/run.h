@@ -1,0 +1,17 @@
+#pragma once
+// One run of fluxart, in order: settings (from the arguments or the
+// prompt), decode, banner, names, field, contours, tables, streamlines,
+// pictures.
+#include <string>
+#include <vector>
+
+#include "core/workspace.h"
+
+// Runs the program on args (the arguments after the program name), reading
+// the prompt's answer from standard input when the arguments do not drive
+// the run, and printing everything to standard output. workspace holds the
+// run's state; its field_grid holds the run's field afterwards. Returns the
+// exit status: 0 for a completed run with every file written, or the user's
+// own exit at the prompt; 1 when the run ended on a failure or a file could
+// not be written.
+int RunFluxart(const std::vector<std::string>& args, Workspace& workspace);

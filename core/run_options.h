@@ -1,0 +1,14 @@
+#pragma once
+// How the stages may use the machine. Every choice gives the same bytes; the
+// choices are there so that tests can prove it and benchmarks compare them.
+#include "core/parallel_rows.h"
+
+struct RunOptions {
+  // Threads of the kernel sums, the superposition and the contours (at least 1).
+  int threads = DefaultThreadCount();
+  // Widest vectors the hot loops may use, in floats: 16 (512-bit), 8
+  // (256-bit), 4 (128-bit) or 1 (plain loops, the superposition only; the
+  // kernel sums take 4 for it). A width the processor lacks falls back to the
+  // next narrower one.
+  int max_vector_floats = 16;
+};

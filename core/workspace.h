@@ -1,0 +1,95 @@
+#pragma once
+// The state of one run: the picture planes, the field, the kernel table and
+// the height z. main makes one Workspace and hands it to every stage, which
+// reads and writes only what its signature names. It is some 50 MB, so it
+// lives in static storage or on the heap, never on a stack; nothing in it is
+// allocated per run, block or layer.
+#include <cstdint>
+
+#include "core/magnet_color_table.h"
+
+constexpr int kPictureSide = 640;
+constexpr int kKernelSide = 1284;
+// Index of the block's centre cube on both kernel axes.
+constexpr int kKernelCentre = 641;
+
+// 640 x 640 cells of R, G, B samples holding 0..255.
+using ImagePlane = int16_t[kPictureSide][kPictureSide][3];
+// Field frame: cell (l, m) is picture point (640 - l, 640 - m).
+using FieldGrid = float[kPictureSide][kPictureSide][3];
+using MagnitudeGrid = float[kPictureSide][kPictureSide];
+// Field of one block around its centre cube: cell (p, q) is the observer at
+// offset (p - 641, q - 641) from the block's centre.
+using KernelTable = float[kKernelSide][kKernelSide][3];
+
+// What the kernel table holds; kind 0 means nothing yet.
+struct HeldKernel {
+  int half_size = 0;
+  int kind = 0;
+  int angle = 0;
+  int z = 0;
+};
+
+// Centre of a block in the picture frame: row p0, column q0.
+struct BlockCentre {
+  int16_t row, col;
+};
+
+// The most blocks one step can find: one per pixel.
+constexpr int kMaxStepBlocks = kPictureSide * kPictureSide;
+
+// The blocks of one step, taken as runs that share a block row: each run
+// reads one kernel row per field row. start[k]..start[k + 1] are the run's
+// blocks, kernel_row[k] its kernel row for turned row 0, and column[b] the
+// float offset of block b in a kernel row for turned column 0.
+struct BlockRuns {
+  int count = 0;
+  int start[kMaxStepBlocks + 1];
+  int kernel_row[kMaxStepBlocks];
+  int column[kMaxStepBlocks];
+};
+
+struct Workspace {
+  // Picture frame:
+  ImagePlane picture_plane;  // the drawing as decoded
+  ImagePlane work_plane;     // the drawing with the blocks found so far painted white
+  ImagePlane stream_image;
+  ImagePlane contour_image;
+  // Field frame:
+  ImagePlane stream_plane;
+  ImagePlane contour_plane;
+  FieldGrid field_grid;
+  MagnitudeGrid magnitude_grid;
+
+  KernelTable kernel_table;
+  HeldKernel held_kernel;
+
+  // Height of the layer being computed in mm, always a whole number: the
+  // starting z from the command line outside the field synthesis.
+  float z = 3.0f;
+
+  // Scratch of the stages, kept here so that no stage allocates per call:
+  // colours present in picture_plane, the blocks of one step and their runs,
+  // and the cells a contour sweep still has to try.
+  ColorSet colors_in_picture;
+  BlockCentre step_blocks[kMaxStepBlocks];
+  BlockRuns block_runs;
+  int contour_waiting_cells[kPictureSide * kPictureSide];
+};
+
+// Copies the decoded 640 x 640 RGB bytes (row-major, 3 per pixel) into
+// picture_plane and work_plane.
+void LoadPicture(Workspace& workspace, const unsigned char* pixels);
+
+// Makes workspace ready for a run on the decoded pixels at height z: loads
+// the picture and clears what the stages add or draw into (the field, the
+// magnitudes and the stream and contour planes and images), so that a
+// workspace that ran before gives the same result as a fresh one. The
+// kernel table and what it holds are kept.
+void StartRun(Workspace& workspace, const unsigned char* pixels, float z);
+
+// work_plane := picture_plane.
+void RestoreWorkPlane(Workspace& workspace);
+
+// target(639 - r, 639 - col) := source(r, col) for every cell.
+void HalfTurnCopy(const ImagePlane& source, ImagePlane& target);

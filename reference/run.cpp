@@ -1,0 +1,80 @@
+#include "reference/run.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/banners.h"
+#include "app/output_names.h"
+#include "app/png_codec.h"
+#include "field/kernel_cache.h"
+#include "reference/contours.h"
+#include "reference/field.h"
+#include "reference/kernels.h"
+#include "render/picture_composition.h"
+#include "render/streamlines.h"
+#include "render/vector_tables.h"
+
+void ReferencePrepareKernel(Workspace& workspace, const MagnetColor& row, int h) {
+  const int z = static_cast<int>(workspace.z);
+  HeldKernel& held = workspace.held_kernel;
+  if (held.half_size == h && held.kind == row.kind && held.angle == row.angle && held.z == z)
+    return;
+  held = {h, row.kind, row.angle, z};
+  const std::string name = KernelCacheName(row.kind, h, row.angle, workspace.z);
+  if (h != 0) {
+    if (LoadKernelFile(name, workspace.kernel_table)) return;
+    std::printf(" - Creating New %s File", name.c_str());
+    std::fflush(stdout);
+  }
+  ReferenceKernel(row.kind, h, row.angle, workspace.z, &workspace.kernel_table[0][0][0]);
+  if (h != 0) {
+    StoreKernelFile(name, workspace.kernel_table);
+    const std::string wipe = std::string(46, '\b') + std::string(46, ' ') + std::string(46, '\b');
+    std::fputs(wipe.c_str(), stdout);
+    std::fflush(stdout);
+  }
+}
+
+int ReferenceRun(const RunSettings& settings, Workspace& workspace) {
+  lodepng::State png_state;
+  SetUpPngState(png_state);
+
+  std::vector<unsigned char> png_file_buffer, pixel_buffer;
+  const DecodedInput input =
+      LoadAndDecodeInput(settings.input_name, png_state, png_file_buffer, pixel_buffer);
+  if (input.status != InputStatus::kDecoded) return 1;
+  std::fputs(RunBanner().c_str(), stdout);
+
+  const OutputNames names = BuildOutputNames(settings.input_name, settings.z);
+  StartRun(workspace, pixel_buffer.data(), settings.z);
+  ReferenceSynthesizeField(workspace, settings.thickness, ReferencePrepareKernel);
+
+  bool all_written = true;
+  ReferenceDrawContours(workspace);
+  ComposeContourPicture(workspace, pixel_buffer);
+  WriteResult written =
+      WritePicture(names.contour_image, "   +Writing Isopotential Contour File+\n", png_state,
+                   pixel_buffer, png_file_buffer);
+  if (written == WriteResult::kEncodeFailed) return 1;
+  all_written &= written == WriteResult::kWritten;
+
+  if (settings.export_vectors)
+    all_written &= WriteVectorTables(workspace, names.i_table, names.j_table, names.k_table);
+
+  TraceStreamlines(workspace);
+  ComposeStreamPicture(workspace, pixel_buffer);
+  written = WritePicture(names.stream_image, "   +Writing Magnetic Streamlines File+\n", png_state,
+                         pixel_buffer, png_file_buffer);
+  if (written == WriteResult::kEncodeFailed) return 1;
+  all_written &= written == WriteResult::kWritten;
+
+  ComposeCombinedPicture(workspace, pixel_buffer);
+  written = WritePicture(names.combined_image, "   +Writing Stream & Contours File+\n", png_state,
+                         pixel_buffer, png_file_buffer);
+  if (written == WriteResult::kEncodeFailed) return 1;
+  all_written &= written == WriteResult::kWritten;
+
+  std::fflush(stdout);
+  return all_written ? 0 : 1;
+}
