@@ -376,4 +376,7 @@ async function start() {
   setStatus('Ready', 'ready');
 }
 
+// Keeps the page working offline once loaded (secure contexts only, which
+// 127.0.0.1 is).
+if ('serviceWorker' in navigator) navigator.serviceWorker.register('offline.js').catch(() => {});
 start();

@@ -8,7 +8,7 @@ import { mkdirSync, mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSyn
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { chromium } from 'playwright-core';
-import { widePicture } from './drawings.mjs';
+import { bombPicture, widePicture } from './drawings.mjs';
 
 const [root, scratchRoot] = process.argv.slice(2);
 const scratch = join(scratchRoot, 'browser');
@@ -238,12 +238,28 @@ try {
   const secondRun = (Date.now() - started) / 1000;
   check(await state() === 'done', `second run finishes (${secondRun.toFixed(2)} s, kernels kept)`);
 
+  // With the network gone, examples still open and runs still run.
+  await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null, { timeout: 10000 });
+  await context.setOffline(true);
+  await page.click('#examples button:text-is("electric_dipole")');
+  await page.waitForFunction(() => document.getElementById('status').textContent === 'Opened electric_dipole.png');
+  await page.click('#run');
+  await waitRun();
+  const offlineReadout = await page.textContent('#readout');
+  check(await state() === 'done', 'offline, an example opens and runs');
+  await page.mouse.move(...await clientPoint('#result-view', col, row));
+  check(/no mT/.test(await page.textContent('#readout')) && !/\d mT/.test(await page.textContent('#readout')),
+    'readout gives no millitesla for the monopole colours', offlineReadout);
+  await context.setOffline(false);
+
   // Refused pictures keep the drawing.
   before = await pixels();
   const refusals = [
     ['wide.png', widePicture(), 'fluxart: wide.png is 641 x 640 pixels; the drawing must be 640 x 640'],
     ['notes.png', Buffer.from('These are notes about magnets, not a picture at all.\n'), "decoder error 28: incorrect PNG signature, it's no PNG or corrupted"],
     ['cut.png', readFileSync(savedPath).subarray(0, 200), null],
+    ['bomb.png', bombPicture(),
+      'decoder error 109: tried to decompress zlib or deflate data larger than desired max_output_size'],
   ];
   for (const [name, buffer, line] of refusals) {
     await page.setInputFiles('#open', { name, mimeType: 'image/png', buffer });

@@ -11,14 +11,15 @@ function chunk(type, data) {
   return out;
 }
 
-// A PNG file of width x height RGB pixels (row-major, 3 bytes each).
-export function encodePng(width, height, rgb) {
+// A PNG file of width x height RGB pixels (row-major, 3 bytes each), its
+// image data followed by extra zero bytes when asked.
+export function encodePng(width, height, rgb, extraBytes = 0) {
   const header = Buffer.alloc(13);
   header.writeUInt32BE(width, 0);
   header.writeUInt32BE(height, 4);
   header[8] = 8;  // bits per sample
   header[9] = 2;  // RGB
-  const rows = Buffer.alloc(height * (3 * width + 1));
+  const rows = Buffer.alloc(height * (3 * width + 1) + extraBytes);
   for (let y = 0; y < height; ++y)
     Buffer.from(rgb.buffer, rgb.byteOffset + 3 * width * y, 3 * width).copy(rows, y * (3 * width + 1) + 1);
   return Buffer.concat([Buffer.from([137, 80, 78, 71, 13, 10, 26, 10]), chunk('IHDR', header),
@@ -58,4 +59,10 @@ export function manyKindsDrawing() {
 // A white picture one pixel too wide.
 export function widePicture() {
   return encodePng(641, 640, new Uint8Array(641 * 640 * 3).fill(255));
+}
+
+// A decompression bomb: a 640 x 640 picture whose image data inflates to
+// 64 MB, from about 64 KB of file.
+export function bombPicture() {
+  return encodePng(640, 640, new Uint8Array(640 * 640 * 3).fill(255), 64 << 20);
 }
