@@ -5,7 +5,9 @@
 // that are no longer kept.
 
 // Each kernel file is 19,783,872 bytes; at most this many are kept (about
-// 0.8 GB), the least recently used going first.
+// 0.8 GB). When full, the kernel cheapest to compute again goes first: the
+// one of the smallest block (its cost grows with the block's area), the
+// least recently used among those.
 export const KEPT_KERNEL_LIMIT = 40;
 export const KERNEL_FILE_BYTES = 19783872;
 
@@ -15,9 +17,10 @@ async function sha256(bytes) {
   return [...new Uint8Array(digest)].map((b) => b.toString(16).padStart(2, '0')).join('');
 }
 
-// "Fluxart_Z5003_..." -> 3
-function kernelZ(name) {
-  return Number(/^Fluxart_Z(-?\d+)_/.exec(name)[1]) - 5000;
+// "Fluxart_Z5003_2005045.dat" -> { z: 3, halfSize: 5 }
+function kernelOf(name) {
+  const [, tag, code] = /^Fluxart_Z(-?\d+)_(\d+)\.dat$/.exec(name);
+  return { z: Number(tag) - 5000, halfSize: Math.floor((Number(code) % 1000000) / 1000) };
 }
 
 export class Runner {
@@ -41,7 +44,12 @@ export class Runner {
   #keep(name, bytes) {
     this.kept.delete(name);
     this.kept.set(name, bytes);
-    while (this.kept.size > KEPT_KERNEL_LIMIT) this.kept.delete(this.kept.keys().next().value);
+    while (this.kept.size > KEPT_KERNEL_LIMIT) {
+      let cheapest = null;
+      for (const kept of this.kept.keys())
+        if (!cheapest || kernelOf(kept).halfSize < kernelOf(cheapest).halfSize) cheapest = kept;
+      this.kept.delete(cheapest);
+    }
     this.onKernels(this);
   }
 
@@ -58,7 +66,7 @@ export class Runner {
     for (let n = 0; n < Math.abs(thickness); ++n) layerZ.add(thickness >= 1 ? z + n : z - n);
     const kernels = [];
     for (const [kernelName, bytes] of [...this.kept])
-      if (layerZ.has(kernelZ(kernelName))) {
+      if (layerZ.has(kernelOf(kernelName).z)) {
         kernels.push({ name: kernelName, bytes: bytes.slice().buffer });
         this.#keep(kernelName, bytes);  // now the most recently used
       }
