@@ -48,8 +48,8 @@ EMSCRIPTEN_KEEPALIVE const char* fluxart_message() { return message.c_str(); }
 // Decodes size bytes of the file called name into pixels (640 * 640 * 3
 // bytes, RGB) as a run reads its input. Returns 1 when decoded; otherwise 0,
 // pixels are unspecified and fluxart_message() holds the program's line.
-EMSCRIPTEN_KEEPALIVE int fluxart_decode_png(const char* name, const unsigned char* bytes,
-                                            int size, unsigned char* pixels) {
+EMSCRIPTEN_KEEPALIVE int fluxart_decode_png(const char* name, const unsigned char* bytes, int size,
+                                            unsigned char* pixels) {
   message.clear();
   if (size < 0 || static_cast<size_t>(size) > kMaxInputFileBytes) {
     char line[160];
@@ -70,8 +70,9 @@ EMSCRIPTEN_KEEPALIVE int fluxart_decode_png(const char* name, const unsigned cha
   }
   if (input.status != InputStatus::kDecoded) {
     char line[200];
-    std::snprintf(line, sizeof line, "fluxart: %s is %u x %u pixels; the drawing must be 640 x 640\n",
-                  name, input.width, input.height);
+    std::snprintf(line, sizeof line,
+                  "fluxart: %s is %u x %u pixels; the drawing must be 640 x 640\n", name,
+                  input.width, input.height);
     message = line;
     return 0;
   }

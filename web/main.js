@@ -1,5 +1,5 @@
 // The page: painting, opening and saving, running and reading the field.
-import { loadProgram, meaningOf, symbolOf, SIDE } from './program.js';
+import { KINDS, loadProgram, meaningOf, symbolOf, SIDE } from './program.js';
 import { Drawing, WHITE } from './drawing.js';
 import { PixelView, ViewState } from './pixel_view.js';
 import { Runner, KEPT_KERNEL_LIMIT, KERNEL_FILE_BYTES } from './runner.js';
@@ -336,7 +336,7 @@ async function start() {
     if (encoded.error) { setStatus(encoded.error, 'failed'); return; }
     const args = [drawing.name, $('z').value || '3', $('w').value || '1'];
     if ($('tables').checked) args.push('v');
-    const hasMonopole = program.rows.some((row) => row.kind === 3 &&
+    const hasMonopole = program.rows.some((row) => row.kind === KINDS.monopole &&
       drawing.pixels.some((_, k) => k % 3 === 0 && drawing.pixels[k] === row.r &&
         drawing.pixels[k + 1] === row.g && drawing.pixels[k + 2] === row.b));
     $('run').disabled = true;

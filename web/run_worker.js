@@ -6,7 +6,7 @@
 // the run has just stored (then deleted here unless the run may load it
 // again), and 'done' with the exit status, the console text, the output
 // files and the field grid.
-import { instantiate } from './program.js';
+import { instantiate, Program } from './program.js';
 
 const FOLDER = '/run';
 const STEPS_PER_LAYER = 1860;
@@ -35,14 +35,6 @@ function reusedKernelKeys(rows) {
 function kernelKey(fileName) {
   const code = Number(/_(\d+)\.dat$/.exec(fileName)[1]);
   return `${Math.floor(code / 1000000)}:${code % 1000}`;
-}
-
-function readRows(m) {
-  const count = m._fluxart_color_count();
-  const base = m._fluxart_color_table() >> 2;
-  const rows = [];
-  for (let i = 0; i < count; ++i) rows.push({ kind: m.HEAP32[base + 6 * i + 4], angle: m.HEAP32[base + 6 * i + 5] });
-  return rows;
 }
 
 self.onmessage = async ({ data }) => {
@@ -91,7 +83,7 @@ self.onmessage = async ({ data }) => {
 
   try {
     m = await instantiate(wasmModule, { stdout: watch, stderr: watch, noExitRuntime: true });
-    reused = reusedKernelKeys(readRows(m));
+    reused = reusedKernelKeys(new Program(wasmModule, m).rows);
     m.FS.mkdir(FOLDER);
     m.FS.chdir(FOLDER);
     m.FS.writeFile(name, png);
