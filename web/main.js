@@ -210,7 +210,7 @@ async function start() {
     const point = drawingView.pixelAt(event);
     if (inside(point)) {
       const rgb = drawing.colorAt(...point);
-      $('hover').textContent = `(${point[0]}, ${point[1]})  ${rgb.join(' ')}: ${meaningOf(program.rowOf(...rgb))}`;
+      $('hover').textContent = `row ${point[1]}, col ${point[0]}: ${rgb.join(' ')}, ${meaningOf(program.rowOf(...rgb))}`;
     }
     if (stroke) paintAt(event);
   });

@@ -48,6 +48,7 @@ export function readoutLines(program, value, row, col, remanence, tesla) {
     `|B| ${program.formatValue(value.magnitude)}${mT(value.magnitude)}`,
     value.direction === null ? 'in the plane: none' : `in the plane towards ${value.direction.toFixed(1)}°`,
   ];
-  if (!tesla) lines.push('no mT: the drawing has monopole colours (charges, not magnets)');
+  if (tesla) lines.push(`mT for a remanence Br = ${remanence} T`);
+  else lines.push('no mT: the drawing has monopole colours (charges, not magnets)');
   return lines;
 }
