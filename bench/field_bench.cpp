@@ -96,7 +96,7 @@ void Synthesize(Workspace& ws, const Drawing& drawing, bool fast) {
 // pixels in the strips at the right and the bottom. The kernel of the big
 // blocks is in the cache before timing starts; the single-pixel kernel is
 // computed in each run, as the program does.
-void SuperposeOneColour(benchmark::State& state, bool fast) {
+void SuperposeOneColor(benchmark::State& state, bool fast) {
   ScratchWorkingDirectory cwd;
   Drawing drawing;
   drawing.FillRect(0, 0, 640, 640, kPink[0], kPink[1], kPink[2]);
@@ -108,9 +108,9 @@ void SuperposeOneColour(benchmark::State& state, bool fast) {
   }
   for (auto _ : state) Synthesize(*ws, drawing, fast);
 }
-void BM_SuperposeOneColour_fast(benchmark::State& state) { SuperposeOneColour(state, true); }
-void BM_SuperposeOneColour_straightforward(benchmark::State& state) {
-  SuperposeOneColour(state, false);
+void BM_SuperposeOneColor_fast(benchmark::State& state) { SuperposeOneColor(state, true); }
+void BM_SuperposeOneColor_straightforward(benchmark::State& state) {
+  SuperposeOneColor(state, false);
 }
 
 // The lattice of single pixels of a two-colour checkerboard, colour by colour.
@@ -261,11 +261,11 @@ void Contours(benchmark::State& state, bool fast) {
 void BM_Contours_fast(benchmark::State& state) { Contours(state, true); }
 void BM_Contours_straightforward(benchmark::State& state) { Contours(state, false); }
 
-BENCHMARK(BM_SuperposeOneColour_fast)
+BENCHMARK(BM_SuperposeOneColor_fast)
     ->Name("BM_SuperposeOneColour/fast")
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
-BENCHMARK(BM_SuperposeOneColour_straightforward)
+BENCHMARK(BM_SuperposeOneColor_straightforward)
     ->Name("BM_SuperposeOneColour/straightforward")
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()

@@ -61,43 +61,42 @@ void StandInKernel(Workspace& ws, int kind, int h) {
   kernel_filled = true;
 }
 
-int PackedColour(int r, int g, int b) { return (r << 16) | (g << 8) | b; }
+int PackedColor(int r, int g, int b) { return (r << 16) | (g << 8) | b; }
 
 // The table's colours by 24-bit value, for a quick look at every pixel.
-const std::vector<bool>& TableColours() {
-  static std::vector<bool> colours;
-  if (colours.empty()) {
-    colours.resize(1 << 24);
-    for (const MagnetColor& row : MagnetColorTable)
-      colours[PackedColour(row.r, row.g, row.b)] = true;
+const std::vector<bool>& TableColors() {
+  static std::vector<bool> colors;
+  if (colors.empty()) {
+    colors.resize(1 << 24);
+    for (const MagnetColor& row : MagnetColorTable) colors[PackedColor(row.r, row.g, row.b)] = true;
   }
-  return colours;
+  return colors;
 }
 
 void RunOnePass(Workspace& ws) {
-  const std::vector<bool>& table_colours = TableColours();
-  std::set<int> colours;
+  const std::vector<bool>& table_colors = TableColors();
+  std::set<int> colors;
   int magnet_pixels = 0;
   for (int r = 0; r < kPictureSide; ++r)
     for (int c = 0; c < kPictureSide; ++c) {
       const int16_t* px = ws.picture_plane[r][c];
       Check(px[0] >= 0 && px[0] <= 255 && px[1] >= 0 && px[1] <= 255 && px[2] >= 0 && px[2] <= 255,
             "picture samples are bytes");
-      const int colour = PackedColour(px[0], px[1], px[2]);
-      if (table_colours[colour]) {
+      const int color = PackedColor(px[0], px[1], px[2]);
+      if (table_colors[color]) {
         ++magnet_pixels;
-        colours.insert(colour);
+        colors.insert(color);
       }
     }
   if (magnet_pixels > kMaxMagnetPixels) return;
 
   std::memset(ws.field_grid, 0, sizeof(FieldGrid));
   kernel_requests = 0;
-  int steps_with_colour = 0;
+  int steps_with_color = 0;
   // Rows of colours absent from the picture cannot find a block.
   for (const MagnetColor& row : MagnetColorTable)
-    if (colours.count(PackedColour(row.r, row.g, row.b))) {
-      ++steps_with_colour;
+    if (colors.count(PackedColor(row.r, row.g, row.b))) {
+      ++steps_with_color;
       ProcessColorStep(ws, row, kPassHalfSize);
     }
 
@@ -116,7 +115,7 @@ void RunOnePass(Workspace& ws) {
     }
   Check(painted % kBlockCells == 0, "painted pixels make whole blocks");
   const int blocks = painted / kBlockCells;
-  Check(kernel_requests <= steps_with_colour, "at most one kernel per step");
+  Check(kernel_requests <= steps_with_color, "at most one kernel per step");
   Check((blocks == 0) == (kernel_requests == 0), "a kernel exactly when a block is found");
   const float sum = ws.field_grid[0][0][0];
   Check(sum == static_cast<float>(static_cast<int>(sum)), "the field is a sum of signs");

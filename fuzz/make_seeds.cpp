@@ -42,7 +42,7 @@ constexpr int kBlue = 360, kRed = 361, kLightYellow = 364, kDarkGreen = 365, kPi
 // Blocks of the 3 x 3 lattice and stray pixels, at the corners and edges
 // too: red, blue, light yellow and dark green, pink and dark purple, and
 // fine directions (left out for few colours: seven in all, with white).
-Picture Drawing(bool few_colours) {
+Picture Drawing(bool few_colors) {
   Picture p(kPictureSide, kPictureSide);
   p.Fill(0, 0, 9, 9, Row(kRed));
   p.Fill(631, 631, 9, 9, Row(kBlue));
@@ -50,7 +50,7 @@ Picture Drawing(bool few_colours) {
   p.Fill(300, 303, 3, 3, Row(kDarkGreen));
   p.Fill(99, 600, 6, 6, Row(kPink));
   p.Fill(99, 606, 3, 3, Row(kDarkPurple));
-  if (few_colours) return p;
+  if (few_colors) return p;
   p.Fill(637, 10, 3, 30, Row(0));
   p.Fill(10, 637, 30, 3, Row(149));
   for (int k = 0; k < 20; ++k) p.Fill(200 + k, 200 + 2 * k, 1, 1, Row(7 * k));
@@ -58,7 +58,7 @@ Picture Drawing(bool few_colours) {
 }
 
 // Only white and red: fits a two-colour palette or one bit of grey.
-Picture TwoColourDrawing() {
+Picture TwoColorDrawing() {
   Picture p(kPictureSide, kPictureSide);
   p.Fill(3, 3, 6, 6, Row(kRed));
   p.Fill(634, 630, 6, 9, Row(kRed));
@@ -74,7 +74,7 @@ struct Flavour {
   LodePNGColorType type;
   unsigned depth;
   unsigned interlace;
-  int colours;  // 2, 7, or 0 for all the drawing has
+  int colors;  // 2, 7, or 0 for all the drawing has
   bool chunks;
 };
 
@@ -127,7 +127,7 @@ void WriteInputSeeds(const std::string& dir) {
       {"rgb8_chunks", LCT_RGB, 8, 0, 0, true},
   };
   for (const Flavour& f : flavours) {
-    const Picture picture = f.colours == 2 ? TwoColourDrawing() : Drawing(f.colours == 7);
+    const Picture picture = f.colors == 2 ? TwoColorDrawing() : Drawing(f.colors == 7);
     lodepng::State state;
     state.encoder.auto_convert = 0;
     state.encoder.zlibsettings.windowsize = 32768;  // smaller seeds
@@ -139,13 +139,13 @@ void WriteInputSeeds(const std::string& dir) {
     if (f.type == LCT_PALETTE) {
       std::vector<unsigned> seen;
       for (size_t k = 0; k < picture.rgb.size(); k += 3) {
-        const unsigned colour =
+        const unsigned color =
             (picture.rgb[k] << 16) | (picture.rgb[k + 1] << 8) | picture.rgb[k + 2];
         bool known = false;
-        for (unsigned s : seen) known = known || s == colour;
+        for (unsigned s : seen) known = known || s == color;
         if (known) continue;
-        seen.push_back(colour);
-        lodepng_palette_add(&state.info_png.color, colour >> 16, (colour >> 8) & 255, colour & 255,
+        seen.push_back(color);
+        lodepng_palette_add(&state.info_png.color, color >> 16, (color >> 8) & 255, color & 255,
                             255);
       }
       // A spare transparent entry where the depth has room: a tRNS chunk.

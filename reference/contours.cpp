@@ -23,12 +23,12 @@ ContourSweeps ReferenceDrawContourBands(Workspace& workspace, float lowest, floa
   ImagePlane& plane = workspace.contour_plane;
   MagnitudeGrid& magnitudes = workspace.magnitude_grid;
   float f = 0.0f;
-  int sweeps_left = 13, colour_index = -1, marked = 0, sweeps = 0;
+  int sweeps_left = 13, color_index = -1, marked = 0, sweeps = 0;
   for (;;) {
     f = f + 0.02f;
     for (int k = 0; k < 100; ++k) {
-      colour_index = colour_index + 1;
-      if (colour_index == 3) colour_index = 0;
+      color_index = color_index + 1;
+      if (color_index == 3) color_index = 0;
       const float h = static_cast<float>(k) * step + lowest;
       const float lo = (1.0f - f) * h;
       const float hi = (1.0f + f) * h;
@@ -37,9 +37,9 @@ ContourSweeps ReferenceDrawContourBands(Workspace& workspace, float lowest, floa
           int16_t* cell = plane[l][m];
           const float v = magnitudes[l][m];
           if (lo < v && v < hi && cell[0] < 1 && cell[1] < 1 && cell[2] < 1) {
-            if (colour_index == 0) cell[0] = 255;
+            if (color_index == 0) cell[0] = 255;
             cell[1] = 255;
-            if (colour_index == 2) cell[2] = 255;
+            if (color_index == 2) cell[2] = 255;
             marked = marked + 1;
           }
         }

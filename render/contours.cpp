@@ -19,10 +19,10 @@ constexpr int kCells = kPictureSide * kPictureSide;
 bool IsBlack(const int16_t* cell) { return cell[0] < 1 && cell[1] < 1 && cell[2] < 1; }
 
 // Colour index 0 is yellow, 1 green, 2 cyan.
-void Paint(int16_t* cell, int colour_index) {
+void Paint(int16_t* cell, int color_index) {
   cell[1] = 255;
-  if (colour_index == 0) cell[0] = 255;
-  if (colour_index == 2) cell[2] = 255;
+  if (color_index == 0) cell[0] = 255;
+  if (color_index == 2) cell[2] = 255;
 }
 
 // The band limits of one sweep, formed exactly as the drawing defines them:
@@ -37,10 +37,10 @@ struct SweepBands {
   bool ordered;
   double guess_scale, guess_offset;  // the first level with hi > value is
                                      // near value * scale - offset
-  int first_colour;                  // colour index of level 0
+  int first_color;                   // colour index of level 0
 };
 
-SweepBands MakeBands(float lowest, float step, float tolerance, int first_colour) {
+SweepBands MakeBands(float lowest, float step, float tolerance, int first_color) {
   SweepBands bands;
   const float below = 1.0f - tolerance;
   const float above = 1.0f + tolerance;
@@ -58,7 +58,7 @@ SweepBands MakeBands(float lowest, float step, float tolerance, int first_colour
   const bool usable_step = step > 0.0f && std::isfinite(step) && std::isfinite(lowest);
   bands.guess_scale = usable_step ? 1.0 / (static_cast<double>(above) * step) : 0.0;
   bands.guess_offset = usable_step ? lowest / static_cast<double>(step) : 0.0;
-  bands.first_colour = first_colour;
+  bands.first_color = first_color;
   return bands;
 }
 
@@ -98,7 +98,7 @@ void SweepShare(const SweepBands& bands, const MagnitudeGrid& magnitudes, ImageP
     const int cell = waiting_cells[w];
     const int k = FirstBandHolding(bands, values[cell]);
     if (k < kLevels) {
-      Paint(samples + 3 * cell, (bands.first_colour + k) % 3);
+      Paint(samples + 3 * cell, (bands.first_color + k) % 3);
       ++drawn;
     } else {
       waiting_cells[kept++] = cell;

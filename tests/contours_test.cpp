@@ -13,13 +13,13 @@
 
 namespace {
 
-struct Colour {
+struct Color {
   int r, g, b;
-  bool operator==(const Colour& o) const { return r == o.r && g == o.g && b == o.b; }
+  bool operator==(const Color& o) const { return r == o.r && g == o.g && b == o.b; }
 };
-constexpr Colour kBlack{0, 0, 0}, kYellow{255, 255, 0}, kGreen{0, 255, 0}, kCyan{0, 255, 255};
+constexpr Color kBlack{0, 0, 0}, kYellow{255, 255, 0}, kGreen{0, 255, 0}, kCyan{0, 255, 255};
 
-Colour At(const ImagePlane& plane, int row, int col) {
+Color At(const ImagePlane& plane, int row, int col) {
   const int16_t* cell = plane[row][col];
   return {cell[0], cell[1], cell[2]};
 }
@@ -70,7 +70,7 @@ TEST_F(ContoursTest, ConstantFieldIsAllYellowAfterOneSweepAndTurned) {
             "\n\n   +Calculating Isopotential Contours+\n\n");
   for (int r = 0; r < 640; ++r)
     for (int col = 0; col < 640; ++col) {
-      const Colour expected = (r == 639 && col == 639) ? kBlack : kYellow;
+      const Color expected = (r == 639 && col == 639) ? kBlack : kYellow;
       ASSERT_TRUE(At(ws.contour_image, r, col) == expected) << r << "," << col;
     }
   EXPECT_EQ(ws.magnitude_grid[5][5], 3.0f);
@@ -115,7 +115,7 @@ TEST_F(ContoursTest, StopsOnlyWhenACompleteSweepLeavesMoreThan35999) {
   EXPECT_TRUE(At(ws.contour_plane, 639, 639) == kGreen);
 }
 
-TEST_F(ContoursTest, ColoursRunOnAcrossSweepsAndLowerLevelsWin) {
+TEST_F(ContoursTest, ColorsRunOnAcrossSweepsAndLowerLevelsWin) {
   // Levels 100, 120, 140, ...; bands widen by 2 % per sweep.
   ws.magnitude_grid[1][0] = 100.5f;  // sweep 1, level 0
   ws.magnitude_grid[1][1] = 103.0f;  // sweep 2, level 0

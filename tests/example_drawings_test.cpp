@@ -54,7 +54,7 @@ TEST(ExampleDrawings, CommittedFilesAre640x640RgbAndMatchTheirRecipes) {
   }
 }
 
-TEST(ExampleDrawings, UseExactlyTheColoursTheirRecipesName) {
+TEST(ExampleDrawings, UseExactlyTheColorsTheirRecipesName) {
   for (const ExampleRecipe& recipe : ExampleRecipes()) {
     SCOPED_TRACE(recipe.file_name);
     RgbCanvas committed;
@@ -133,7 +133,7 @@ TEST(ExampleDrawings, HalbachSegmentsTurnAQuarterAnticlockwise) {
     EXPECT_EQ((directions[i - 1] - directions[i] + 360) % 360, 90) << "segment " << i;
 }
 
-TEST(ExampleDrawings, FineDirectionColoursAreTheTableColours) {
+TEST(ExampleDrawings, FineDirectionColorsAreTheTableColors) {
   for (int row = 0; row < 360; ++row) {
     const MagnetColor& entry = MagnetColorTable[row];
     EXPECT_TRUE(FineDirectionColor(MagnetDirection(row)) == (Rgb{entry.r, entry.g, entry.b}))

@@ -150,7 +150,7 @@ TEST_F(FieldSynthesis, ABlockWithAForeignPixelIsNotUniform) {
   EXPECT_TRUE(BlockIsUniform(*ws, 5, 5, 0, kDarkPurple[0], kDarkPurple[1], kDarkPurple[2]));
 }
 
-TEST_F(FieldSynthesis, SharedColourActsAsDirection254) {
+TEST_F(FieldSynthesis, SharedColorActsAsDirection254) {
   Drawing drawing;
   drawing.Paint(300, 200, 255, 100, 1);
   KernelBuffer row149, row151;
@@ -338,19 +338,19 @@ void ExpectSameAsReference(const Drawing& drawing, float z, int thickness) {
 
 // A few magnets of every kind, overlapping, at the edges and in odd places,
 // with colours that are no magnet among them.
-Drawing ColourfulDrawing() {
+Drawing ColorfulDrawing() {
   Drawing drawing;
   std::mt19937 rng(7);
-  const int colours[][3] = {{kPink[0], kPink[1], kPink[2]},
-                            {kDarkPurple[0], kDarkPurple[1], kDarkPurple[2]},
-                            {kRed[0], kRed[1], kRed[2]},
-                            {kBlue[0], kBlue[1], kBlue[2]},
-                            {255, 100, 1},  // shared colour, direction 254
-                            {1, 100, 1},    // direction 0
-                            {0, 128, 64},   // dark green, planar
-                            {10, 20, 30}};  // no magnet
+  const int colors[][3] = {{kPink[0], kPink[1], kPink[2]},
+                           {kDarkPurple[0], kDarkPurple[1], kDarkPurple[2]},
+                           {kRed[0], kRed[1], kRed[2]},
+                           {kBlue[0], kBlue[1], kBlue[2]},
+                           {255, 100, 1},  // shared colour, direction 254
+                           {1, 100, 1},    // direction 0
+                           {0, 128, 64},   // dark green, planar
+                           {10, 20, 30}};  // no magnet
   for (int k = 0; k < 14; ++k) {
-    const int* c = colours[rng() % 8];
+    const int* c = colors[rng() % 8];
     const int rows = 1 + static_cast<int>(rng() % 13), cols = 1 + static_cast<int>(rng() % 13);
     drawing.FillRect(static_cast<int>(rng() % (641 - rows)), static_cast<int>(rng() % (641 - cols)),
                      rows, cols, c[0], c[1], c[2]);
@@ -367,9 +367,9 @@ class WholeField : public ::testing::Test {
   WorkingDirectory cwd_{dir_.path()};
 };
 
-TEST_F(WholeField, ColourfulDrawingAtSeveralHeightsAndThicknesses) {
+TEST_F(WholeField, ColorfulDrawingAtSeveralHeightsAndThicknesses) {
   StoreStandInKernels({-1, 0, 1, 3, 4}, {0, 74});
-  const Drawing drawing = ColourfulDrawing();
+  const Drawing drawing = ColorfulDrawing();
   ExpectSameAsReference(drawing, 3.0f, 1);
   ExpectSameAsReference(drawing, 3.0f, 2);
   ExpectSameAsReference(drawing, 1.0f, -3);  // through z = 0 to below the sheet
@@ -377,7 +377,7 @@ TEST_F(WholeField, ColourfulDrawingAtSeveralHeightsAndThicknesses) {
 
 // The picture in one colour: 3364 blocks of 11 x 11 in one step and the 2556
 // single pixels of the strips at the right and the bottom in another.
-TEST_F(WholeField, OneColourAndCheckerboardPatch) {
+TEST_F(WholeField, OneColorAndCheckerboardPatch) {
   StoreStandInKernels({3}, {0});
   Drawing filled;
   filled.FillRect(0, 0, 640, 640, kDarkPurple[0], kDarkPurple[1], kDarkPurple[2]);
@@ -395,7 +395,7 @@ TEST_F(WholeField, OneColourAndCheckerboardPatch) {
 
 TEST_F(WholeField, ThreadCountDoesNotChangeTheField) {
   StoreStandInKernels({3, 4}, {0, 74});
-  const Drawing drawing = ColourfulDrawing();
+  const Drawing drawing = ColorfulDrawing();
   const std::vector<float> one_thread =
       SynthesizeOnce(drawing, 3.0f, 2, false, RunOptions{1}).field;
   for (int threads : {2, 5}) {

@@ -1,13 +1,17 @@
 // Hostile inputs and those kept from fuzzing. The committed seeds must stay
 // what the fuzz targets start from (pictures that decode, or are refused for
-// their size); hand-made hostile pictures end as they should; every input
-// under tests/fixtures/fuzz/input_path/ runs through the real program, which
-// must end with one of its own statuses (under the sanitizer build, a report
-// ends it with another).
+// their size); hand-made hostile pictures end as they should; every fuzz
+// target replays its committed seeds (fuzz/seeds/<target>/) and its saved
+// reproducers (tests/fixtures/fuzz/<target>/) through its own checks; and
+// every input_path reproducer runs through the real program, which must end
+// with one of its own statuses (under the sanitizer build, a report ends it
+// with another).
 #include <dirent.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -82,6 +86,29 @@ TEST(HostilePictures, BrokenFilesEndWithTheDecoderLineOddOnesRunOn) {
       EXPECT_EQ(run.output.find("decoder error"), std::string::npos) << c.file;
       EXPECT_TRUE(run.status == 0 || run.status == 1) << c.file << ": status " << run.status;
     }
+  }
+}
+
+std::string Quoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+// A target whose seed folder is missing or empty fails, and so does a
+// reproducer folder that exists but is empty: either means inputs went
+// missing. The replay tools are the targets built with a plain main.
+TEST(FuzzFindings, EveryTargetReplaysItsSeedsAndReproducersThroughItsChecks) {
+  for (const std::string target : {"input_path", "command_line", "kernel_cache"}) {
+    const std::string seeds = kSource + "/fuzz/seeds/" + target;
+    const std::string reproducers = kSource + "/tests/fixtures/fuzz/" + target;
+    EXPECT_FALSE(FilesUnder(seeds).empty()) << seeds << " is missing or holds no seed";
+    std::string command = Quoted(std::string(FLUXART_FUZZ_REPLAY_DIR) + "/fuzz_replay_" + target) +
+                          " " + Quoted(seeds);
+    struct stat info;
+    if (stat(reproducers.c_str(), &info) == 0) command += " " + Quoted(reproducers);
+    command += " > /dev/null";
+    EXPECT_EQ(std::system(command.c_str()), 0) << target << ": " << command;
   }
 }
 

@@ -105,7 +105,7 @@ TEST(KernelSums, EveryKindAndHalfSizeMatchesPlainEvaluationAtSeveralDistances) {
       }
 }
 
-TEST(KernelSums, EveryPlanarAngleOfTheColourTableMatchesPlainEvaluation) {
+TEST(KernelSums, EveryPlanarAngleOfTheColorTableMatchesPlainEvaluation) {
   std::vector<int> angles;
   for (const MagnetColor& row : MagnetColorTable)
     if (row.kind == PlanarDipole &&

@@ -42,7 +42,7 @@ TEST(MagnetColorTable, NamedRowsComeLastInTheirOrder) {
   }
 }
 
-TEST(MagnetColorTable, OnlyRows149And151ShareAColour) {
+TEST(MagnetColorTable, OnlyRows149And151ShareAColor) {
   std::map<std::tuple<int, int, int>, int> seen;
   for (int i = 0; i < kMagnetColorCount; ++i) {
     const MagnetColor& row = MagnetColorTable[i];

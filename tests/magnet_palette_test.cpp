@@ -43,7 +43,7 @@ std::vector<PaletteEntry> ParsePalette(const std::string& text) {
   return entries;
 }
 
-TEST(MagnetPalette, CommittedFileListsTheTableColoursInTableOrder) {
+TEST(MagnetPalette, CommittedFileListsTheTableColorsInTableOrder) {
   const std::string text = ReadFile(kDocs + "fluxart.gpl");
   EXPECT_EQ(text, GimpPaletteText()) << "out of date: run scripts/make-examples";
   const std::vector<PaletteEntry> entries = ParsePalette(text);
@@ -59,7 +59,7 @@ TEST(MagnetPalette, CommittedFileListsTheTableColoursInTableOrder) {
   EXPECT_EQ(names.size(), size_t(kMagnetColorCount)) << "every colour needs its own name";
 }
 
-TEST(MagnetPalette, NamesSayWhereEachColourPoints) {
+TEST(MagnetPalette, NamesSayWhereEachColorPoints) {
   EXPECT_EQ(MagnetColorName(0), "dir 000 (+)");
   EXPECT_EQ(MagnetColorName(1), "dir 180 (-)");
   EXPECT_EQ(MagnetColorName(90), "dir 045 (+)");

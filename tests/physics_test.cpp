@@ -46,20 +46,20 @@ class Physics : public ::testing::Test {
 ScratchDir* Physics::cache_ = nullptr;
 WorkingDirectory* Physics::inside_ = nullptr;
 
-struct Colour {
+struct Color {
   const char* name;
   int r, g, b, sign, kind, angle;
 };
 
 // Largest difference between the program's field and the sheets' closed
 // form, over every cell and component, relative to the closed form's peak.
-double RelativeError(const std::vector<float>& field, const Colour& colour, int r0, int r1, int c0,
+double RelativeError(const std::vector<float>& field, const Color& color, int r0, int r1, int c0,
                      int c1, double z) {
   double peak = 0, worst = 0;
   for (int l = 0; l < 640; ++l)
     for (int m = 0; m < 640; ++m) {
       Vec3 exact =
-          AreaField(colour.kind, colour.angle, colour.sign, r0, r1, c0, c1, 640 - l, 640 - m, z);
+          AreaField(color.kind, color.angle, color.sign, r0, r1, c0, c1, 640 - l, 640 - m, z);
       for (int n = 0; n < 3; ++n) {
         peak = std::max(peak, std::fabs(exact[n]));
         worst = std::max(worst, std::fabs(field[(l * 640 + m) * 3 + n] - exact[n]));
@@ -79,7 +79,7 @@ TEST_F(Physics, LargeAreasMatchTheClosedFormOfChargedSheets) {
   const double axial[4] = {0.015, 0.0053, 0.00033, 0.00005};
   const double planar[4] = {0.013, 0.0047, 0.00032, 0.00008};
   const struct {
-    Colour colour;
+    Color color;
     const double* bounds;
   } cases[] = {
       {{"pink", 255, 0, 128, +1, 3, 0}, monopole},
@@ -94,42 +94,42 @@ TEST_F(Physics, LargeAreasMatchTheClosedFormOfChargedSheets) {
   const int r0 = 275, r1 = 373, c0 = 264, c1 = 362;
   for (const auto& c : cases) {
     Drawing drawing;
-    drawing.FillRect(r0, c0, r1 - r0 + 1, c1 - c0 + 1, c.colour.r, c.colour.g, c.colour.b);
+    drawing.FillRect(r0, c0, r1 - r0 + 1, c1 - c0 + 1, c.color.r, c.color.g, c.color.b);
     for (int i = 0; i < 4; ++i) {
       double error =
-          RelativeError(FieldOf(drawing, heights[i]), c.colour, r0, r1, c0, c1, heights[i]);
-      std::printf("accuracy %-13s z = %2.0f: %.5f of the peak\n", c.colour.name, heights[i], error);
-      EXPECT_LT(error, c.bounds[i]) << c.colour.name << " at z = " << heights[i];
+          RelativeError(FieldOf(drawing, heights[i]), c.color, r0, r1, c0, c1, heights[i]);
+      std::printf("accuracy %-13s z = %2.0f: %.5f of the peak\n", c.color.name, heights[i], error);
+      EXPECT_LT(error, c.bounds[i]) << c.color.name << " at z = " << heights[i];
     }
   }
 }
 
 TEST_F(Physics, SingleCubesLookLikePointSourcesAndDipolesFromFarAway) {
   const float z = 40;
-  const Colour colours[] = {{"pink", 255, 0, 128, +1, 3, 0},
-                            {"blue", 0, 0, 255, +1, 1, 0},
-                            {"lavender", 255, 128, 255, +1, 2, 315},
-                            {"dir 100", 101, 100, 1, +1, 2, 100}};
-  for (const Colour& colour : colours) {
+  const Color colors[] = {{"pink", 255, 0, 128, +1, 3, 0},
+                          {"blue", 0, 0, 255, +1, 1, 0},
+                          {"lavender", 255, 128, 255, +1, 2, 315},
+                          {"dir 100", 101, 100, 1, +1, 2, 100}};
+  for (const Color& color : colors) {
     Drawing drawing;
-    drawing.Paint(320, 320, colour.r, colour.g, colour.b);
+    drawing.Paint(320, 320, color.r, color.g, color.b);
     std::vector<float> field = FieldOf(drawing, z);
-    const double a = colour.angle * M_PI / 180.0;
+    const double a = color.angle * M_PI / 180.0;
     const Vec3 moment =
-        colour.kind == 1 ? Vec3{0, 0, -0.4} : Vec3{-0.4 * std::cos(a), 0.4 * std::sin(a), 0};
+        color.kind == 1 ? Vec3{0, 0, -0.4} : Vec3{-0.4 * std::cos(a), 0.4 * std::sin(a), 0};
     double worst = 0;
     for (int l = 0; l < 640; l += 7)
       for (int m = 0; m < 640; m += 7) {
         Vec3 d = {640.0 - l - 320, 640.0 - m - 320, z};
-        Vec3 exact = colour.kind == 3 ? PointChargeField(d) : PointDipoleField(moment, d);
+        Vec3 exact = color.kind == 3 ? PointChargeField(d) : PointDipoleField(moment, d);
         double size = std::sqrt(exact[0] * exact[0] + exact[1] * exact[1] + exact[2] * exact[2]);
         for (int n = 0; n < 3; ++n)
           worst = std::max(worst, std::fabs(field[(l * 640 + m) * 3 + n] - exact[n]) / size);
       }
-    std::printf("far field %-9s worst %.2e of the local strength\n", colour.name, worst);
+    std::printf("far field %-9s worst %.2e of the local strength\n", color.name, worst);
     // Measured: 1e-7 for the source (rounding only), 1.2e-4 to 2.1e-4 for
     // the dipoles (their next multipole term at 40 mm and more).
-    EXPECT_LT(worst, colour.kind == 3 ? 1e-6 : 3e-4) << colour.name;
+    EXPECT_LT(worst, color.kind == 3 ? 1e-6 : 3e-4) << color.name;
   }
 }
 

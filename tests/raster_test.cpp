@@ -60,7 +60,7 @@ TEST(FillDisc, CoversPixelsWhoseCentresAreInside) {
   EXPECT_TRUE(PixelAt(canvas, 3, 3) == kWhite);
 }
 
-TEST(Shrink, AveragesBlocksAndKeepsFlatColoursExact) {
+TEST(Shrink, AveragesBlocksAndKeepsFlatColorsExact) {
   RgbCanvas canvas = MakeCanvas(4, 2, Rgb{255, 100, 1});
   PaintPixel(canvas, 0, 0, kBlack);
   PaintPixel(canvas, 1, 1, kBlack);

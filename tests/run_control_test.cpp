@@ -123,7 +123,7 @@ TEST(Decoding, HostilePicturesEndWithAnErrorAndNoHugeAllocation) {
   EXPECT_EQ(run.output.rfind("decoder error 109: ", 0), 0u);
 }
 
-const unsigned char kPaletteColours[4][3] = {
+const unsigned char kPaletteColors[4][3] = {
     {255, 255, 255}, {255, 255, 128}, {0, 0, 255}, {0, 0, 0}};
 
 TEST(Decoding, EveryPngFlavourDecodesToTheSameRgbPixels) {
@@ -136,7 +136,7 @@ TEST(Decoding, EveryPngFlavourDecodesToTheSameRgbPixels) {
   std::vector<unsigned char> rgba, rgb16, grey, indices;
   for (size_t i = 0; i < drawing.rgb.size(); i += 3) {
     for (unsigned char index = 0; index < 4; ++index)
-      if (std::equal(drawing.rgb.begin() + i, drawing.rgb.begin() + i + 3, kPaletteColours[index]))
+      if (std::equal(drawing.rgb.begin() + i, drawing.rgb.begin() + i + 3, kPaletteColors[index]))
         indices.push_back(index);
     rgba.insert(rgba.end(), {drawing.rgb[i], drawing.rgb[i + 1], drawing.rgb[i + 2], 0});
     for (int k = 0; k < 3; ++k) rgb16.insert(rgb16.end(), {drawing.rgb[i + k], 0x5a});
@@ -153,7 +153,7 @@ TEST(Decoding, EveryPngFlavourDecodesToTheSameRgbPixels) {
     state.info_png.interlace_method = interlace;
     state.encoder.auto_convert = 0;
     if (type == LCT_PALETTE) {
-      for (const unsigned char* c : kPaletteColours) {
+      for (const unsigned char* c : kPaletteColors) {
         lodepng_palette_add(&state.info_raw, c[0], c[1], c[2], 255);
         lodepng_palette_add(&state.info_png.color, c[0], c[1], c[2], 255);
       }

@@ -29,19 +29,19 @@ int main(int argc, char** argv) {
     const char* name;
     unsigned char r, g, b;
     int sign, kind, angle;
-  } const colours[] = {{"yellow", 255, 255, 128, +1, 2, 0},
-                       {"blue", 0, 0, 255, +1, 1, 0},
-                       {"pink", 255, 0, 128, +1, 3, 0}};
+  } const colors[] = {{"yellow", 255, 255, 128, +1, 2, 0},
+                      {"blue", 0, 0, 255, +1, 1, 0},
+                      {"pink", 255, 0, 128, +1, 3, 0}};
   int which = -1;
   for (int i = 0; i < 3; ++i)
-    if (std::strcmp(argv[1], colours[i].name) == 0) which = i;
+    if (std::strcmp(argv[1], colors[i].name) == 0) which = i;
   const float z = static_cast<float>(std::atof(argv[2]));
   const int component = std::atoi(argv[3]);
   if (which < 0 || component < 0 || component > 2) {
     std::fprintf(stderr, "accuracy_profile: unknown colour or component\n");
     return 2;
   }
-  const auto& colour = colours[which];
+  const auto& color = colors[which];
   const int r0 = 275, r1 = 373, c0 = 264, c1 = 362, centre_col = (c0 + c1) / 2;
 
   static unsigned char pixels[640 * 640 * 3];
@@ -49,9 +49,9 @@ int main(int argc, char** argv) {
   for (int r = r0; r <= r1; ++r)
     for (int c = c0; c <= c1; ++c) {
       unsigned char* p = &pixels[(r * 640 + c) * 3];
-      p[0] = colour.r;
-      p[1] = colour.g;
-      p[2] = colour.b;
+      p[0] = color.r;
+      p[1] = color.g;
+      p[2] = color.b;
     }
   const auto workspace = std::make_unique<Workspace>();
   StartRun(*workspace, pixels, z);
@@ -65,8 +65,7 @@ int main(int argc, char** argv) {
   const int m = 640 - centre_col;
   for (int r = 1; r <= 640; ++r) {
     const int l = 640 - r;
-    Vec3 exact =
-        AreaField(colour.kind, colour.angle, colour.sign, r0, r1, c0, c1, r, centre_col, z);
+    Vec3 exact = AreaField(color.kind, color.angle, color.sign, r0, r1, c0, c1, r, centre_col, z);
     std::fprintf(out, "%d %.9g %.9g\n", r, workspace->field_grid[l][m][component],
                  exact[component]);
   }

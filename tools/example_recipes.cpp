@@ -63,7 +63,7 @@ void PaintDirectionRing(RgbCanvas& canvas) {
 // Only the top bar and the yellow bar are magnets. The bar in the shared
 // colour acts as direction 254 (just below 9:00, along its length); the
 // near-miss bars, the near-blue disc and the black frame are empty space.
-void PaintOffTableColours(RgbCanvas& canvas) {
+void PaintOffTableColors(RgbCanvas& canvas) {
   FrameRect(canvas, 60, 60, 520, 520, 2, kBlack);
   FillRect(canvas, 150, 250, 40, 140, kShared);
   FillRect(canvas, 260, 250, 40, 140, kAlmostShared);
@@ -116,7 +116,7 @@ const std::vector<ExampleRecipe>& ExampleRecipes() {
        "near-miss colours and black are empty space; (255, 100, 1) acts as direction 254",
        {kShared, kLightYellow},
        {kBlack, kAlmostShared, kAlmostLightYellow, kAlmostBlue},
-       PaintOffTableColours},
+       PaintOffTableColors},
   };
   return recipes;
 }
