@@ -336,14 +336,13 @@ async function start() {
     if (encoded.error) { setStatus(encoded.error, 'failed'); return; }
     const args = [drawing.name, $('z').value || '3', $('w').value || '1'];
     if ($('tables').checked) args.push('v');
-    const hasMonopole = program.rows.some((row) => row.kind === KINDS.monopole &&
-      drawing.pixels.some((_, k) => k % 3 === 0 && drawing.pixels[k] === row.r &&
-        drawing.pixels[k + 1] === row.g && drawing.pixels[k + 2] === row.b));
+    const models = program.modelsIn(drawing.pixels);
+    const hasMonopole = models.has(`${KINDS.monopole}:0`);
     $('run').disabled = true;
     $('cancel').disabled = false;
     $('progress').value = 0;
     setStatus('Running…', 'running');
-    const outcome = await runner.run(encoded.bytes, drawing.name, args);
+    const outcome = await runner.run(encoded.bytes, drawing.name, args, models);
     $('run').disabled = false;
     $('cancel').disabled = true;
     $('console').textContent = terminalText(outcome.console ?? '');

@@ -113,6 +113,18 @@ export class Program {
     return row < 0 ? null : this.rows[row];
   }
 
+  // The field models the magnets of a drawing (640 x 640 x 3 RGB bytes)
+  // use, as "kind:angle" (angle 0 but for in-plane magnets), as kernel file
+  // names number them.
+  modelsIn(pixels) {
+    const models = new Set();
+    for (let k = 0; k < pixels.length; k += 3) {
+      const row = this.rowOf(pixels[k], pixels[k + 1], pixels[k + 2]);
+      if (row) models.add(`${row.kind}:${row.kind === KIND_PLANAR ? row.angle : 0}`);
+    }
+    return models;
+  }
+
   // z and w as the command line reads them: { z, thickness }.
   readSettings(zText, wText) {
     const out = this.m._malloc(8);

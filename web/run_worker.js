@@ -1,7 +1,8 @@
 // One run of the program in a worker, on a fresh instance of the compiled
 // module, as a new process would start. Takes { wasmModule, png, name, args,
 // kernels }: the drawing's PNG file and name, the command line after the
-// program name, and kept kernel files to put into the working folder.
+// program name, and kept kernel files ({ name, blob }) to put into the
+// working folder, where the run reads a blob only if it opens the file.
 // Posts 'progress' as the step counter moves, 'kernel' with each kernel file
 // the run has just stored (then deleted here unless the run may load it
 // again), and 'done' with the exit status, the console text, the output
@@ -9,6 +10,7 @@
 import { instantiate, Program } from './program.js';
 
 const FOLDER = '/run';
+const KEPT_FOLDER = '/kept';
 const STEPS_PER_LAYER = 1860;
 const PROGRESS_INTERVAL_MS = 40;
 const STEP_TEXT = /[ \b](\d{4}) of 1860 $/;
@@ -87,7 +89,10 @@ self.onmessage = async ({ data }) => {
     m.FS.mkdir(FOLDER);
     m.FS.chdir(FOLDER);
     m.FS.writeFile(name, png);
-    for (const kernel of kernels) m.FS.writeFile(kernel.name, new Uint8Array(kernel.bytes), { canOwn: true });
+    m.FS.mkdir(KEPT_FOLDER);
+    m.FS.mount(m.FS.filesystems.WORKERFS, { blobs: kernels.map((k) => ({ name: k.name, data: k.blob })) },
+      KEPT_FOLDER);
+    for (const kernel of kernels) m.FS.symlink(`${KEPT_FOLDER}/${kernel.name}`, kernel.name);
     const known = new Set([name, ...kernels.map((k) => k.name)]);
 
     const strings = args.map((text) => {

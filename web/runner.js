@@ -1,14 +1,15 @@
 // Runs the program in a worker, one fresh worker per run, and keeps the
 // kernel files runs make, here in the page and not in the worker, so that
 // cancelling a run (which ends its worker) keeps every kernel made before.
-// Each kernel is hashed as it arrives, so that a test can compare kernels
-// that are no longer kept.
+// Kernels are kept as blobs, which a run's worker reads without a copy being
+// made for it. Each kernel is hashed as it arrives, so that a test can
+// compare kernels that are no longer kept.
 
-// Each kernel file is 19,783,872 bytes; at most this many are kept (about
-// 0.8 GB). When full, the kernel cheapest to compute again goes first: the
-// one of the smallest block (its cost grows with the block's area), the
-// least recently used among those.
-export const KEPT_KERNEL_LIMIT = 40;
+// Each kernel file is 19,783,872 bytes; at most this many are kept (1.9 GB,
+// enough for the 93 of the direction ring). When full, the kernel cheapest
+// to compute again goes first: the one of the smallest block (its cost grows
+// with the block's area), the least recently used among those.
+export const KEPT_KERNEL_LIMIT = 96;
 export const KERNEL_FILE_BYTES = 19783872;
 
 async function sha256(bytes) {
@@ -17,10 +18,13 @@ async function sha256(bytes) {
   return [...new Uint8Array(digest)].map((b) => b.toString(16).padStart(2, '0')).join('');
 }
 
-// "Fluxart_Z5003_2005045.dat" -> { z: 3, halfSize: 5 }
+// "Fluxart_Z5003_2005045.dat" -> { z: 3, halfSize: 5, model: '2:45' }, the
+// model as Program.modelsIn names it.
 function kernelOf(name) {
   const [, tag, code] = /^Fluxart_Z(-?\d+)_(\d+)\.dat$/.exec(name);
-  return { z: Number(tag) - 5000, halfSize: Math.floor((Number(code) % 1000000) / 1000) };
+  const number = Number(code);
+  return { z: Number(tag) - 5000, halfSize: Math.floor((number % 1000000) / 1000),
+    model: `${Math.floor(number / 1000000)}:${number % 1000}` };
 }
 
 export class Runner {
@@ -28,7 +32,7 @@ export class Runner {
     this.program = program;
     this.onProgress = onProgress;
     this.onKernels = onKernels;
-    this.kept = new Map();  // name -> bytes, oldest use first
+    this.kept = new Map();  // name -> Blob, oldest use first
     this.hashes = new Map();  // name -> SHA-256 of every kernel the page was given
     this.pendingHashes = [];
     this.worker = null;
@@ -37,13 +41,13 @@ export class Runner {
 
   get keptBytes() {
     let total = 0;
-    for (const bytes of this.kept.values()) total += bytes.byteLength;
+    for (const blob of this.kept.values()) total += blob.size;
     return total;
   }
 
-  #keep(name, bytes) {
+  #keep(name, blob) {
     this.kept.delete(name);
-    this.kept.set(name, bytes);
+    this.kept.set(name, blob);
     while (this.kept.size > KEPT_KERNEL_LIMIT) {
       let cheapest = null;
       for (const kept of this.kept.keys())
@@ -57,19 +61,21 @@ export class Runner {
   hashesSettled() { return Promise.all(this.pendingHashes); }
 
   // Runs the drawing (PNG bytes named name) with the command line's z, w
-  // and tables words. Resolves with { status, console, files, field,
-  // seconds } or { cancelled: true } or { failed: message }.
-  run(png, name, args) {
+  // and tables words; models are the drawing's (Program.modelsIn), which
+  // choose the kept kernels it is handed. Resolves with { status, console,
+  // files, field, seconds } or { cancelled: true } or { failed: message }.
+  run(png, name, args, models) {
     if (this.worker) throw new Error('a run is already going');
     const { z, thickness } = this.program.readSettings(args[1] ?? '', args[2] ?? '');
     const layerZ = new Set();
     for (let n = 0; n < Math.abs(thickness); ++n) layerZ.add(thickness >= 1 ? z + n : z - n);
     const kernels = [];
-    for (const [kernelName, bytes] of [...this.kept])
-      if (layerZ.has(kernelOf(kernelName).z)) {
-        kernels.push({ name: kernelName, bytes: bytes.slice().buffer });
-        this.#keep(kernelName, bytes);  // now the most recently used
-      }
+    for (const [kernelName, blob] of [...this.kept]) {
+      const kernel = kernelOf(kernelName);
+      if (!layerZ.has(kernel.z) || !models.has(kernel.model)) continue;
+      kernels.push({ name: kernelName, blob });
+      this.#keep(kernelName, blob);  // now the most recently used
+    }
 
     const started = performance.now();
     const worker = new Worker(new URL('./run_worker.js', import.meta.url), { type: 'module' });
@@ -86,13 +92,12 @@ export class Runner {
       worker.onmessage = ({ data }) => {
         if (data.type === 'progress') this.onProgress(data);
         else if (data.type === 'kernel') {
-          this.#keep(data.name, data.bytes);
+          this.#keep(data.name, new Blob([data.bytes]));
           this.pendingHashes.push(sha256(data.bytes).then((hash) => this.hashes.set(data.name, hash)));
         } else if (data.type === 'done') finish(data);
         else if (data.type === 'failed') finish({ failed: data.message, console: data.console });
       };
-      worker.postMessage({ wasmModule: this.program.wasmModule, png, name, args, kernels },
-        kernels.map((k) => k.bytes));
+      worker.postMessage({ wasmModule: this.program.wasmModule, png, name, args, kernels });
     });
   }
 
