@@ -26,6 +26,16 @@ std::string CodecErrorLine(const char* lead, unsigned code) {
   return std::string(lead) + std::to_string(code) + ": " + lodepng_error_text(code) + "\n";
 }
 
+std::string InputProblemLine(const std::string& name, const DecodedInput& input) {
+  if (input.status == InputStatus::kDecodeError)
+    return CodecErrorLine("decoder error ", input.error);
+  if (input.status == InputStatus::kTooLarge)
+    return "fluxart: " + name + " is larger than " + std::to_string(kMaxInputFileBytes >> 20) +
+           " MiB; a 640 x 640 drawing is far smaller\n";
+  return "fluxart: " + name + " is " + std::to_string(input.width) + " x " +
+         std::to_string(input.height) + " pixels; the drawing must be 640 x 640\n";
+}
+
 namespace {
 
 // Size of a regular file, or -1 for anything else (missing, a folder, a

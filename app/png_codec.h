@@ -47,6 +47,11 @@ DecodedInput LoadAndDecodeInput(const std::string& name, lodepng::State& state,
                                 std::vector<unsigned char>& file_bytes,
                                 std::vector<unsigned char>& pixels);
 
+// The line, ending in a line end, that tells why the input called name was
+// not decoded (any status but kDecoded): too large, the decoder's error, or
+// its size when it is not 640 x 640.
+std::string InputProblemLine(const std::string& name, const DecodedInput& input);
+
 enum class WriteResult { kWritten, kEncodeFailed, kSaveFailed };
 
 // Encodes pixels (640 x 640 RGB) with state (text chunks compressed) into

@@ -53,19 +53,13 @@ int RunFluxart(const std::vector<std::string>& args, Workspace& workspace) {
   std::vector<unsigned char> pixel_buffer;
   DecodedInput input =
       LoadAndDecodeInput(settings.input_name, png_state, png_file_buffer, pixel_buffer);
-  if (input.status == InputStatus::kTooLarge) {
-    std::printf("fluxart: %s is larger than %u MiB; a 640 x 640 drawing is far smaller\n",
-                settings.input_name.c_str(), static_cast<unsigned>(kMaxInputFileBytes >> 20));
-    return 1;
-  }
-  if (input.status == InputStatus::kDecodeError) {
-    std::fputs(CodecErrorLine("decoder error ", input.error).c_str(), stdout);
+  if (input.status == InputStatus::kTooLarge || input.status == InputStatus::kDecodeError) {
+    std::fputs(InputProblemLine(settings.input_name, input).c_str(), stdout);
     return 1;
   }
   std::fputs(RunBanner().c_str(), stdout);
   if (input.status == InputStatus::kWrongSize) {
-    std::printf("\nfluxart: %s is %u x %u pixels; the drawing must be 640 x 640\n",
-                settings.input_name.c_str(), input.width, input.height);
+    std::fputs(("\n" + InputProblemLine(settings.input_name, input)).c_str(), stdout);
     return 1;
   }
 

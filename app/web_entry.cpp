@@ -16,10 +16,10 @@
 #include "app/command_line.h"
 #include "app/png_codec.h"
 #include "app/run.h"
+#include "core/magnet_color_names.h"
 #include "core/magnet_color_table.h"
 #include "core/workspace.h"
 #include "render/vector_tables.h"
-#include "tools/magnet_palette.h"
 
 namespace {
 
@@ -51,29 +51,18 @@ EMSCRIPTEN_KEEPALIVE const char* fluxart_message() { return message.c_str(); }
 EMSCRIPTEN_KEEPALIVE int fluxart_decode_png(const char* name, const unsigned char* bytes, int size,
                                             unsigned char* pixels) {
   message.clear();
-  if (size < 0 || static_cast<size_t>(size) > kMaxInputFileBytes) {
-    char line[160];
-    std::snprintf(line, sizeof line,
-                  "fluxart: %s is larger than %u MiB; a 640 x 640 drawing is far smaller\n", name,
-                  static_cast<unsigned>(kMaxInputFileBytes >> 20));
-    message = line;
-    return 0;
-  }
-  lodepng::State state;
-  SetUpPngState(state);
-  const std::vector<unsigned char> file_bytes(bytes, bytes + size);
+  DecodedInput input;
   std::vector<unsigned char> decoded;
-  const DecodedInput input = DecodeInputBytes(file_bytes, state, decoded);
-  if (input.status == InputStatus::kDecodeError) {
-    message = CodecErrorLine("decoder error ", input.error);
-    return 0;
+  if (size < 0 || static_cast<size_t>(size) > kMaxInputFileBytes) {
+    input.status = InputStatus::kTooLarge;
+  } else {
+    lodepng::State state;
+    SetUpPngState(state);
+    const std::vector<unsigned char> file_bytes(bytes, bytes + size);
+    input = DecodeInputBytes(file_bytes, state, decoded);
   }
   if (input.status != InputStatus::kDecoded) {
-    char line[200];
-    std::snprintf(line, sizeof line,
-                  "fluxart: %s is %u x %u pixels; the drawing must be 640 x 640\n", name,
-                  input.width, input.height);
-    message = line;
+    message = InputProblemLine(name, input);
     return 0;
   }
   std::copy(decoded.begin(), decoded.end(), pixels);

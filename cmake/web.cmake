@@ -12,8 +12,7 @@ target_link_options(fluxart PRIVATE ${FLUXART_WEB_MEMORY} -sNODERAWFS=1 -sEXIT_R
 # the in-memory file system; the page writes the drawing and the kept
 # kernels there (kept kernels as read-only files that read the page's blobs
 # only when the run opens them) and reads the outputs back.
-add_executable(fluxart_web app/web_entry.cpp
-  ${CMAKE_SOURCE_DIR}/tools/magnet_palette.cpp)
+add_executable(fluxart_web app/web_entry.cpp)
 target_link_libraries(fluxart_web PRIVATE fluxart_core)
 set(FLUXART_WEB_EXPORTS _fluxart_run _malloc _free _fluxart_message _fluxart_decode_png
   _fluxart_encode_png _fluxart_encoded _fluxart_color_table _fluxart_color_count

@@ -5,9 +5,9 @@
 #include <set>
 #include <string>
 
+#include "core/magnet_color_names.h"
 #include "core/magnet_color_table.h"
 #include "tools/example_recipes.h"
-#include "tools/magnet_palette.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/magnet_color_names.h"
 #include "core/magnet_color_table.h"
 #include "tests/test_support.h"
 #include "tools/palette_legend.h"

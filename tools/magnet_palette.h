@@ -1,18 +1,7 @@
 #pragma once
-// The 372 magnet colours as something a paint program can load: a name for
-// every table row and the GIMP/Inkscape palette file (.gpl) listing them in
-// table order.
+// The 372 magnet colours as something a paint program can load: the
+// GIMP/Inkscape palette file (.gpl) listing them by name in table order.
 #include <string>
-
-// Clock direction in whole degrees (0 up, 90 right) in which the row's
-// cubes are magnetised in the plane; -1 for rows magnetised across the sheet
-// and for monopoles.
-int MagnetDirection(int row);
-
-// A name for row 0-371: "dir 045 (+)" for the fine rows (direction and the
-// row's sign), the clock or plain name for the named rows, and a remark on
-// the colour that directions 254 and 255 share.
-std::string MagnetColorName(int row);
 
 // The whole .gpl file: header, comments, then one line per table row,
 // "R G B<tab>name", in table order.

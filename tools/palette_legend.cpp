@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "core/magnet_color_names.h"
 #include "core/magnet_color_table.h"
-#include "tools/magnet_palette.h"
 
 namespace {
 

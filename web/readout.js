@@ -6,7 +6,8 @@ import { SIDE } from './program.js';
 
 // Where the millitesla figure can be trusted; the one place that says so.
 export const TESLA_VALIDITY =
-  'The mT figures hold from a gap of about 1.5 mm above the magnet face (z ≥ 2 for a sheet below the plane).';
+  'The mT figures hold to 1 % from a gap of 2.5 mm above the nearest magnet face (z ≥ 3 for a ' +
+  'sheet below the plane) and to 5 % from 1.5 mm (z ≥ 2); at 0.5 mm (z = 1) they are too high.';
 export const DEFAULT_REMANENCE_T = 1.3;
 const REMANENCE_KEY = 'fluxart.remanence';
 
