@@ -538,6 +538,47 @@ void ComputeRows(const KernelPlan& plan, int p_begin, int p_end, KernelTable& ta
   }
 }
 
+// A single cube's kernel: each entry is its cube's one contribution plus the
+// cleared table's 0, which makes every zero +0. Flipping the offset keeps
+// every square, so the rows X < 0 are not evaluated but mirrored from the
+// rows X > 0: for the axial and monopole models the entry at (-X, Y) is the
+// one at (X, Y) with component 0 negated; for the planar model (-X, -Y) puts
+// each charge where the other was, which gives the entry at (X, Y) with
+// component 2 negated. 0 - v negates exactly and leaves +0 for a zero, as the
+// evaluation does. Row p mirrors into row 1282 - p; the planar column 1283
+// (Y = 642) has no mirror and is evaluated on its own.
+void ComputeSingleCubeRows(const KernelPlan& plan, int p_begin, int p_end, KernelTable& table) {
+  const bool planar = plan.kind == PlanarDipole;
+  constexpr int kLastColumn = kKernelSide - 1;
+  for (int p = p_begin; p < p_end; ++p) {
+    float* row = &table[p][0][0];
+    FillContributionRow(plan, plan.rows.plus[p], plan.rows.minus[p], row);
+    for (int x = 0; x < kRowFloats; ++x) row[x] = row[x] + 0.0f;
+    const int mirror_p = 2 * kKernelCentre - p;
+    if (mirror_p < 0) continue;
+    float* mirror = &table[mirror_p][0][0];
+    if (!planar) {
+      for (int q = 0; q < kKernelSide; ++q) {
+        mirror[3 * q] = 0.0f - row[3 * q];
+        mirror[3 * q + 1] = row[3 * q + 1];
+        mirror[3 * q + 2] = row[3 * q + 2];
+      }
+      continue;
+    }
+    for (int q = 0; q < kLastColumn; ++q) {
+      const float* from = row + 3 * (2 * kKernelCentre - q);
+      mirror[3 * q] = from[0];
+      mirror[3 * q + 1] = from[1];
+      mirror[3 * q + 2] = 0.0f - from[2];
+    }
+    const FieldVector last =
+        ContributionAt(plan, plan.rows.plus[mirror_p], plan.rows.minus[mirror_p], kLastColumn);
+    mirror[3 * kLastColumn] = last.c0 + 0.0f;
+    mirror[3 * kLastColumn + 1] = last.c1 + 0.0f;
+    mirror[3 * kLastColumn + 2] = last.c2 + 0.0f;
+  }
+}
+
 }  // namespace
 
 void ComputeKernel(int kind, int h, int angle, float z, KernelTable& table,
@@ -547,6 +588,15 @@ void ComputeKernel(int kind, int h, int angle, float z, KernelTable& table,
     return;
   }
   const KernelPlan plan = PlanKernel(kind, h, angle, z, options.max_vector_floats);
+  if (h == 0) {
+    // Rows 641 .. 1283 (X >= 0), each mirrored as it is made.
+    RunParallelRows(kKernelSide - kKernelCentre, options.threads,
+                    [&plan, &table](int begin, int end) {
+                      ComputeSingleCubeRows(plan, kKernelCentre + begin, kKernelCentre + end,
+                                            table);
+                    });
+    return;
+  }
   RunParallelRows(kKernelSide, options.threads,
                   [&plan, &table](int begin, int end) { ComputeRows(plan, begin, end, table); });
 }
