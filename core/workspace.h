@@ -49,6 +49,14 @@ struct BlockRuns {
   int column[kMaxStepBlocks];
 };
 
+// The uniform blocks of one pass, grouped by the first table row of their
+// colour, each group in lattice order: row k's blocks are
+// blocks[start[k]] .. blocks[start[k + 1] - 1].
+struct PassBlocks {
+  int start[kMagnetColorCount + 1];
+  BlockCentre blocks[kMaxStepBlocks];
+};
+
 struct Workspace {
   // Picture frame:
   ImagePlane picture_plane;  // the drawing as decoded
@@ -69,9 +77,11 @@ struct Workspace {
   float z = 3.0f;
 
   // Scratch of the stages, kept here so that no stage allocates per call:
-  // colours present in picture_plane, the blocks of one step and their runs,
-  // and the cells a contour sweep still has to try.
-  ColorSet colors_in_picture;
+  // the first table row of each work_plane pixel's colour (-1 for none), the
+  // blocks of one pass grouped by that row, the blocks of one step and their
+  // runs, and the cells a contour sweep still has to try.
+  int16_t color_rows[kPictureSide][kPictureSide];
+  PassBlocks pass_blocks;
   BlockCentre step_blocks[kMaxStepBlocks];
   BlockRuns block_runs;
   int contour_waiting_cells[kPictureSide * kPictureSide];
