@@ -38,14 +38,16 @@ struct BlockCentre {
 // The most blocks one step can find: one per pixel.
 constexpr int kMaxStepBlocks = kPictureSide * kPictureSide;
 
-// The blocks of one step, taken as runs that share a block row: each run
-// reads one kernel row per field row. start[k]..start[k + 1] are the run's
-// blocks, kernel_row[k] its kernel row for turned row 0, and column[b] the
-// float offset of block b in a kernel row for turned column 0.
+// The blocks of one or more steps that share a kernel, taken as runs that
+// share a step and a block row: each run reads one kernel row per field row.
+// start[k]..start[k + 1] are the run's blocks, kernel_row[k] its kernel row
+// for turned row 0, subtract[k] whether its step's sign is -1, and column[b]
+// the float offset of block b in a kernel row for turned column 0.
 struct BlockRuns {
   int count = 0;
   int start[kMaxStepBlocks + 1];
   int kernel_row[kMaxStepBlocks];
+  bool subtract[kMaxStepBlocks];
   int column[kMaxStepBlocks];
 };
 

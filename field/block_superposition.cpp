@@ -13,17 +13,22 @@ constexpr int kKernelRowFloats = kKernelSide * 3;
 // 1281 - 639, from kernel index 1281 - p0 - l with l = 639 - r.
 constexpr int kTurnedToKernel = kPictureSide + kKernelCentre - (kPictureSide - 1);
 
-void CollectRuns(const BlockCentre* blocks, int count, BlockRuns& runs) {
+void CollectRuns(const BlockGroup* groups, int group_count, BlockRuns& runs) {
   runs.count = 0;
-  for (int b = 0; b < count; ++b) {
-    if (b == 0 || blocks[b].row != blocks[b - 1].row) {
-      runs.start[runs.count] = b;
-      runs.kernel_row[runs.count] = kTurnedToKernel - blocks[b].row;
-      ++runs.count;
+  int total = 0;
+  for (int g = 0; g < group_count; ++g) {
+    const BlockCentre* blocks = groups[g].blocks;
+    for (int b = 0; b < groups[g].count; ++b) {
+      if (b == 0 || blocks[b].row != blocks[b - 1].row) {
+        runs.start[runs.count] = total;
+        runs.kernel_row[runs.count] = kTurnedToKernel - blocks[b].row;
+        runs.subtract[runs.count] = groups[g].sign < 0.0f;
+        ++runs.count;
+      }
+      runs.column[total++] = 3 * (kTurnedToKernel - blocks[b].col);
     }
-    runs.column[b] = 3 * (kTurnedToKernel - blocks[b].col);
   }
-  runs.start[runs.count] = count;
+  runs.start[runs.count] = total;
 }
 
 // Adds the kernel runs at columns[0..count) of kernel_row into field_row
@@ -113,27 +118,32 @@ __attribute__((target("avx512f"))) void AddRun512(float* field_row, const float*
 
 using RunAdder = void (*)(float*, const float*, const int*, int);
 
-// The widest adder this processor runs, within the limit.
-RunAdder ChooseAdder(bool subtract, int max_vector_floats) {
+struct RunAdders {
+  RunAdder add, subtract;
+};
+
+// The widest adders this processor runs, within the limit.
+RunAdders ChooseAdders(int max_vector_floats) {
 #ifdef FLUXART_WIDE_VECTORS
   static const bool avx512 = CpuHasAvx512f();
   static const bool avx = CpuHasAvx();
-  if (max_vector_floats >= 16 && avx512) return subtract ? AddRun512<true> : AddRun512<false>;
-  if (max_vector_floats >= 8 && avx) return subtract ? AddRun256<true> : AddRun256<false>;
+  if (max_vector_floats >= 16 && avx512) return {AddRun512<false>, AddRun512<true>};
+  if (max_vector_floats >= 8 && avx) return {AddRun256<false>, AddRun256<true>};
 #endif
-  if (max_vector_floats >= 4) return subtract ? AddRun128<true> : AddRun128<false>;
-  return subtract ? AddRunPlain<true> : AddRunPlain<false>;
+  if (max_vector_floats >= 4) return {AddRun128<false>, AddRun128<true>};
+  return {AddRunPlain<false>, AddRunPlain<true>};
 }
 
 // Turned rows first_row..end_row - 1: for each row, the runs in order.
 void AddRows(const BlockRuns& runs, const KernelTable& kernel_table, FieldGrid& field_grid,
-             int first_row, int end_row, RunAdder add) {
+             int first_row, int end_row, RunAdders adders) {
   const float* __restrict kernel = &kernel_table[0][0][0];
   for (int r = first_row; r < end_row; ++r) {
     float* __restrict field_row = field_grid[r][0];
     for (int k = 0; k < runs.count; ++k) {
       const float* kernel_row =
           kernel + static_cast<std::ptrdiff_t>(runs.kernel_row[k] + r) * kKernelRowFloats;
+      const RunAdder add = runs.subtract[k] ? adders.subtract : adders.add;
       add(field_row, kernel_row, runs.column + runs.start[k], runs.start[k + 1] - runs.start[k]);
     }
   }
@@ -147,15 +157,22 @@ void TurnFieldGrid(FieldGrid& grid) {
     for (int n = 0; n < 3; ++n) std::swap(cells[3 * front + n], cells[3 * back + n]);
 }
 
-void AddStepBlocks(Workspace& workspace, const BlockCentre* blocks, int count, float sign,
-                   const RunOptions& options) {
-  if (count <= 0) return;
+void AddBlockGroups(Workspace& workspace, const BlockGroup* groups, int group_count,
+                    const RunOptions& options) {
   BlockRuns& runs = workspace.block_runs;
-  CollectRuns(blocks, count, runs);
-  const RunAdder add = ChooseAdder(sign < 0.0f, options.max_vector_floats);
+  CollectRuns(groups, group_count, runs);
+  if (runs.count == 0) return;
+  const RunAdders adders = ChooseAdders(options.max_vector_floats);
   const KernelTable& kernel_table = workspace.kernel_table;
   FieldGrid& field_grid = workspace.field_grid;
   RunParallelRows(kPictureSide, options.threads, [&](int first_row, int end_row) {
-    AddRows(runs, kernel_table, field_grid, first_row, end_row, add);
+    AddRows(runs, kernel_table, field_grid, first_row, end_row, adders);
   });
+}
+
+void AddStepBlocks(Workspace& workspace, const BlockCentre* blocks, int count, float sign,
+                   const RunOptions& options) {
+  if (count <= 0) return;
+  const BlockGroup group{blocks, count, sign};
+  AddBlockGroups(workspace, &group, 1, options);
 }

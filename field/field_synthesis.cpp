@@ -120,15 +120,26 @@ void SynthesizeField(Workspace& workspace, int thickness, const RunOptions& opti
     for (int h : kHalfSizes) {
       FindPassBlocks(workspace, h);
       const PassBlocks& pass = workspace.pass_blocks;
+      // Steps in a row that need the same kernel (a colour and its sign
+      // partner, say) are added together once the kernel is about to change.
+      BlockGroup waiting[kMagnetColorCount];
+      int waiting_count = 0;
+      const MagnetColor* waiting_row = nullptr;
       for (int k = 0; k < kMagnetColorCount; ++k) {
         PrintStep(&step);
         const int count = pass.start[k + 1] - pass.start[k];
         if (count == 0) continue;
         const MagnetColor& row = MagnetColorTable[k];
+        if (waiting_row && (waiting_row->kind != row.kind || waiting_row->angle != row.angle)) {
+          AddBlockGroups(workspace, waiting, waiting_count, options);
+          waiting_count = 0;
+        }
         PrepareKernel(workspace, row, h, options);
-        AddStepBlocks(workspace, pass.blocks + pass.start[k], count,
-                      static_cast<float>(row.sign), options);
+        waiting[waiting_count++] = {pass.blocks + pass.start[k], count,
+                                    static_cast<float>(row.sign)};
+        waiting_row = &row;
       }
+      AddBlockGroups(workspace, waiting, waiting_count, options);
     }
     RestoreWorkPlane(workspace);
     workspace.z = workspace.z + z_step;

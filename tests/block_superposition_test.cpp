@@ -64,6 +64,15 @@ TEST(BlockSuperposition, StepMatchesBlocksAddedOneByOne) {
         TurnFieldGrid(ws->field_grid);
         EXPECT_TRUE(FieldIs(*ws, expected))
             << "sign " << sign << ", width " << width << ", " << threads << " threads";
+        // Both steps at once, as the synthesis adds steps that share a kernel.
+        const BlockGroup groups[] = {{blocks.data(), static_cast<int>(blocks.size()), sign},
+                                     {more.data(), static_cast<int>(more.size()), -sign}};
+        std::memcpy(ws->field_grid, start.data(), sizeof(FieldGrid));
+        TurnFieldGrid(ws->field_grid);
+        AddBlockGroups(*ws, groups, 2, options);
+        TurnFieldGrid(ws->field_grid);
+        EXPECT_TRUE(FieldIs(*ws, expected))
+            << "groups, sign " << sign << ", width " << width << ", " << threads << " threads";
       }
   }
   // No blocks, nothing added.
