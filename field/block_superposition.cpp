@@ -31,122 +31,151 @@ void CollectRuns(const BlockGroup* groups, int group_count, BlockRuns& runs) {
   runs.start[runs.count] = total;
 }
 
-// Adds the kernel runs at columns[0..count) of kernel_row into field_row
-// (one row of 1920 floats), block by block for every float. Subtract is the
-// same as adding -1 x kernel, bit for bit.
-template <bool kSubtract>
-void AddRunPlain(float* __restrict field_row, const float* __restrict kernel_row,
-                 const int* __restrict columns, int count) {
-  for (int b = 0; b < count; ++b) {
-    const float* __restrict k = kernel_row + columns[b];
-    for (int x = 0; x < kRowFloats; ++x)
-      field_row[x] = kSubtract ? field_row[x] - k[x] : field_row[x] + k[x];
+// A field row's additions come in batches of consecutive runs. Within a
+// batch every stretch of the row is held in registers while all the batch's
+// blocks are added to it, so short runs (a thin or scattered colour, one or
+// two blocks per block row) do not load and store the row once per run.
+// A batch ends once it holds kBatchBlocks blocks: a long run (a large area,
+// a checkerboard) is then a batch of its own and reads its one kernel row
+// from the first-level cache for every stretch.
+constexpr int kBatchBlocks = 32;
+
+// The end of the batch of runs that starts at run first.
+int BatchEnd(const BlockRuns& runs, int first) {
+  int end = first + 1;
+  while (end < runs.count && runs.start[end] - runs.start[first] < kBatchBlocks) ++end;
+  return end;
+}
+
+// Adds runs [first, end) into field_row (one row of 1920 floats) of turned
+// row r, block by block for every float: run k's kernel row is
+// kernel_row[k] + r of kernel. Subtracting is the same as adding -1 x
+// kernel, bit for bit.
+void AddBatchPlain(float* __restrict field_row, const float* __restrict kernel, int r,
+                   const BlockRuns& runs, int first, int end) {
+  for (int k = first; k < end; ++k) {
+    const float* row = kernel + static_cast<std::ptrdiff_t>(runs.kernel_row[k] + r) * kKernelRowFloats;
+    for (int b = runs.start[k]; b < runs.start[k + 1]; ++b) {
+      const float* __restrict term = row + runs.column[b];
+      if (runs.subtract[k])
+        for (int x = 0; x < kRowFloats; ++x) field_row[x] = field_row[x] - term[x];
+      else
+        for (int x = 0; x < kRowFloats; ++x) field_row[x] = field_row[x] + term[x];
+    }
   }
 }
 
-// a := a + the vector at k, or a - it.
+// Eight vectors of a row's stretch, kept in registers: the compiler keeps
+// named variables there, where it would spill an array.
+template <typename Vec>
+struct Stretch {
+  Vec a0, a1, a2, a3, a4, a5, a6, a7;
+};
+
+// The stretch := the stretch + (or -) the eight vectors at k, lane by lane.
 template <bool kSubtract, typename Vec>
-FLUXART_INLINE void Accumulate(Vec& a, const float* k) {
-  Vec term;
-  LoadVec(k, term);
-  if (kSubtract)
-    a = a - term;
-  else
-    a = a + term;
+FLUXART_INLINE void AddEight(Stretch<Vec>& s, const float* k) {
+  constexpr int kLanes = static_cast<int>(sizeof(Vec) / sizeof(float));
+  Vec t0, t1, t2, t3, t4, t5, t6, t7;
+  LoadVec(k, t0);
+  LoadVec(k + kLanes, t1);
+  LoadVec(k + 2 * kLanes, t2);
+  LoadVec(k + 3 * kLanes, t3);
+  LoadVec(k + 4 * kLanes, t4);
+  LoadVec(k + 5 * kLanes, t5);
+  LoadVec(k + 6 * kLanes, t6);
+  LoadVec(k + 7 * kLanes, t7);
+  if (kSubtract) {
+    s.a0 = s.a0 - t0, s.a1 = s.a1 - t1, s.a2 = s.a2 - t2, s.a3 = s.a3 - t3;
+    s.a4 = s.a4 - t4, s.a5 = s.a5 - t5, s.a6 = s.a6 - t6, s.a7 = s.a7 - t7;
+  } else {
+    s.a0 = s.a0 + t0, s.a1 = s.a1 + t1, s.a2 = s.a2 + t2, s.a3 = s.a3 + t3;
+    s.a4 = s.a4 + t4, s.a5 = s.a5 + t5, s.a6 = s.a6 + t6, s.a7 = s.a7 + t7;
+  }
 }
 
-// The same with vectors: eight vectors of a row stay in registers while
-// every block of the run is added to them, in order (additions and
-// subtractions lane by lane, so the roundings are those of the plain loop).
-template <typename Vec, bool kSubtract>
-FLUXART_INLINE void AddRunVectors(float* __restrict field_row, const float* __restrict kernel_row,
-                                  const int* __restrict columns, int count) {
+// AddBatchPlain with vectors: for each stretch of eight vectors, every block
+// of every run of the batch in order (lane by lane, so the roundings are
+// those of the plain loop).
+template <typename Vec>
+FLUXART_INLINE void AddBatchVectors(float* __restrict field_row, const float* __restrict kernel,
+                                    int r, const BlockRuns& runs, int first, int end) {
   constexpr int kLanes = static_cast<int>(sizeof(Vec) / sizeof(float));
   constexpr int kChunkFloats = 8 * kLanes;
   static_assert(kRowFloats % kChunkFloats == 0, "a row is whole chunks");
   for (int x0 = 0; x0 < kRowFloats; x0 += kChunkFloats) {
     float* __restrict f = field_row + x0;
-    Vec a0, a1, a2, a3, a4, a5, a6, a7;
-    LoadVec(f, a0);
-    LoadVec(f + kLanes, a1);
-    LoadVec(f + 2 * kLanes, a2);
-    LoadVec(f + 3 * kLanes, a3);
-    LoadVec(f + 4 * kLanes, a4);
-    LoadVec(f + 5 * kLanes, a5);
-    LoadVec(f + 6 * kLanes, a6);
-    LoadVec(f + 7 * kLanes, a7);
-    for (int b = 0; b < count; ++b) {
-      const float* __restrict k = kernel_row + columns[b] + x0;
-      Accumulate<kSubtract>(a0, k);
-      Accumulate<kSubtract>(a1, k + kLanes);
-      Accumulate<kSubtract>(a2, k + 2 * kLanes);
-      Accumulate<kSubtract>(a3, k + 3 * kLanes);
-      Accumulate<kSubtract>(a4, k + 4 * kLanes);
-      Accumulate<kSubtract>(a5, k + 5 * kLanes);
-      Accumulate<kSubtract>(a6, k + 6 * kLanes);
-      Accumulate<kSubtract>(a7, k + 7 * kLanes);
+    Stretch<Vec> s;
+    LoadVec(f, s.a0);
+    LoadVec(f + kLanes, s.a1);
+    LoadVec(f + 2 * kLanes, s.a2);
+    LoadVec(f + 3 * kLanes, s.a3);
+    LoadVec(f + 4 * kLanes, s.a4);
+    LoadVec(f + 5 * kLanes, s.a5);
+    LoadVec(f + 6 * kLanes, s.a6);
+    LoadVec(f + 7 * kLanes, s.a7);
+    for (int k = first; k < end; ++k) {
+      const float* __restrict row =
+          kernel + static_cast<std::ptrdiff_t>(runs.kernel_row[k] + r) * kKernelRowFloats + x0;
+      const int* __restrict columns = runs.column;
+      const int stop = runs.start[k + 1];
+      if (runs.subtract[k])
+        for (int b = runs.start[k]; b < stop; ++b) AddEight<true>(s, row + columns[b]);
+      else
+        for (int b = runs.start[k]; b < stop; ++b) AddEight<false>(s, row + columns[b]);
     }
-    StoreVec(f, a0);
-    StoreVec(f + kLanes, a1);
-    StoreVec(f + 2 * kLanes, a2);
-    StoreVec(f + 3 * kLanes, a3);
-    StoreVec(f + 4 * kLanes, a4);
-    StoreVec(f + 5 * kLanes, a5);
-    StoreVec(f + 6 * kLanes, a6);
-    StoreVec(f + 7 * kLanes, a7);
+    StoreVec(f, s.a0);
+    StoreVec(f + kLanes, s.a1);
+    StoreVec(f + 2 * kLanes, s.a2);
+    StoreVec(f + 3 * kLanes, s.a3);
+    StoreVec(f + 4 * kLanes, s.a4);
+    StoreVec(f + 5 * kLanes, s.a5);
+    StoreVec(f + 6 * kLanes, s.a6);
+    StoreVec(f + 7 * kLanes, s.a7);
   }
 }
 
-template <bool kSubtract>
-void AddRun128(float* field_row, const float* kernel_row, const int* columns, int count) {
-  AddRunVectors<Vec4, kSubtract>(field_row, kernel_row, columns, count);
+void AddBatch128(float* field_row, const float* kernel, int r, const BlockRuns& runs, int first,
+                 int end) {
+  AddBatchVectors<Vec4>(field_row, kernel, r, runs, first, end);
 }
 
 #ifdef FLUXART_WIDE_VECTORS
-template <bool kSubtract>
-__attribute__((target("avx"))) void AddRun256(float* field_row, const float* kernel_row,
-                                              const int* columns, int count) {
-  AddRunVectors<Vec8, kSubtract>(field_row, kernel_row, columns, count);
+__attribute__((target("avx"))) void AddBatch256(float* field_row, const float* kernel, int r,
+                                                const BlockRuns& runs, int first, int end) {
+  AddBatchVectors<Vec8>(field_row, kernel, r, runs, first, end);
 }
 
-template <bool kSubtract>
-__attribute__((target("avx512f"))) void AddRun512(float* field_row, const float* kernel_row,
-                                                  const int* columns, int count) {
-  AddRunVectors<Vec16, kSubtract>(field_row, kernel_row, columns, count);
+__attribute__((target("avx512f"))) void AddBatch512(float* field_row, const float* kernel, int r,
+                                                    const BlockRuns& runs, int first, int end) {
+  AddBatchVectors<Vec16>(field_row, kernel, r, runs, first, end);
 }
 #endif
 
-using RunAdder = void (*)(float*, const float*, const int*, int);
+using BatchAdder = void (*)(float*, const float*, int, const BlockRuns&, int, int);
 
-struct RunAdders {
-  RunAdder add, subtract;
-};
-
-// The widest adders this processor runs, within the limit.
-RunAdders ChooseAdders(int max_vector_floats) {
+// The widest adder this processor runs, within the limit.
+BatchAdder ChooseAdder(int max_vector_floats) {
 #ifdef FLUXART_WIDE_VECTORS
   static const bool avx512 = CpuHasAvx512f();
   static const bool avx = CpuHasAvx();
-  if (max_vector_floats >= 16 && avx512) return {AddRun512<false>, AddRun512<true>};
-  if (max_vector_floats >= 8 && avx) return {AddRun256<false>, AddRun256<true>};
+  if (max_vector_floats >= 16 && avx512) return AddBatch512;
+  if (max_vector_floats >= 8 && avx) return AddBatch256;
 #endif
-  if (max_vector_floats >= 4) return {AddRun128<false>, AddRun128<true>};
-  return {AddRunPlain<false>, AddRunPlain<true>};
+  if (max_vector_floats >= 4) return AddBatch128;
+  return AddBatchPlain;
 }
 
-// Turned rows first_row..end_row - 1: for each row, the runs in order.
+// Turned rows first_row..end_row - 1: for each row, the batches in order.
 void AddRows(const BlockRuns& runs, const KernelTable& kernel_table, FieldGrid& field_grid,
-             int first_row, int end_row, RunAdders adders) {
-  const float* __restrict kernel = &kernel_table[0][0][0];
-  for (int r = first_row; r < end_row; ++r) {
-    float* __restrict field_row = field_grid[r][0];
-    for (int k = 0; k < runs.count; ++k) {
-      const float* kernel_row =
-          kernel + static_cast<std::ptrdiff_t>(runs.kernel_row[k] + r) * kKernelRowFloats;
-      const RunAdder add = runs.subtract[k] ? adders.subtract : adders.add;
-      add(field_row, kernel_row, runs.column + runs.start[k], runs.start[k + 1] - runs.start[k]);
+             int first_row, int end_row, BatchAdder add) {
+  const float* kernel = &kernel_table[0][0][0];
+  for (int r = first_row; r < end_row; ++r)
+    for (int k = 0; k < runs.count;) {
+      const int end = BatchEnd(runs, k);
+      add(field_grid[r][0], kernel, r, runs, k, end);
+      k = end;
     }
-  }
 }
 
 }  // namespace
@@ -162,11 +191,11 @@ void AddBlockGroups(Workspace& workspace, const BlockGroup* groups, int group_co
   BlockRuns& runs = workspace.block_runs;
   CollectRuns(groups, group_count, runs);
   if (runs.count == 0) return;
-  const RunAdders adders = ChooseAdders(options.max_vector_floats);
+  const BatchAdder add = ChooseAdder(options.max_vector_floats);
   const KernelTable& kernel_table = workspace.kernel_table;
   FieldGrid& field_grid = workspace.field_grid;
   RunParallelRows(kPictureSide, options.threads, [&](int first_row, int end_row) {
-    AddRows(runs, kernel_table, field_grid, first_row, end_row, adders);
+    AddRows(runs, kernel_table, field_grid, first_row, end_row, add);
   });
 }
 
