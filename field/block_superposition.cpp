@@ -51,12 +51,12 @@ int BatchEnd(const BlockRuns& runs, int first) {
 // row r, block by block for every float: run k's kernel row is
 // kernel_row[k] + r of kernel. Subtracting is the same as adding -1 x
 // kernel, bit for bit.
-void AddBatchPlain(float* __restrict field_row, const float* __restrict kernel, int r,
-                   const BlockRuns& runs, int first, int end) {
+void AddBatchPlain(float* field_row, const float* kernel, int r, const BlockRuns& runs, int first,
+                   int end) {
   for (int k = first; k < end; ++k) {
     const float* row = kernel + static_cast<std::ptrdiff_t>(runs.kernel_row[k] + r) * kKernelRowFloats;
     for (int b = runs.start[k]; b < runs.start[k + 1]; ++b) {
-      const float* __restrict term = row + runs.column[b];
+      const float* term = row + runs.column[b];
       if (runs.subtract[k])
         for (int x = 0; x < kRowFloats; ++x) field_row[x] = field_row[x] - term[x];
       else

@@ -73,7 +73,11 @@ struct KernelPlan {
   std::vector<bool> odd_patch_chunk;  // per patch chunk: patched for some j
 };
 
-bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof(float)) == 0; }
+// The bits are what is compared, so that -0 and +0 differ (a float has no
+// padding bits).
+bool SameBits(float a, float b) {
+  return std::memcmp(&a, &b, sizeof(float)) == 0;  // NOLINT(bugprone-suspicious-memory-comparison)
+}
 
 // Works out the displacements along one axis for half-size h and pair
 // half-separation s (offset: the planar model; otherwise X itself).
