@@ -54,7 +54,8 @@ int BatchEnd(const BlockRuns& runs, int first) {
 void AddBatchPlain(float* field_row, const float* kernel, int r, const BlockRuns& runs, int first,
                    int end) {
   for (int k = first; k < end; ++k) {
-    const float* row = kernel + static_cast<std::ptrdiff_t>(runs.kernel_row[k] + r) * kKernelRowFloats;
+    const float* row =
+        kernel + static_cast<std::ptrdiff_t>(runs.kernel_row[k] + r) * kKernelRowFloats;
     for (int b = runs.start[k]; b < runs.start[k + 1]; ++b) {
       const float* term = row + runs.column[b];
       if (runs.subtract[k])

@@ -594,11 +594,10 @@ void ComputeKernel(int kind, int h, int angle, float z, KernelTable& table,
   const KernelPlan plan = PlanKernel(kind, h, angle, z, options.max_vector_floats);
   if (h == 0) {
     // Rows 641 .. 1283 (X >= 0), each mirrored as it is made.
-    RunParallelRows(kKernelSide - kKernelCentre, options.threads,
-                    [&plan, &table](int begin, int end) {
-                      ComputeSingleCubeRows(plan, kKernelCentre + begin, kKernelCentre + end,
-                                            table);
-                    });
+    RunParallelRows(
+        kKernelSide - kKernelCentre, options.threads, [&plan, &table](int begin, int end) {
+          ComputeSingleCubeRows(plan, kKernelCentre + begin, kKernelCentre + end, table);
+        });
     return;
   }
   RunParallelRows(kKernelSide, options.threads,

@@ -6,10 +6,9 @@ namespace {
 
 // The named colours in table order: blue, red, green, aqua, light yellow,
 // dark green, lavender, purple, orange, brown, pink, dark purple.
-constexpr Rgb kNamedColors[12] = {{0, 0, 255},     {255, 0, 0},   {0, 255, 0},
-                                  {0, 255, 255},   {255, 255, 128}, {0, 128, 64},
-                                  {255, 128, 255}, {128, 0, 255}, {255, 128, 0},
-                                  {128, 64, 0},    {255, 0, 128}, {128, 0, 128}};
+constexpr Rgb kNamedColors[12] = {{0, 0, 255},     {255, 0, 0},  {0, 255, 0},     {0, 255, 255},
+                                  {255, 255, 128}, {0, 128, 64}, {255, 128, 255}, {128, 0, 255},
+                                  {255, 128, 0},   {128, 64, 0}, {255, 0, 128},   {128, 0, 128}};
 
 }  // namespace
 
