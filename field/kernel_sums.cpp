@@ -542,6 +542,10 @@ void ComputeRows(const KernelPlan& plan, int p_begin, int p_end, KernelTable& ta
   }
 }
 
+// Factors of a row's floats, repeating every four entries: -1 for
+// component 0, +1 for the others.
+constexpr float kComponent0Negated[12] = {-1, 1, 1, -1, 1, 1, -1, 1, 1, -1, 1, 1};
+
 // A single cube's kernel: each entry is its cube's one contribution plus the
 // cleared table's 0, which makes every zero +0. Flipping the offset keeps
 // every square, so the rows X < 0 are not evaluated but mirrored from the
@@ -559,21 +563,22 @@ void ComputeSingleCubeRows(const KernelPlan& plan, int p_begin, int p_end, Kerne
     FillContributionRow(plan, plan.rows.plus[p], plan.rows.minus[p], row);
     for (int x = 0; x < kRowFloats; ++x) row[x] = row[x] + 0.0f;
     const int mirror_p = 2 * kKernelCentre - p;
-    if (mirror_p < 0) continue;
+    if (mirror_p < 0 || mirror_p == p) continue;  // row 641 (X = 0) is made whole
     float* mirror = &table[mirror_p][0][0];
     if (!planar) {
-      for (int q = 0; q < kKernelSide; ++q) {
-        mirror[3 * q] = 0.0f - row[3 * q];
-        mirror[3 * q + 1] = row[3 * q + 1];
-        mirror[3 * q + 2] = row[3 * q + 2];
-      }
+      // 0 + (-v) is 0 - v, and 0 + v is v, since no value here is -0.
+      for (int x = 0; x < kRowFloats; x += 12)
+        for (int n = 0; n < 12; ++n) mirror[x + n] = 0.0f + kComponent0Negated[n] * row[x + n];
       continue;
     }
+    // Four floats at a time, the fourth overwritten by the next entry; the
+    // last entry's fourth float is the last column's, made below.
     for (int q = 0; q < kLastColumn; ++q) {
-      const float* from = row + 3 * (2 * kKernelCentre - q);
-      mirror[3 * q] = from[0];
-      mirror[3 * q + 1] = from[1];
-      mirror[3 * q + 2] = 0.0f - from[2];
+      Vec4 v;
+      LoadVec(row + 3 * (2 * kKernelCentre - q), v);
+      const Vec4 negated = Vec4{0.0f, 0.0f, 0.0f, 0.0f} - v;
+      v[2] = negated[2];
+      StoreVec(mirror + 3 * q, v);
     }
     const FieldVector last =
         ContributionAt(plan, plan.rows.plus[mirror_p], plan.rows.minus[mirror_p], kLastColumn);
