@@ -197,6 +197,19 @@ void UnitChargeField4(__m128 d0, __m128 d1, __m128 d2, __m128 c[3]) {
   c[2] = _mm_andnot_ps(on_charge, _mm_mul_ps(d2, e));
 }
 
+// Stores four entries of three components, (x, y, z) lane by lane, as the
+// twelve floats x0 y0 z0 x1 y1 z1 ... at out.
+FLUXART_INLINE void StoreEntries4(__m128 x, __m128 y, __m128 z, float* out) {
+  const __m128 xy_low = _mm_unpacklo_ps(x, y);                                 // x0 y0 x1 y1
+  const __m128 xy_high = _mm_unpackhi_ps(x, y);                                // x2 y2 x3 y3
+  const __m128 z0_x1 = _mm_shuffle_ps(z, x, _MM_SHUFFLE(1, 1, 0, 0));          // z0 z0 x1 x1
+  const __m128 y1_z1 = _mm_shuffle_ps(y, z, _MM_SHUFFLE(1, 1, 1, 1));          // y1 y1 z1 z1
+  const __m128 z23_xy3 = _mm_shuffle_ps(z, xy_high, _MM_SHUFFLE(3, 2, 3, 2));  // z2 z3 x3 y3
+  _mm_storeu_ps(out, _mm_shuffle_ps(xy_low, z0_x1, _MM_SHUFFLE(2, 0, 1, 0)));
+  _mm_storeu_ps(out + 4, _mm_shuffle_ps(y1_z1, xy_high, _MM_SHUFFLE(1, 0, 2, 0)));
+  _mm_storeu_ps(out + 8, _mm_shuffle_ps(z23_xy3, z23_xy3, _MM_SHUFFLE(1, 3, 2, 0)));
+}
+
 // ContributionAt for the four column entries k .. k + 3.
 void ContributionsAt4(const KernelPlan& plan, float d0_plus, float d0_minus, int k, float* out) {
   const __m128 y_plus = _mm_loadu_ps(&plan.column_plus[k]);
@@ -218,10 +231,7 @@ void ContributionsAt4(const KernelPlan& plan, float d0_plus, float d0_minus, int
       UnitChargeField4(_mm_set1_ps(d0_plus), y_plus, _mm_set1_ps(plan.z), c);
       break;
   }
-  float lanes[3][4];
-  for (int n = 0; n < 3; ++n) _mm_storeu_ps(lanes[n], c[n]);
-  for (int lane = 0; lane < 4; ++lane)
-    for (int n = 0; n < 3; ++n) out[3 * (k + lane) + n] = lanes[n][lane];
+  StoreEntries4(c[0], c[1], c[2], out + 3 * k);
 }
 #endif
 
@@ -266,10 +276,10 @@ __attribute__((target("avx"))) void ContributionsAt8(const KernelPlan& plan, flo
       UnitChargeField8(_mm256_set1_ps(d0_plus), y_plus, _mm256_set1_ps(plan.z), c);
       break;
   }
-  float lanes[3][8];
-  for (int n = 0; n < 3; ++n) _mm256_storeu_ps(lanes[n], c[n]);
-  for (int lane = 0; lane < 8; ++lane)
-    for (int n = 0; n < 3; ++n) out[3 * (k + lane) + n] = lanes[n][lane];
+  StoreEntries4(_mm256_castps256_ps128(c[0]), _mm256_castps256_ps128(c[1]),
+                _mm256_castps256_ps128(c[2]), out + 3 * k);
+  StoreEntries4(_mm256_extractf128_ps(c[0], 1), _mm256_extractf128_ps(c[1], 1),
+                _mm256_extractf128_ps(c[2], 1), out + 3 * k + 12);
 }
 
 // Entries [begin, end) eight at a time, as far as they go; gives the first
