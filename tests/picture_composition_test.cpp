@@ -1,14 +1,12 @@
 #include "render/picture_composition.h"
 
 #include <gtest/gtest.h>
-#include <lodepng.h>
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "app/png_codec.h"
 #include "core/workspace.h"
 #include "tests/field_test_support.h"
 
@@ -100,82 +98,6 @@ TEST_F(PictureCompositionTest, CombinedPictureTakesOnlyPureStrokesOverContours) 
   EXPECT_EQ(PixelText(pixels_, 0, 4), "0,0,255");
   EXPECT_EQ(PixelText(pixels_, 0, 5), "0,0,255");
   EXPECT_EQ(NonWhiteBelowRowZero(pixels_), 0);
-}
-
-std::vector<unsigned char> DecodeFile(const std::string& path, lodepng::State* state) {
-  std::vector<unsigned char> file, pixels;
-  lodepng::load_file(file, path);
-  unsigned width = 0, height = 0;
-  state->info_raw.colortype = LCT_RGB;
-  EXPECT_EQ(lodepng::decode(pixels, width, height, *state, file), 0u) << path;
-  EXPECT_EQ(width, 640u);
-  EXPECT_EQ(height, 640u);
-  return pixels;
-}
-
-TEST_F(PictureCompositionTest, WrittenFilesDecodeToTheComposedPixelsOneFileEach) {
-  ScratchDir scratch;
-  lodepng::State state;
-  SetUpPngState(state);
-  state.info_png.interlace_method = 1;  // as a decoded interlaced input leaves it
-  ASSERT_EQ(lodepng_add_text(&state.info_png, "Title", "magnets"), 0u);
-  std::vector<unsigned char> png_bytes(100, 42);  // stale bytes are dropped
-
-  ComposeContourPicture(ws, pixels_);
-  const std::vector<unsigned char> contour = pixels_;
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(WritePicture((scratch / "a.png").c_str(), "   +First+\n", state, pixels_, png_bytes),
-            WriteResult::kWritten);
-  ComposeStreamPicture(ws, pixels_);
-  const std::vector<unsigned char> stream = pixels_;
-  EXPECT_EQ(WritePicture((scratch / "b.png").c_str(), "   +Second+\n", state, pixels_, png_bytes),
-            WriteResult::kWritten);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "   +First+\n\n   +Second+\n\n");
-
-  const std::string a = ReadFile(scratch / "a.png"), b = ReadFile(scratch / "b.png");
-  for (const std::string* file : {&a, &b}) {
-    ASSERT_GT(file->size(), 20u);
-    EXPECT_EQ(file->substr(1, 3), "PNG");
-    EXPECT_EQ(file->find("IEND"), file->size() - 8) << "one image per file";
-  }
-  lodepng::State read_a, read_b;
-  EXPECT_EQ(DecodeFile(scratch / "a.png", &read_a), contour);
-  EXPECT_EQ(DecodeFile(scratch / "b.png", &read_b), stream);
-  for (const lodepng::State* read : {&read_a, &read_b}) {
-    EXPECT_EQ(read->info_png.interlace_method, 1u);
-    ASSERT_EQ(read->info_png.text_num, 1u);
-    EXPECT_STREQ(read->info_png.text_strings[0], "magnets");
-  }
-}
-
-TEST_F(PictureCompositionTest, AFileThatCannotBeSavedIsReported) {
-  ScratchDir scratch;
-  lodepng::State state;
-  SetUpPngState(state);
-  std::vector<unsigned char> png_bytes;
-  ComposeContourPicture(ws, pixels_);
-  const std::string name = scratch / "missing/x.png";
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(WritePicture(name.c_str(), "   +Writing+\n", state, pixels_, png_bytes),
-            WriteResult::kSaveFailed);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            "   +Writing+\n\nfluxart: could not write " + name +
-                " (No such file or directory); check the folder can be written\n");
-}
-
-TEST_F(PictureCompositionTest, AnEncodeFailurePrintsTheCodecLineAndWritesNothing) {
-  ScratchDir scratch;
-  lodepng::State state;
-  SetUpPngState(state);
-  state.info_raw.bitdepth = 16;  // the buffer is too small for 16-bit samples
-  std::vector<unsigned char> png_bytes;
-  ComposeContourPicture(ws, pixels_);
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(WritePicture((scratch / "x.png").c_str(), "   +Writing+\n", state, pixels_, png_bytes),
-            WriteResult::kEncodeFailed);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            std::string("encoder error 84: ") + lodepng_error_text(84) + "\n");
-  EXPECT_FALSE(FileExists(scratch / "x.png"));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Decoding input files: the bytes path that the file path goes through, and
-// files that are not plain files.
+// Decoding input files (the bytes path that the file path goes through, and
+// files that are not plain files) and writing the picture files.
 #include "app/png_codec.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "tests/test_support.h"
 
@@ -75,6 +77,85 @@ TEST(LoadAndDecodeInput, SomethingThatIsNotAPlainFileReadsAsEmpty) {
   EXPECT_EQ(run.output,
             "fluxart: huge.png is larger than 64 MiB; a 640 x 640 drawing is far smaller\n");
   EXPECT_EQ(run.status, 1);
+}
+
+std::vector<unsigned char> DecodeFile(const std::string& path, lodepng::State* state) {
+  std::vector<unsigned char> file, pixels;
+  lodepng::load_file(file, path);
+  unsigned width = 0, height = 0;
+  state->info_raw.colortype = LCT_RGB;
+  EXPECT_EQ(lodepng::decode(pixels, width, height, *state, file), 0u) << path;
+  EXPECT_EQ(width, 640u);
+  EXPECT_EQ(height, 640u);
+  return pixels;
+}
+
+// Two pictures, each in a file of its own with its message printed, decode
+// back to their pixels with the interlace method and text the state holds.
+TEST(WritePicture, WrittenFilesDecodeToTheirPixelsOneFileEach) {
+  ScratchDir scratch;
+  lodepng::State state;
+  SetUpPngState(state);
+  state.info_png.interlace_method = 1;  // as a decoded interlaced input leaves it
+  ASSERT_EQ(lodepng_add_text(&state.info_png, "Title", "magnets"), 0u);
+  std::vector<unsigned char> png_bytes(100, 42);  // stale bytes are dropped
+
+  Drawing first, second;
+  first.FillRect(0, 0, 3, 5, 255, 128, 0);
+  second.FillRect(600, 10, 40, 2, 0, 0, 255);
+  const std::vector<unsigned char>& a_pixels = first.rgb;
+  const std::vector<unsigned char>& b_pixels = second.rgb;
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(WritePicture((scratch / "a.png").c_str(), "   +First+\n", state, a_pixels, png_bytes),
+            WriteResult::kWritten);
+  EXPECT_EQ(WritePicture((scratch / "b.png").c_str(), "   +Second+\n", state, b_pixels, png_bytes),
+            WriteResult::kWritten);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "   +First+\n\n   +Second+\n\n");
+
+  const std::string a = ReadFile(scratch / "a.png"), b = ReadFile(scratch / "b.png");
+  for (const std::string* file : {&a, &b}) {
+    ASSERT_GT(file->size(), 20u);
+    EXPECT_EQ(file->substr(1, 3), "PNG");
+    EXPECT_EQ(file->find("IEND"), file->size() - 8) << "one image per file";
+  }
+  lodepng::State read_a, read_b;
+  EXPECT_EQ(DecodeFile(scratch / "a.png", &read_a), a_pixels);
+  EXPECT_EQ(DecodeFile(scratch / "b.png", &read_b), b_pixels);
+  for (const lodepng::State* read : {&read_a, &read_b}) {
+    EXPECT_EQ(read->info_png.interlace_method, 1u);
+    ASSERT_EQ(read->info_png.text_num, 1u);
+    EXPECT_STREQ(read->info_png.text_strings[0], "magnets");
+  }
+}
+
+TEST(WritePicture, AFileThatCannotBeSavedIsReported) {
+  ScratchDir scratch;
+  lodepng::State state;
+  SetUpPngState(state);
+  std::vector<unsigned char> png_bytes;
+  const std::vector<unsigned char> pixels = Drawing().rgb;
+  const std::string name = scratch / "missing/x.png";
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(WritePicture(name.c_str(), "   +Writing+\n", state, pixels, png_bytes),
+            WriteResult::kSaveFailed);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "   +Writing+\n\nfluxart: could not write " + name +
+                " (No such file or directory); check the folder can be written\n");
+}
+
+TEST(WritePicture, AnEncodeFailurePrintsTheCodecLineAndWritesNothing) {
+  ScratchDir scratch;
+  lodepng::State state;
+  SetUpPngState(state);
+  state.info_raw.bitdepth = 16;  // the buffer is too small for 16-bit samples
+  std::vector<unsigned char> png_bytes;
+  const std::vector<unsigned char> pixels = Drawing().rgb;
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(WritePicture((scratch / "x.png").c_str(), "   +Writing+\n", state, pixels, png_bytes),
+            WriteResult::kEncodeFailed);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            std::string("encoder error 84: ") + lodepng_error_text(84) + "\n");
+  EXPECT_FALSE(FileExists(scratch / "x.png"));
 }
 
 }  // namespace
