@@ -43,12 +43,17 @@ constexpr int kMaxStepBlocks = kPictureSide * kPictureSide;
 // start[k]..start[k + 1] are the run's blocks, kernel_row[k] its kernel row
 // for turned row 0, subtract[k] whether its step's sign is -1, and column[b]
 // the float offset of block b in a kernel row for turned column 0.
+// When the runs repeat (the same columns and sign every pair_shift runs,
+// pair_rows block rows further down), repeats[k] says that run
+// k + pair_shift repeats run k; pair_shift is 0 when they do not.
 struct BlockRuns {
   int count = 0;
   int start[kMaxStepBlocks + 1];
   int kernel_row[kMaxStepBlocks];
   bool subtract[kMaxStepBlocks];
   int column[kMaxStepBlocks];
+  int pair_shift = 0, pair_rows = 0;
+  bool repeats[kMaxStepBlocks];
 };
 
 // The uniform blocks of one pass, grouped by the first table row of their

@@ -1,5 +1,6 @@
 #include "field/block_superposition.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <utility>
 
@@ -153,6 +154,137 @@ __attribute__((target("avx512f"))) void AddBatch512(float* field_row, const floa
 }
 #endif
 
+#ifdef FLUXART_WIDE_VECTORS
+// The stretches a and b := themselves + (or -) the eight vectors at k, each
+// vector loaded once for both.
+template <bool kSubtract>
+FLUXART_INLINE void AddEightTwice(Stretch<Vec16>& a, Stretch<Vec16>& b, const float* k) {
+  Stretch<Vec16> t;
+  LoadVec(k, t.a0);
+  LoadVec(k + 16, t.a1);
+  LoadVec(k + 32, t.a2);
+  LoadVec(k + 48, t.a3);
+  LoadVec(k + 64, t.a4);
+  LoadVec(k + 80, t.a5);
+  LoadVec(k + 96, t.a6);
+  LoadVec(k + 112, t.a7);
+  if (kSubtract) {
+    a.a0 = a.a0 - t.a0, a.a1 = a.a1 - t.a1, a.a2 = a.a2 - t.a2, a.a3 = a.a3 - t.a3;
+    a.a4 = a.a4 - t.a4, a.a5 = a.a5 - t.a5, a.a6 = a.a6 - t.a6, a.a7 = a.a7 - t.a7;
+    b.a0 = b.a0 - t.a0, b.a1 = b.a1 - t.a1, b.a2 = b.a2 - t.a2, b.a3 = b.a3 - t.a3;
+    b.a4 = b.a4 - t.a4, b.a5 = b.a5 - t.a5, b.a6 = b.a6 - t.a6, b.a7 = b.a7 - t.a7;
+  } else {
+    a.a0 = a.a0 + t.a0, a.a1 = a.a1 + t.a1, a.a2 = a.a2 + t.a2, a.a3 = a.a3 + t.a3;
+    a.a4 = a.a4 + t.a4, a.a5 = a.a5 + t.a5, a.a6 = a.a6 + t.a6, a.a7 = a.a7 + t.a7;
+    b.a0 = b.a0 + t.a0, b.a1 = b.a1 + t.a1, b.a2 = b.a2 + t.a2, b.a3 = b.a3 + t.a3;
+    b.a4 = b.a4 + t.a4, b.a5 = b.a5 + t.a5, b.a6 = b.a6 + t.a6, b.a7 = b.a7 + t.a7;
+  }
+}
+
+FLUXART_INLINE void LoadStretch(const float* f, Stretch<Vec16>& s) {
+  LoadVec(f, s.a0), LoadVec(f + 16, s.a1), LoadVec(f + 32, s.a2), LoadVec(f + 48, s.a3);
+  LoadVec(f + 64, s.a4), LoadVec(f + 80, s.a5), LoadVec(f + 96, s.a6), LoadVec(f + 112, s.a7);
+}
+FLUXART_INLINE void StoreStretch(const Stretch<Vec16>& s, float* f) {
+  StoreVec(f, s.a0), StoreVec(f + 16, s.a1), StoreVec(f + 32, s.a2), StoreVec(f + 48, s.a3);
+  StoreVec(f + 64, s.a4), StoreVec(f + 80, s.a5), StoreVec(f + 96, s.a6), StoreVec(f + 112, s.a7);
+}
+
+// Run k's blocks added to one stretch, from kernel row `row` at float x0.
+FLUXART_INLINE void AddRunTo(Stretch<Vec16>& s, const float* row, const BlockRuns& runs, int k) {
+  if (runs.subtract[k])
+    for (int b = runs.start[k]; b < runs.start[k + 1]; ++b) AddEight<true>(s, row + runs.column[b]);
+  else
+    for (int b = runs.start[k]; b < runs.start[k + 1]; ++b)
+      AddEight<false>(s, row + runs.column[b]);
+}
+
+// Turned rows r and r + pair_rows at once, every run in order for each:
+// run j of row r and run j + pair_shift of row r + pair_rows read the same
+// kernel row at the same columns when the latter repeats the former, so
+// each kernel vector is loaded once for both rows' additions.
+__attribute__((target("avx512f"))) void AddRowPair512(float* row_a, float* row_b,
+                                                      const float* kernel, int r,
+                                                      const BlockRuns& runs) {
+  const int shift = runs.pair_shift, count = runs.count;
+  const int r_b = r + runs.pair_rows;
+  for (int x0 = 0; x0 < kRowFloats; x0 += 128) {
+    Stretch<Vec16> a, b;
+    LoadStretch(row_a + x0, a);
+    LoadStretch(row_b + x0, b);
+    // Row b stays shift runs ahead of row a where it can.
+    int next_a = 0, next_b = 0;
+    while (next_a < count) {
+      if (next_b < count && next_b - next_a == shift && runs.repeats[next_a]) {
+        const float* row =
+            kernel + static_cast<std::ptrdiff_t>(runs.kernel_row[next_a] + r) * kKernelRowFloats +
+            x0;
+        if (runs.subtract[next_a])
+          for (int k = runs.start[next_a]; k < runs.start[next_a + 1]; ++k)
+            AddEightTwice<true>(a, b, row + runs.column[k]);
+        else
+          for (int k = runs.start[next_a]; k < runs.start[next_a + 1]; ++k)
+            AddEightTwice<false>(a, b, row + runs.column[k]);
+        ++next_a, ++next_b;
+      } else if (next_b < count && next_b - next_a < shift) {
+        AddRunTo(b,
+                 kernel +
+                     static_cast<std::ptrdiff_t>(runs.kernel_row[next_b] + r_b) * kKernelRowFloats +
+                     x0,
+                 runs, next_b);
+        ++next_b;
+      } else {
+        AddRunTo(a,
+                 kernel +
+                     static_cast<std::ptrdiff_t>(runs.kernel_row[next_a] + r) * kKernelRowFloats +
+                     x0,
+                 runs, next_a);
+        ++next_a;
+      }
+    }
+    for (; next_b < count; ++next_b)
+      AddRunTo(b,
+               kernel +
+                   static_cast<std::ptrdiff_t>(runs.kernel_row[next_b] + r_b) * kKernelRowFloats +
+                   x0,
+               runs, next_b);
+    StoreStretch(a, row_a + x0);
+    StoreStretch(b, row_b + x0);
+  }
+}
+#endif
+
+// Whether runs a and b have the same sign and the same columns.
+bool SameShape(const BlockRuns& runs, int a, int b) {
+  const int length = runs.start[a + 1] - runs.start[a];
+  return runs.subtract[a] == runs.subtract[b] && runs.start[b + 1] - runs.start[b] == length &&
+         std::equal(runs.column + runs.start[a], runs.column + runs.start[a] + length,
+                    runs.column + runs.start[b]);
+}
+
+// Looks for runs that repeat every one or two runs (an area of one colour,
+// a checkerboard) and marks them; pair_shift stays 0 unless at least half
+// of the runs repeat.
+void FindRepeats(BlockRuns& runs) {
+  runs.pair_shift = 0;
+  for (int shift = 1; shift <= 2 && shift < runs.count; ++shift) {
+    const int rows = runs.kernel_row[0] - runs.kernel_row[shift];
+    if (rows < 1) continue;
+    int repeating = 0;
+    for (int k = 0; k < runs.count; ++k) {
+      runs.repeats[k] = k + shift < runs.count &&
+                        runs.kernel_row[k] - runs.kernel_row[k + shift] == rows &&
+                        SameShape(runs, k, k + shift);
+      repeating += runs.repeats[k];
+    }
+    if (2 * repeating >= runs.count) {
+      runs.pair_shift = shift;
+      runs.pair_rows = rows;
+      return;
+    }
+  }
+}
+
 using BatchAdder = void (*)(float*, const float*, int, const BlockRuns&, int, int);
 
 // The widest adder this processor runs, within the limit.
@@ -167,11 +299,21 @@ BatchAdder ChooseAdder(int max_vector_floats) {
   return AddBatchPlain;
 }
 
-// Turned rows first_row..end_row - 1: for each row, the batches in order.
+// Turned rows first_row..end_row - 1: for each row, the batches in order;
+// with the 512-bit adder and repeating runs, rows pair_rows apart in pairs.
 void AddRows(const BlockRuns& runs, const KernelTable& kernel_table, FieldGrid& field_grid,
              int first_row, int end_row, BatchAdder add) {
   const float* kernel = &kernel_table[0][0][0];
-  for (int r = first_row; r < end_row; ++r)
+  int r = first_row;
+#ifdef FLUXART_WIDE_VECTORS
+  if (add == AddBatch512 && runs.pair_shift > 0) {
+    const int apart = runs.pair_rows;
+    for (; r + 2 * apart <= end_row; r += 2 * apart)
+      for (int pair = r; pair < r + apart; ++pair)
+        AddRowPair512(field_grid[pair][0], field_grid[pair + apart][0], kernel, pair, runs);
+  }
+#endif
+  for (; r < end_row; ++r)
     for (int k = 0; k < runs.count;) {
       const int end = BatchEnd(runs, k);
       add(field_grid[r][0], kernel, r, runs, k, end);
@@ -193,6 +335,7 @@ void AddBlockGroups(Workspace& workspace, const BlockGroup* groups, int group_co
   CollectRuns(groups, group_count, runs);
   if (runs.count == 0) return;
   const BatchAdder add = ChooseAdder(options.max_vector_floats);
+  FindRepeats(runs);
   const KernelTable& kernel_table = workspace.kernel_table;
   FieldGrid& field_grid = workspace.field_grid;
   RunParallelRows(kPictureSide, options.threads, [&](int first_row, int end_row) {
