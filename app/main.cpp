@@ -4,9 +4,11 @@
 #include <vector>
 
 #include "app/run.h"
+#include "core/interruption.h"
 #include "core/workspace.h"
 
 int main(int argc, char** argv) {
+  InstallInterruptionCleanup();
   // Some 50 MB: static storage, not the stack; made once, zero at start.
   static Workspace workspace;
   return RunFluxart(std::vector<std::string>(argv + 1, argv + argc), workspace);

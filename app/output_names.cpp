@@ -1,6 +1,8 @@
 #include "app/output_names.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "core/z_tag.h"
 
@@ -41,4 +43,16 @@ OutputNames BuildOutputNames(const std::string& input_name, float z) {
   FillName(names.j_table, base, tag, "_j_vector.txt");
   FillName(names.k_table, base, tag, "_k_vector.txt");
   return names;
+}
+
+std::string OutputThatIsTheInput(const OutputNames& names, const std::string& input_name,
+                                 bool with_tables) {
+  const char* written[] = {names.contour_image, names.stream_image, names.combined_image,
+                           names.i_table,       names.j_table,      names.k_table};
+  const int count = with_tables ? 6 : 3;
+  for (int k = 0; k < count; ++k) {
+    std::error_code error;  // a name that does not exist yet is not the input
+    if (std::filesystem::equivalent(written[k], input_name, error) && !error) return written[k];
+  }
+  return "";
 }

@@ -18,3 +18,9 @@ struct OutputNames {
 // four digits. A name of any length is accepted: only its first 12
 // characters can ever be used.
 OutputNames BuildOutputNames(const std::string& input_name, float z);
+
+// The first of the names the run writes (the tables only when with_tables)
+// that is the input file itself: the same file by std::filesystem::equivalent,
+// so also through a symlink or a hard link. "" when none is.
+std::string OutputThatIsTheInput(const OutputNames& names, const std::string& input_name,
+                                 bool with_tables);

@@ -1,12 +1,12 @@
 #include "app/png_codec.h"
 
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
 
+#include "core/whole_file.h"
 #include "core/workspace.h"
 #include "core/write_failure.h"
 
@@ -39,6 +39,14 @@ long long FileSize(const std::string& name) {
 
 }  // namespace
 
+void DropProfileUnfitForRgb(lodepng::State& state) {
+  const LodePNGInfo& info = state.info_png;
+  // The colour space signature sits at bytes 16 to 19 of the profile's header.
+  const bool rgb = info.iccp_defined && info.iccp_profile_size >= 20 &&
+                   std::memcmp(info.iccp_profile + 16, "RGB ", 4) == 0;
+  if (info.iccp_defined && !rgb) lodepng_clear_icc(&state.info_png);
+}
+
 DecodedInput DecodeInputBytes(const std::vector<unsigned char>& file_bytes, lodepng::State& state,
                               std::vector<unsigned char>& pixels) {
   DecodedInput result;
@@ -60,6 +68,7 @@ DecodedInput DecodeInputBytes(const std::vector<unsigned char>& file_bytes, lode
     result.error = error;
     return result;
   }
+  DropProfileUnfitForRgb(state);
   result.status = InputStatus::kDecoded;
   result.width = width;
   result.height = height;
@@ -81,6 +90,21 @@ DecodedInput LoadAndDecodeInput(const std::string& name, lodepng::State& state,
   return result;
 }
 
+unsigned TryPictureEncoding(lodepng::State& state, const std::vector<unsigned char>& pixels,
+                            std::vector<unsigned char>& png_bytes) {
+  std::vector<unsigned char> trial = pixels;
+  const unsigned char drawing_colours[][3] = {{255, 255, 0},  {0, 255, 0}, {0, 255, 255},
+                                              {255, 0, 0},    {0, 0, 255}, {255, 0, 255},
+                                              {255, 255, 255}};
+  for (size_t k = 0; k < sizeof drawing_colours / 3 && 3 * k + 2 < trial.size(); ++k)
+    for (int n = 0; n < 3; ++n) trial[3 * k + n] = drawing_colours[k][n];
+  state.encoder.text_compression = 1;
+  png_bytes.clear();
+  const unsigned error = lodepng::encode(png_bytes, trial, kPictureSide, kPictureSide, state);
+  png_bytes.clear();
+  return error;
+}
+
 WriteResult WritePicture(const char* file_name, const char* message, lodepng::State& state,
                          const std::vector<unsigned char>& pixels,
                          std::vector<unsigned char>& png_bytes) {
@@ -92,10 +116,9 @@ WriteResult WritePicture(const char* file_name, const char* message, lodepng::St
     return WriteResult::kEncodeFailed;
   }
   std::puts(message);
-  errno = 0;
-  const unsigned save_error = lodepng::save_file(png_bytes, file_name);
-  if (save_error) {
-    ReportWriteFailure(file_name, errno ? std::strerror(errno) : lodepng_error_text(save_error));
+  std::string reason;
+  if (!WriteWholeFile(file_name, png_bytes.data(), png_bytes.size(), true, &reason)) {
+    ReportWriteFailure(file_name, reason.c_str());
     return WriteResult::kSaveFailed;
   }
   return WriteResult::kWritten;

@@ -29,9 +29,15 @@ struct DecodedInput {
 // Decodes the bytes of an input file into pixels with state. The header is
 // inspected first, so that a picture that is not 640 x 640 is never decoded
 // (kWrongSize, with its size) and a huge announced size cannot allocate
-// anything. On kDecoded, pixels holds 640 * 640 * 3 bytes.
+// anything. On kDecoded, pixels holds 640 * 640 * 3 bytes and an unfit
+// colour profile has been dropped (DropProfileUnfitForRgb).
 DecodedInput DecodeInputBytes(const std::vector<unsigned char>& file_bytes, lodepng::State& state,
                               std::vector<unsigned char>& pixels);
+
+// Drops from state an ICC profile that cannot describe RGB pictures (grey,
+// CMYK, or too short to say), so that it is not carried into the outputs,
+// which the encoder would refuse with it. An RGB profile is kept.
+void DropProfileUnfitForRgb(lodepng::State& state);
 
 // Loads the file into file_bytes (files above kMaxInputFileBytes are not
 // read: kTooLarge) and decodes it with DecodeInputBytes. An unreadable file
@@ -44,11 +50,19 @@ DecodedInput LoadAndDecodeInput(const std::string& name, lodepng::State& state,
 enum class WriteResult { kWritten, kEncodeFailed, kSaveFailed };
 
 // Encodes pixels (640 x 640 RGB) with state (text chunks compressed) into
-// the emptied png_bytes, prints message as a line and saves the file,
-// replacing an existing one. The file takes the interlace method and the
-// kept chunks of the decoded input, which state still holds. An encode
-// failure prints the "encoder error" line and writes nothing; a file that
-// cannot be saved prints one line naming it.
+// the emptied png_bytes, prints message as a line and saves the file whole
+// (core/whole_file.h), replacing an existing one. The file takes the
+// interlace method and the kept chunks of the decoded input, which state
+// still holds. An encode failure prints the "encoder error" line and writes
+// nothing; a file that cannot be saved prints one line naming it and the
+// reason, and leaves nothing under its name but what was there before.
 WriteResult WritePicture(const char* file_name, const char* message, lodepng::State& state,
                          const std::vector<unsigned char>& pixels,
                          std::vector<unsigned char>& png_bytes);
+
+// Encodes pixels with state as WritePicture does, together with a few
+// pixels in the colours the drawings use, and writes nothing: the codec's
+// error code, 0 when the run's pictures can be encoded with these settings.
+// Lets a run find a setting the encoder refuses before it computes.
+unsigned TryPictureEncoding(lodepng::State& state, const std::vector<unsigned char>& pixels,
+                            std::vector<unsigned char>& png_bytes);

@@ -1,12 +1,14 @@
 #include "app/run.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 
 #include "app/banners.h"
 #include "app/command_line.h"
 #include "app/output_names.h"
 #include "app/png_codec.h"
+#include "core/stale_temporaries.h"
 #include "field/field_synthesis.h"
 #include "render/contours.h"
 #include "render/picture_composition.h"
@@ -67,9 +69,26 @@ int RunFluxart(const std::vector<std::string>& args, Workspace& workspace) {
     return 1;
   }
 
+  const OutputNames names = BuildOutputNames(settings.input_name, settings.z);
+  const std::string clash =
+      OutputThatIsTheInput(names, settings.input_name, settings.export_vectors);
+  if (!clash.empty()) {
+    std::printf("\nfluxart: %s is both the drawing and an output of this run; rename the drawing\n",
+                clash.c_str());
+    return 1;
+  }
+  if (const unsigned error = TryPictureEncoding(png_state, pixel_buffer, png_file_buffer)) {
+    std::fputs(("\n" + CodecErrorLine("encoder error ", error)).c_str(), stdout);
+    return 1;
+  }
+  // Temporary files of killed runs, in the cache's folder and the outputs'.
+  RemoveStaleTemporaries(".");
+  const std::string output_folder =
+      std::filesystem::path(names.contour_image).parent_path().string();
+  if (!output_folder.empty()) RemoveStaleTemporaries(output_folder);
+
   StartRun(workspace, pixel_buffer.data(), settings.z);
   SynthesizeField(workspace, settings.thickness);
-  const OutputNames names = BuildOutputNames(settings.input_name, workspace.z);
 
   bool all_written = true;
   DrawContours(workspace);

@@ -1,7 +1,9 @@
 #pragma once
 // One run of fluxart, in order: settings (from the arguments or the
 // prompt), decode, banner, names, field, contours, tables, streamlines,
-// pictures.
+// pictures. Before the field: the outputs must not be the drawing, the
+// encoder must accept the run's settings, and stale temporary files of
+// killed runs are removed.
 #include <string>
 #include <vector>
 

@@ -1,6 +1,7 @@
 #pragma once
 // How the stages may use the machine. Every choice gives the same bytes; the
 // choices are there so that tests can prove it and benchmarks compare them.
+// The one exception, check_cache_contents, is for tests alone.
 #include "core/parallel_rows.h"
 
 struct RunOptions {
@@ -11,4 +12,9 @@ struct RunOptions {
   // kernel sums take 4 for it). A width the processor lacks falls back to the
   // next narrower one.
   int max_vector_floats = 16;
+  // Whether a kernel cache file must pass the content checks of
+  // field/kernel_verification.h before it is used. The program always
+  // checks; tests that stand values of their own in for kernels, to prove
+  // the superposition on them, turn it off.
+  bool check_cache_contents = true;
 };

@@ -21,6 +21,7 @@ void StartRun(Workspace& workspace, const unsigned char* pixels, float z) {
                             &workspace.stream_image, &workspace.contour_image})
     std::memset(*plane, 0, sizeof(ImagePlane));
   workspace.z = z;
+  workspace.cache_notices = CacheNotices{};
 }
 
 void RestoreWorkPlane(Workspace& workspace) {

@@ -64,6 +64,13 @@ struct PassBlocks {
   BlockCentre blocks[kMaxStepBlocks];
 };
 
+// Whether the run has told that it keeps no new kernel cache files for want
+// of room, and for another reason: each is told once per run.
+struct CacheNotices {
+  bool short_of_room = false;
+  bool not_kept = false;
+};
+
 struct Workspace {
   // Picture frame:
   ImagePlane picture_plane;  // the drawing as decoded
@@ -78,6 +85,7 @@ struct Workspace {
 
   KernelTable kernel_table;
   HeldKernel held_kernel;
+  CacheNotices cache_notices;
 
   // Height of the layer being computed in mm, always a whole number: the
   // starting z from the command line outside the field synthesis.
@@ -102,7 +110,7 @@ void LoadPicture(Workspace& workspace, const unsigned char* pixels);
 // the picture and clears what the stages add or draw into (the field, the
 // magnitudes and the stream and contour planes and images), so that a
 // workspace that ran before gives the same result as a fresh one. The
-// kernel table and what it holds are kept.
+// kernel table and what it holds are kept; the cache notices start afresh.
 void StartRun(Workspace& workspace, const unsigned char* pixels, float z);
 
 // work_plane := picture_plane.

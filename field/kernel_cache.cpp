@@ -1,14 +1,13 @@
 #include "field/kernel_cache.h"
 
-#include <chrono>
-#include <cmath>
+#include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <random>
-#include <system_error>
 
+#include "core/free_space.h"
+#include "core/whole_file.h"
 #include "core/z_tag.h"
 #include "field/kernel_sums.h"
+#include "field/kernel_verification.h"
 
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
 #error "Kernel cache files are the table's memory image and must be little-endian"
@@ -23,27 +22,10 @@ constexpr char kMessageWipe[] =
     "\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b";
 static_assert(sizeof(kMessageWipe) == 3 * 46 + 1, "46 backspaces, 46 blanks, 46 backspaces");
 
-// A tag that no other run writing the same kernel at the same time will
-// pick: random bits mixed with the clock.
-unsigned long long UniqueTag() {
-  std::random_device random;
-  const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
-  return (static_cast<unsigned long long>(random()) << 20) ^ static_cast<unsigned long long>(now);
-}
-
-// Replaces target by source in one step, also when target exists (the
-// library does so on every platform, where a plain rename may refuse).
-bool MoveIntoPlace(const std::string& source, const std::string& target) {
-  std::error_code error;
-  std::filesystem::rename(source, target, error);
-  return !error;
-}
-
-bool AllFinite(const float* values, std::size_t count) {
-  for (std::size_t k = 0; k < count; ++k)
-    if (!std::isfinite(values[k])) return false;
-  return true;
-}
+// The step counter is written in place after the cache message; a notice
+// breaks that line, so it ends with blanks as wide as the counter's line,
+// over whose end the counter goes on counting.
+void PrintNotice(const std::string& line) { std::printf("\n%s%33s", line.c_str(), ""); }
 
 }  // namespace
 
@@ -54,47 +36,70 @@ std::string KernelCacheName(int kind, int h, int angle, float z) {
   return name;
 }
 
-bool LoadKernelFile(const std::string& path, KernelTable& table) {
+bool LoadKernelFile(const std::string& path, KernelTable& table, float bound) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return false;
-  const bool whole = std::fread(table, 1, kKernelFileBytes, file) == kKernelFileBytes &&
-                     std::fgetc(file) == EOF && !std::ferror(file);
+  // Read in pieces that stay in the processor's cache while their values
+  // are checked, which makes the check nearly free beside the read.
+  constexpr std::size_t kPieceBytes = 256 * 1024;
+  unsigned char* bytes = reinterpret_cast<unsigned char*>(&table[0][0][0]);
+  bool whole = true, within = true;
+  for (std::size_t at = 0; whole && at < kKernelFileBytes; at += kPieceBytes) {
+    const std::size_t piece = std::min(kPieceBytes, kKernelFileBytes - at);
+    whole = std::fread(bytes + at, 1, piece, file) == piece;
+    within = within &&
+             ValuesWithin(reinterpret_cast<const float*>(bytes + at), piece / sizeof(float), bound);
+  }
+  whole = whole && std::fgetc(file) == EOF && !std::ferror(file);
   std::fclose(file);
-  return whole && AllFinite(&table[0][0][0], kKernelFileBytes / sizeof(float));
+  return whole && within;
 }
 
-bool StoreKernelFile(const std::string& path, const KernelTable& table) {
+bool StoreKernelFile(const std::string& path, const KernelTable& table, std::string* reason) {
   // The temporary name ends in ".tmp", never in ".dat", so no run takes it
-  // for a kernel, and the random tag keeps simultaneous runs apart.
-  const std::string temporary = path + "." + std::to_string(UniqueTag()) + ".tmp";
-  std::FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (!file) return false;
-  bool written = std::fwrite(table, 1, kKernelFileBytes, file) == kKernelFileBytes;
-  written = std::fclose(file) == 0 && written;
-  if (written && MoveIntoPlace(temporary, path)) return true;
-  std::remove(temporary.c_str());
-  return false;
+  // for a kernel. A cache file needs no flush to the disk: a file that a
+  // power cut leaves incomplete fails the checks on load and is remade.
+  std::string ignored;
+  return WriteWholeFile(path, table, kKernelFileBytes, false, reason ? reason : &ignored);
 }
 
-bool LoadCachedKernel(Workspace& workspace, int kind, int h, int angle) {
-  return h != 0 &&
-         LoadKernelFile(KernelCacheName(kind, h, angle, workspace.z), workspace.kernel_table);
+bool LoadCachedKernel(Workspace& workspace, int kind, int h, int angle, bool check_contents) {
+  if (h == 0) return false;
+  const std::string name = KernelCacheName(kind, h, angle, workspace.z);
+  if (!check_contents) return LoadKernelFile(name, workspace.kernel_table);
+  return LoadKernelFile(name, workspace.kernel_table, KernelValueBound(h, workspace.z)) &&
+         SampledCellsMatch(kind, h, angle, workspace.z, workspace.kernel_table);
 }
 
 void FillKernelTable(Workspace& workspace, int kind, int h, int angle, const RunOptions& options) {
   const bool cached = h != 0;
   const std::string name = KernelCacheName(kind, h, angle, workspace.z);
   if (cached) {
-    if (LoadCachedKernel(workspace, kind, h, angle)) return;
+    if (LoadCachedKernel(workspace, kind, h, angle, options.check_cache_contents)) return;
     std::printf(" - Creating New %s File", name.c_str());
     std::fflush(stdout);
   }
   ComputeKernel(kind, h, angle, workspace.z, workspace.kernel_table, options);
-  if (cached) {
-    StoreKernelFile(name, workspace.kernel_table);
-    std::fputs(kMessageWipe, stdout);
-    std::fflush(stdout);
+  if (!cached) return;
+  CacheNotices& told = workspace.cache_notices;
+  std::string notice;
+  if (!LeavesReserve(".", kKernelFileBytes)) {
+    if (!told.short_of_room)
+      notice = "fluxart: " + name + " not kept: less than " +
+               std::to_string(FreeSpaceReserve() >> 20) +
+               " MiB would stay free on the disk; free some room to keep kernel cache files\n";
+    told.short_of_room = true;
+  } else {
+    std::string reason;
+    if (!StoreKernelFile(name, workspace.kernel_table, &reason) && !told.not_kept) {
+      notice = "fluxart: could not keep the kernel cache file " + name + " (" + reason +
+               "); check the folder can be written\n";
+      told.not_kept = true;
+    }
   }
+  std::fputs(kMessageWipe, stdout);
+  if (!notice.empty()) PrintNotice(notice);
+  std::fflush(stdout);
 }
 
 void PrepareKernel(Workspace& workspace, const MagnetColor& row, int h, const RunOptions& options) {

@@ -4,6 +4,7 @@
 // float table as raw little-endian bytes with no header; the name alone says
 // what the file holds. Kernels of single cubes (h = 0) are never cached.
 #include <cstddef>
+#include <limits>
 #include <string>
 
 #include "core/magnet_color_table.h"
@@ -17,25 +18,32 @@ constexpr std::size_t kKernelFileBytes = sizeof(KernelTable);
 std::string KernelCacheName(int kind, int h, int angle, float z);
 
 // Reads path into table. True only when the file holds exactly
-// kKernelFileBytes and every value is finite; otherwise false, and the table
-// holds unspecified data.
-bool LoadKernelFile(const std::string& path, KernelTable& table);
+// kKernelFileBytes and every value is finite and no larger than bound in
+// size; otherwise false, and the table holds unspecified data.
+bool LoadKernelFile(const std::string& path, KernelTable& table,
+                    float bound = std::numeric_limits<float>::max());
 
-// Writes table to a temporary file next to path and renames it into place
-// once complete. False when anything failed; then no file is left under path
-// or under the temporary name (an older file under path stays as it was).
-bool StoreKernelFile(const std::string& path, const KernelTable& table);
+// Writes table whole to path (core/whole_file.h). False when anything
+// failed, with *reason (when given) saying why; then no file is left under
+// path or under the temporary name (an older file under path stays as it
+// was).
+bool StoreKernelFile(const std::string& path, const KernelTable& table,
+                     std::string* reason = nullptr);
 
 // Fills workspace.kernel_table for (kind, h, angle) at workspace.z from its
 // cache file. True when it did; false when the kernel must be computed:
-// always for h = 0, and when the file is missing or not trusted (then the
-// table holds unspecified data). Computes nothing.
-bool LoadCachedKernel(Workspace& workspace, int kind, int h, int angle);
+// always for h = 0, and when the file is missing or fails the checks of
+// field/kernel_verification.h (then the table holds unspecified data).
+// Computes only the sampled cells.
+// check_contents false skips the sampled cells and the range (tests only).
+bool LoadCachedKernel(Workspace& workspace, int kind, int h, int angle, bool check_contents = true);
 
 // Fills workspace.kernel_table for (kind, h, angle) at workspace.z: loads
 // the cache file when h >= 1 and it is trusted; otherwise prints
 // " - Creating New <name> File" (h >= 1 only), computes, stores, and wipes
-// the message.
+// the message. The file is not stored when the disk would keep less than
+// FreeSpaceReserve() free; that, and a store that failed, are each told
+// once per run (workspace.cache_notices) in one line.
 void FillKernelTable(Workspace& workspace, int kind, int h, int angle,
                      const RunOptions& options = RunOptions());
 

@@ -76,3 +76,33 @@ Vec3 PointDipoleField(const Vec3& p, const Vec3& d) {
   for (int n = 0; n < 3; ++n) out[n] = (3.0 * pr * d[n] / r - p[n]) / r3;
   return out;
 }
+
+double OnAxisBlockField(double face_a, double face_b, double length, double gap) {
+  auto face = [&](double d) {
+    return std::atan(face_a * face_b /
+                     (2 * d * std::sqrt(4 * d * d + face_a * face_a + face_b * face_b)));
+  };
+  return (face(gap) - face(gap + length)) / M_PI;
+}
+
+// A pole face is a rectangle across one axis, which RectangleField handles
+// once the axes are relabelled so that the face's normal is its "up".
+Vec3 BlockMagnetField(const Box& box, int axis, int sign, double row, double col) {
+  auto face = [&](double at, double density) -> Vec3 {
+    if (axis == 2)
+      return RectangleField({box.row0, box.row1, box.col0, box.col1, -at, density}, row, col, 0);
+    if (axis == 0) {  // (up, column, row) as (row, column, up)
+      Vec3 f = RectangleField({box.low, box.high, box.col0, box.col1, -at, density}, 0, col, row);
+      return {f[2], f[1], f[0]};
+    }
+    // (row, up, column) as (row, column, up)
+    Vec3 f = RectangleField({box.row0, box.row1, box.low, box.high, -at, density}, row, 0, col);
+    return {f[0], f[2], f[1]};
+  };
+  const double ends[3][2] = {{box.row0, box.row1}, {box.col0, box.col1}, {box.low, box.high}};
+  const double north = sign > 0 ? ends[axis][1] : ends[axis][0];
+  const double south = sign > 0 ? ends[axis][0] : ends[axis][1];
+  Vec3 n = face(north, 1.0), s = face(south, -1.0), field;
+  for (int c = 0; c < 3; ++c) field[c] = (n[c] + s[c]) / (4 * M_PI);
+  return field;
+}

@@ -3,7 +3,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
+#include "core/whole_file.h"
 #include "core/write_failure.h"
 
 int FormatTableValue(float value, int width, char* text, size_t size) {
@@ -24,19 +26,20 @@ int FormatTableValue(float value, int width, char* text, size_t size) {
 
 namespace {
 
-// One table file. A file that could not be opened, or failed while being
-// written, has no stream and takes no more writes. The first value written to
-// a file carries the field width.
+// One table file, written whole (core/whole_file.h). A file that could not
+// be begun, or failed while being written, has no stream and takes no more
+// writes. The first value written to a file carries the field width.
 struct TableFile {
   const char* name;
   int component;
+  WholeFile file;
   std::FILE* stream = nullptr;
   int width = kFirstValueWidth;
   bool failed = false;
 };
 
-void ReportFailure(TableFile& table, int error) {
-  ReportWriteFailure(table.name, std::strerror(error ? error : EIO));
+void ReportFailure(TableFile& table, const std::string& reason) {
+  ReportWriteFailure(table.name, reason.c_str());
   table.failed = true;
 }
 
@@ -47,15 +50,16 @@ void WriteValue(TableFile& table, float value) {
   std::fwrite(text, 1, static_cast<size_t>(length), table.stream);
 }
 
-// Ends the line and flushes it; a failed write closes the table for good.
+// Ends the line and flushes it; a failed write abandons the table for good.
 void EndLine(TableFile& table) {
   std::fputc('\n', table.stream);
-  errno = 0;
+  // errno is not cleared first: a write that failed inside an earlier
+  // fwrite left its reason there, and successful calls leave it alone.
   if (std::fflush(table.stream) != 0 || std::ferror(table.stream)) {
     const int error = errno;
-    std::fclose(table.stream);
+    AbandonWholeFile(&table.file);
     table.stream = nullptr;
-    ReportFailure(table, error);
+    ReportFailure(table, std::strerror(error ? error : EIO));
   }
 }
 
@@ -66,11 +70,14 @@ bool WriteVectorTables(const Workspace& workspace, const char* i_name, const cha
   std::puts("   +Writing   Vector   Data   Files  +\n");
 
   const FieldGrid& field = workspace.field_grid;
-  TableFile tables[3] = {{i_name, 0}, {j_name, 1}, {k_name, 2}};
+  TableFile tables[3] = {{i_name, 0, {}}, {j_name, 1, {}}, {k_name, 2, {}}};
   for (TableFile& table : tables) {
-    errno = 0;
-    table.stream = std::fopen(table.name, "w");  // text mode: the platform's line end
-    if (!table.stream) ReportFailure(table, errno);
+    std::string reason;
+    // Text mode: the platform's line end.
+    if (BeginWholeFile(table.name, true, true, &table.file, &reason))
+      table.stream = table.file.stream;
+    else
+      ReportFailure(table, reason);
   }
 
   for (int l = 0; l < kPictureSide; ++l) {
@@ -89,8 +96,9 @@ bool WriteVectorTables(const Workspace& workspace, const char* i_name, const cha
 
   for (TableFile& table : tables) {
     if (!table.stream) continue;
-    errno = 0;
-    if (std::fclose(table.stream) != 0) ReportFailure(table, errno);
+    std::string reason;
+    if (!FinishWholeFile(&table.file, &reason)) ReportFailure(table, reason);
+    table.stream = nullptr;
   }
   for (const TableFile& table : tables)
     if (table.failed) return false;

@@ -16,7 +16,8 @@ int FormatTableValue(float value, int width, char* text, size_t size);
 
 // Prints the stage message and writes components 0, 1 and 2 of
 // workspace.field_grid into the files i_name, j_name and k_name, cell by
-// cell in step, one line per grid row, replacing existing files. A table
+// cell in step, one line per grid row, each file whole (core/whole_file.h),
+// replacing existing files. A table
 // that cannot be written is reported with one line naming it; the others
 // are still written. Returns false when any table failed.
 bool WriteVectorTables(const Workspace& workspace, const char* i_name, const char* j_name,

@@ -11,6 +11,7 @@
 
 #include "core/magnet_color_table.h"
 #include "core/workspace.h"
+#include "field/kernel_verification.h"
 #include "tests/field_test_support.h"
 
 namespace {
@@ -192,13 +193,91 @@ TEST_F(KernelEntryPoints, UntrustedFilesAreRecomputedAndRewritten) {
   }
 }
 
-TEST_F(KernelEntryPoints, AFailedStoreStillGivesTheKernelEveryTime) {
+// A notice breaks the counter's line; blanks as wide as that line follow it.
+std::string Notice(const std::string& line) { return "\n" + line + std::string(33, ' '); }
+
+TEST_F(KernelEntryPoints, AFailedStoreStillGivesTheKernelEveryTimeAndIsToldOnce) {
   ASSERT_EQ(mkdir(name_.c_str(), 0755), 0);
-  for (int call = 0; call < 2; ++call) {
-    EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }), CreatingMessage(name_) + kWipe);
-    EXPECT_TRUE(TableIsExpected());
-  }
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }),
+            CreatingMessage(name_) + kWipe +
+                Notice("fluxart: could not keep the kernel cache file " + name_ +
+                       " (Is a directory); check the folder can be written\n"));
+  EXPECT_TRUE(TableIsExpected());
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }), CreatingMessage(name_) + kWipe);
+  EXPECT_TRUE(TableIsExpected());
   EXPECT_EQ(FilesIn("."), std::vector<std::string>{name_});
+}
+
+TEST_F(KernelEntryPoints, NoFileIsKeptWhenTheDiskWouldKeepLessThanTheReserve) {
+  setenv("FLUXART_CACHE_RESERVE_MIB", "1000000000", 1);  // a petabyte
+  const std::string first = Run([&] { FillKernelTable(*ws, Monopole, 1, 0); });
+  const std::string second = Run([&] { FillKernelTable(*ws, AxialDipole, 1, 0); });
+  unsetenv("FLUXART_CACHE_RESERVE_MIB");
+  EXPECT_EQ(first, CreatingMessage(name_) + kWipe +
+                       Notice("fluxart: " + name_ +
+                              " not kept: less than 1000000000 MiB would stay free on the disk; "
+                              "free some room to keep kernel cache files\n"));
+  EXPECT_EQ(second, CreatingMessage("Fluxart_Z5003_1001000.dat") + kWipe);
+  EXPECT_TRUE(FilesIn(".").empty());
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }), CreatingMessage(name_) + kWipe);
+  EXPECT_TRUE(TableIsExpected());
+  EXPECT_EQ(FilesIn("."), std::vector<std::string>{name_}) << "kept again once there is room";
+}
+
+// Files of the right size whose contents are wrong: each is treated as
+// missing, announced, recomputed and rewritten.
+TEST_F(KernelEntryPoints, CorruptedFilesOfTheRightSizeAreRecomputedAndRewritten) {
+  const std::string good = [&] {
+    Run([&] { FillKernelTable(*ws, Monopole, 1, 0); });
+    return ReadFile(name_);
+  }();
+  KernelBuffer other;
+  ComputeKernel(Monopole, 1, 0, 4.0f, other.table());  // the same kernel one mm higher
+  std::vector<std::pair<std::string, std::string>> bad = {
+      {"zeros", std::string(good.size(), '\0')},
+      {"another kernel",
+       std::string(reinterpret_cast<const char*>(other.values.data()), kKernelFileBytes)},
+      {"shifted by a value", good.substr(4) + std::string(4, '\0')},
+      {"shifted by a cell", std::string(12, '\0') + good.substr(0, good.size() - 12)}};
+  std::string huge = good;
+  const float big = 1e38f;
+  std::memcpy(&huge[12 * 777777 + 8], &big, 4);
+  bad.push_back({"one huge finite value", huge});
+  // Any stretch of 64 KiB, wherever it starts: zeros, or values that are in
+  // range but belong elsewhere in the table.
+  for (size_t at : {size_t{0}, size_t{12345}, size_t{9876543}, good.size() - 65536}) {
+    std::string zeros = good, moved = good;
+    std::fill(zeros.begin() + at, zeros.begin() + at + 65536, '\0');
+    bad.push_back({"zeros at " + std::to_string(at), zeros});
+    const size_t from = at < good.size() / 2 ? at + 400012 : at - 400012;
+    std::copy(good.begin() + from, good.begin() + from + 65536, moved.begin() + at);
+    bad.push_back({"moved values at " + std::to_string(at), moved});
+  }
+  for (const auto& [what, bytes] : bad) {
+    ASSERT_EQ(bytes.size(), kKernelFileBytes) << what;
+    WriteBytes(name_, bytes);
+    EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }), CreatingMessage(name_) + kWipe)
+        << what;
+    EXPECT_TRUE(TableIsExpected()) << what;
+    EXPECT_TRUE(ReadFile(name_) == good) << what;
+  }
+}
+
+TEST(KernelVerification, EveryModelsOwnTablePasses) {
+  struct Case {
+    int kind, h, angle;
+    float z;
+  };
+  KernelBuffer table;
+  for (Case c : {Case{AxialDipole, 2, 0, 0.0f}, Case{AxialDipole, 1, 0, -1000.0f},
+                 Case{PlanarDipole, 1, 137, -3.0f}, Case{PlanarDipole, 3, 315, 1.0f},
+                 Case{PlanarDipole, 2, 10, 0.0f}, Case{Monopole, 2, 0, 0.0f}}) {
+    ComputeKernel(c.kind, c.h, c.angle, c.z, table.table());
+    EXPECT_TRUE(SampledCellsMatch(c.kind, c.h, c.angle, c.z, table.table()))
+        << c.kind << " " << c.h << " " << c.angle << " " << c.z;
+    EXPECT_TRUE(ValuesWithin(table.values.data(), table.values.size(), KernelValueBound(c.h, c.z)))
+        << c.kind << " " << c.h << " " << c.angle << " " << c.z;
+  }
 }
 
 TEST_F(KernelEntryPoints, EntryPointsPickTheirModelAndName) {
@@ -218,8 +297,7 @@ TEST_F(KernelEntryPoints, EntryPointsPickTheirModelAndName) {
 
 // LoadCachedKernel is what decides between the cache and a computation.
 TEST_F(KernelEntryPoints, CacheLookupLoadsOnlyTrustedFilesAndComputesNothing) {
-  KernelBuffer table;
-  FillWithPositions(table);
+  KernelBuffer& table = expected_;
   ASSERT_TRUE(StoreKernelFile(name_, table.table()));
   ASSERT_TRUE(StoreKernelFile("Fluxart_Z5003_3000000.dat", table.table()));
   testing::internal::CaptureStdout();

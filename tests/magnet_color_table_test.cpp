@@ -1,7 +1,11 @@
 #include "core/magnet_color_table.h"
 
+#include "field/charge_model.h"
+
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
 #include <map>
 #include <tuple>
 
@@ -77,6 +81,38 @@ TEST(IsMagnetColor, MatchesExactlyAndNothingElse) {
     EXPECT_FALSE(IsMagnetColor(255, 0, outside));
   }
   EXPECT_FALSE(IsMagnetColor(1 + 256, 100, 1));  // would alias (1, 100, 1) if wrapped
+}
+
+// The pair offsets of all 360 whole-degree angles, bit for bit. They come
+// from the C library's sine and cosine, which differ between libraries in the
+// last bit at some angles (the WebAssembly build's among them); after the
+// division by 5 and the rounding to float they must still agree, or every
+// kernel of that angle changes.
+TEST(MagnetColorTable, PlanarOffsetsOfEveryAngleArePinned) {
+  auto bits = [](float value) {
+    uint32_t word;
+    std::memcpy(&word, &value, sizeof word);
+    return word;
+  };
+  const uint32_t spots[][3] = {{0, 0x3e4ccccd, 0x80000000},   {1, 0x3e4cc4d1, 0xbb64c08f},
+                               {45, 0x3e10d0c2, 0xbe10d0c3},  {90, 0xb21630f2, 0xbe4ccccd},
+                               {180, 0xbe4ccccd, 0x329630f2}, {270, 0x3123e4f1, 0x3e4ccccd},
+                               {315, 0x3e10d0c1, 0x3e10d0c4}, {359, 0x3e4cc4d1, 0x3b64bfa4}};
+  for (const auto& spot : spots) {
+    const PlanarOffsets offsets = PlanarOffsetsFor(static_cast<int>(spot[0]));
+    EXPECT_EQ(bits(offsets.s0), spot[1]) << "angle " << spot[0];
+    EXPECT_EQ(bits(offsets.s1), spot[2]) << "angle " << spot[0];
+  }
+  // FNV-1a over the 720 bit patterns, angle by angle, s0 before s1.
+  uint64_t hash = 1469598103934665603ull;
+  for (int angle = 0; angle < 360; ++angle) {
+    const PlanarOffsets offsets = PlanarOffsetsFor(angle);
+    for (float value : {offsets.s0, offsets.s1}) {
+      hash ^= bits(value);
+      hash *= 1099511628211ull;
+    }
+  }
+  EXPECT_EQ(hash, 0x89e2d331b1b87d2bull);
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "core/workspace.h"
 #include "field/field_synthesis.h"
@@ -130,6 +132,55 @@ TEST_F(Physics, SingleCubesLookLikePointSourcesAndDipolesFromFarAway) {
     // Measured: 1e-7 for the source (rounding only), 1.2e-4 to 2.1e-4 for
     // the dipoles (their next multipole term at 40 mm and more).
     EXPECT_LT(worst, color.kind == 3 ? 1e-6 : 3e-4) << color.name;
+  }
+}
+
+// Converted with B = Br x 2.5 / (4 pi) x value, the tables the program
+// writes match the closed form of real block magnets on their axis once the
+// field point is 2.5 mm or more from the magnet. Drives the real binary.
+TEST_F(Physics, TablesInTeslaMatchRealBlockMagnetsFromTwoAndAHalfMillimetres) {
+  const std::string folder = cache_->path();
+  auto run = [&](const Drawing& drawing, int z, int w, char component) {
+    WritePng(folder + "/block.png", drawing);
+    RunResult result = RunFluxart(folder, {"block.png", std::to_string(z), std::to_string(w), "v"});
+    EXPECT_EQ(result.status, 0) << result.output;
+    std::vector<double> table =
+        ReadVectorTable(folder + "/" + VectorTableName("block", z, component));
+    EXPECT_EQ(table.size(), 640u * 640u);
+    return table;
+  };
+  // Red 21 x 21 x 3 mm around picture point (320, 320), north face up: the
+  // layers sit at z, z + 1, z + 2 (their middles), so the face is z - 0.5
+  // below the plane. Measured -0.006 % and +0.010 %.
+  Drawing axial;
+  axial.FillRect(310, 310, 21, 21, 255, 0, 0);
+  for (int z : {3, 10}) {
+    std::vector<double> k = run(axial, z, 3, 'k');
+    if (k.empty()) return;
+    const double gap = z - 0.5;
+    const double share =
+        kTeslaPerUnitValue * TableValueAt(k, 320, 320) / OnAxisBlockField(21, 21, 3, gap) - 1;
+    std::printf("axial 21 x 21 x 3 at %.1f mm: %+.4f %%\n", gap, 100 * share);
+    EXPECT_LT(std::fabs(share), 0.0002) << "gap " << gap;
+  }
+  // Light yellow (north pole up) 21 wide, 41 long, 3 thick, rows 300-340:
+  // layers at -1, 0, 1 put the plane at mid-height, and the point at row
+  // 300 - n is n - 0.5 mm beyond the north face, where the field points up
+  // (towards row 0). Measured +0.144 %, +0.066 %, +0.023 %.
+  Drawing planar;
+  planar.FillRect(300, 310, 41, 21, 255, 255, 128);
+  std::vector<double> i = run(planar, -1, 3, 'i');
+  if (i.empty()) return;
+  const struct {
+    int row;
+    double bound;
+  } points[] = {{297, 0.0016}, {295, 0.0008}, {290, 0.0003}};
+  for (const auto& p : points) {
+    const double gap = 300 - p.row - 0.5;
+    const double share =
+        -kTeslaPerUnitValue * TableValueAt(i, p.row, 320) / OnAxisBlockField(21, 3, 41, gap) - 1;
+    std::printf("in-plane 21 x 41 x 3 at %.1f mm: %+.4f %%\n", gap, 100 * share);
+    EXPECT_LT(std::fabs(share), p.bound) << "gap " << gap;
   }
 }
 

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -156,6 +157,29 @@ TEST(WritePicture, AnEncodeFailurePrintsTheCodecLineAndWritesNothing) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
             std::string("encoder error 84: ") + lodepng_error_text(84) + "\n");
   EXPECT_FALSE(FileExists(scratch / "x.png"));
+}
+
+// The trial encode finds a setting the encoder refuses before anything is
+// computed; a grey profile is such a setting until it is dropped.
+TEST(TryPictureEncoding, FindsRefusedSettingsThatDroppingAnUnfitProfileMends) {
+  lodepng::State state;
+  SetUpPngState(state);
+  std::vector<unsigned char> pixels(640 * 640 * 3, 255), png;
+  EXPECT_EQ(TryPictureEncoding(state, pixels, png), 0u);
+  std::vector<unsigned char> grey(132, 0);
+  std::copy_n("GRAY", 4, grey.begin() + 16);
+  ASSERT_EQ(lodepng_set_icc(&state.info_png, "grey", grey.data(), 132), 0u);
+  EXPECT_EQ(TryPictureEncoding(state, pixels, png), 102u) << "the outputs are coloured";
+  EXPECT_TRUE(png.empty());
+  DropProfileUnfitForRgb(state);
+  EXPECT_FALSE(state.info_png.iccp_defined);
+  EXPECT_EQ(TryPictureEncoding(state, pixels, png), 0u);
+
+  std::vector<unsigned char> rgb = grey;
+  std::copy_n("RGB ", 4, rgb.begin() + 16);
+  ASSERT_EQ(lodepng_set_icc(&state.info_png, "rgb", rgb.data(), 132), 0u);
+  DropProfileUnfitForRgb(state);
+  EXPECT_TRUE(state.info_png.iccp_defined) << "an RGB profile is kept";
 }
 
 }  // namespace

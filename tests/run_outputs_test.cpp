@@ -2,11 +2,18 @@
 // six files, pictures and tables, and outputs that cannot be written.
 #include <gtest/gtest.h>
 #include <lodepng.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "tests/field_test_support.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -139,6 +146,121 @@ TEST(RunOutputs, SmallDrawingGivesThePicturesOfItsFixtures) {
     EXPECT_TRUE(DecodeRgb(dir / ("small________Z5003_" + std::string(suffix))) ==
                 DecodeRgb(fixtures + suffix))
         << suffix;
+}
+
+// Names that lead elsewhere: a symlink under an output name, the drawing
+// under an output name, and temporary files that a killed run left.
+TEST(RunOutputs, OutputsReplaceSymlinksAndNeverTheDrawingAndStaleTemporariesGo) {
+  ScratchDir dir;
+  WritePng(dir / "blank.png", Drawing());
+  std::ofstream(dir / "notes.txt") << "my notes";
+  ASSERT_EQ(symlink("notes.txt", (dir / "blank________Z5003_contours.png").c_str()), 0);
+  const std::string stale = "Fluxart_Z5003_1001000.dat.0123456789abcdef.tmp";
+  const std::string fresh = "blank________Z5003_i_vector.txt.00000000000000ff.tmp";
+  std::ofstream(dir / stale) << "killed";
+  std::ofstream(dir / fresh) << "being written";
+  std::filesystem::last_write_time(
+      dir / stale, std::filesystem::file_time_type::clock::now() - std::chrono::minutes(10));
+  RunResult run = RunFluxart(dir.path(), {"blank.png"});
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(ReadFile(dir / "notes.txt"), "my notes");
+  ExpectWhitePicture(dir / "blank________Z5003_contours.png", false);
+  EXPECT_FALSE(FileExists(dir / stale));
+  EXPECT_TRUE(FileExists(dir / fresh)) << "a young temporary file may still be written";
+
+  // A drawing whose name is an output name, itself or through a symlink.
+  const std::string own_name = "ring_drawing_Z5003_contours.png";
+  WritePng(dir / own_name, Drawing());
+  const std::string drawing = ReadFile(dir / own_name);
+  run = RunFluxart(dir.path(), {own_name});
+  EXPECT_EQ(run.status, 1);
+  const std::string clash = "\nfluxart: " + own_name +
+                            " is both the drawing and an output of this run; rename the drawing\n";
+  ASSERT_GT(run.output.size(), clash.size());
+  EXPECT_EQ(run.output.substr(run.output.size() - clash.size()), clash);
+  EXPECT_EQ(ReadFile(dir / own_name), drawing);
+  ASSERT_EQ(symlink("blank.png", (dir / "linked_______Z5003_k_vector.txt").c_str()), 0);
+  run = RunFluxart(dir.path(), {"linked.png", "3", "1", "v"});
+  EXPECT_EQ(run.status, 1) << "linked.png is missing: no clash, a decoder error";
+  ASSERT_EQ(symlink("blank.png", (dir / "linked.png").c_str()), 0);
+  ASSERT_EQ(unlink((dir / "linked_______Z5003_k_vector.txt").c_str()), 0);
+  ASSERT_EQ(symlink("linked.png", (dir / "linked_______Z5003_k_vector.txt").c_str()), 0);
+  run = RunFluxart(dir.path(), {"linked.png", "3", "1", "v"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.output.find("fluxart: linked_______Z5003_k_vector.txt is both the drawing"),
+            std::string::npos)
+      << run.output;
+  EXPECT_EQ(run.output.find("Calculating"), std::string::npos) << "nothing is computed";
+}
+
+// A full disk: the tables do not fit into a small file system of their own.
+TEST(RunOutputs, WritesThatRunOutOfRoomAreReportedAndLeaveNoPartialFile) {
+  ScratchDir dir;
+  const std::string small = dir / "small";
+  ASSERT_EQ(mkdir(small.c_str(), 0755), 0);
+  if (mount("fluxart_test", small.c_str(), "tmpfs", 0, "size=1m") != 0)
+    GTEST_SKIP() << "cannot mount a tmpfs here (needs root): full-disk run not tried";
+  WritePng(small + "/blank.png", Drawing());
+  std::ofstream(small + "/blank________Z5003_j_vector.txt") << "previous table";
+  const RunResult run = RunFluxart(small, {"blank.png", "3", "1", "v"});
+  EXPECT_EQ(run.status, 1);
+  for (const char* axis : {"i", "j", "k"})
+    EXPECT_NE(run.output.find("fluxart: could not write blank________Z5003_" + std::string(axis) +
+                              "_vector.txt (No space left on device); check the folder can be "
+                              "written\n"),
+              std::string::npos)
+        << StageMessages(run.output);
+  EXPECT_EQ(ReadFile(small + "/blank________Z5003_j_vector.txt"), "previous table");
+  ExpectWhitePicture(small + "/blank________Z5003_stream_contours.png", false);
+  const std::vector<std::string> left = {
+      "blank.png", "blank________Z5003_contours.png", "blank________Z5003_j_vector.txt",
+      "blank________Z5003_stream_contours.png", "blank________Z5003_streamlines.png"};
+  EXPECT_EQ(FilesIn(small), left);
+  umount(small.c_str());
+}
+
+// The bytes of a PNG of drawing with an iCCP chunk holding profile put in
+// after the header, as other programs write them (the codec refuses to).
+std::vector<unsigned char> PngWithProfile(const Drawing& drawing, const std::string& profile) {
+  std::vector<unsigned char> png;
+  EXPECT_EQ(lodepng::encode(png, drawing.rgb, 640, 640, LCT_RGB, 8), 0u);
+  unsigned char* deflated = nullptr;
+  size_t deflated_size = 0;
+  LodePNGCompressSettings settings;
+  lodepng_compress_settings_init(&settings);
+  lodepng_zlib_compress(&deflated, &deflated_size,
+                        reinterpret_cast<const unsigned char*>(profile.data()), profile.size(),
+                        &settings);
+  std::vector<unsigned char> data = {'m', 'i', 'n', 'e', 0, 0};
+  data.insert(data.end(), deflated, deflated + deflated_size);
+  free(deflated);
+  unsigned char* chunk = nullptr;
+  size_t chunk_size = 0;
+  lodepng_chunk_create(&chunk, &chunk_size, static_cast<unsigned>(data.size()), "iCCP",
+                       data.data());
+  png.insert(png.begin() + 33, chunk, chunk + chunk_size);  // after signature and IHDR
+  free(chunk);
+  return png;
+}
+
+TEST(RunOutputs, ColourProfilesThatCannotDescribeRgbAreNotCarriedOver) {
+  ScratchDir dir;
+  Drawing drawing;
+  drawing.Paint(320, 320, 255, 0, 128);  // a source: coloured contours and strokes
+  std::string profile(132, '\0');
+  for (const char* space : {"GRAY", "CMYK", "RGB ", "short"}) {
+    std::string this_profile = profile;
+    if (std::string(space) == "short")
+      this_profile = "too short";
+    else
+      this_profile.replace(16, 4, space);
+    const std::vector<unsigned char> png = PngWithProfile(drawing, this_profile);
+    ASSERT_EQ(lodepng::save_file(png, dir / "profiled.png"), 0u);
+    const RunResult run = RunFluxart(dir.path(), {"profiled.png"});
+    EXPECT_EQ(run.status, 0) << space << run.output;
+    const std::string written = ReadFile(dir / "profiled_____Z5003_stream_contours.png");
+    EXPECT_EQ(written.find("iCCP") != std::string::npos, std::string(space) == "RGB ") << space;
+  }
 }
 
 }  // namespace

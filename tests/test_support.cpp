@@ -76,3 +76,30 @@ std::string ReadFile(const std::string& path) {
 }
 
 bool FileExists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+std::string VectorTableName(const std::string& stem, int z, char component) {
+  return stem + std::string(13 - stem.size(), '_') + "Z" + std::to_string(z + 5000) + "_" +
+         component + "_vector.txt";
+}
+
+std::vector<double> ReadVectorTable(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::vector<double> values;
+  values.reserve(640 * 640);
+  std::string line;
+  while (std::getline(file, line)) {
+    const char* p = line.c_str();
+    for (int m = 0; m < 640; ++m) {
+      char* end = nullptr;
+      values.push_back(std::strtod(p, &end));
+      if (end == p || *end != (m < 639 ? ',' : '\0')) return {};
+      p = end + 1;
+    }
+  }
+  if (values.size() != 640u * 640u) return {};
+  return values;
+}
+
+double TableValueAt(const std::vector<double>& table, int row, int col) {
+  return table[static_cast<size_t>(640 - row) * 640 + (640 - col)];
+}

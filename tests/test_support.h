@@ -43,3 +43,17 @@ RunResult RunFluxart(const std::string& folder, const std::vector<std::string>& 
 
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
+
+// The name of a vector table that a run at height z writes for a drawing
+// named stem + ".png": "pic" at z = 3 gives "pic__________Z5003_k_vector.txt"
+// for component 'k'. The stem has no "." and at most 12 characters.
+std::string VectorTableName(const std::string& stem, int z, char component);
+
+// One vector table read back as 640 x 640 values in file order; empty when
+// the file is missing or does not hold 640 lines of 640 numbers.
+std::vector<double> ReadVectorTable(const std::string& path);
+
+// The value of a table read by ReadVectorTable at picture point (row, col),
+// 1 to 640: the tables are turned half a turn, so that is line 640 - row,
+// value 640 - col.
+double TableValueAt(const std::vector<double>& table, int row, int col);

@@ -1,0 +1,152 @@
+// The browser build's entry points. A run takes the command line as main
+// does, on the instance's one Workspace; the page makes a fresh instance
+// for every run, so each starts from zeroed memory as a new process does,
+// and reads the run's field grid afterwards. Besides runs, the page decodes
+// and encodes drawings with the run's own codec settings and messages,
+// reads the colour table and the meaning of a colour, reads z and w by the
+// command line's rules and formats a field value as the tables do. Strings
+// returned stay valid until the next call that returns one.
+#include <emscripten/emscripten.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/png_codec.h"
+#include "app/run.h"
+#include "core/magnet_color_table.h"
+#include "core/workspace.h"
+#include "render/vector_tables.h"
+#include "tools/magnet_palette.h"
+
+namespace {
+
+std::string message;
+std::vector<unsigned char> encoded;
+// Some 50 MB: static storage, zero at start.
+Workspace workspace;
+
+}  // namespace
+
+extern "C" {
+
+// Runs the program with argv[0..argc) as the arguments after its name, in
+// the current folder of the in-memory file system, printing to standard
+// output (flushed on return). Returns the exit status as main would.
+EMSCRIPTEN_KEEPALIVE int fluxart_run(int argc, const char* const* argv) {
+  const int status = RunFluxart(std::vector<std::string>(argv, argv + argc), workspace);
+  std::fflush(stdout);
+  return status;
+}
+
+// The last message a call left: an error line as the program prints it, or
+// a colour's name.
+EMSCRIPTEN_KEEPALIVE const char* fluxart_message() { return message.c_str(); }
+
+// Decodes size bytes of the file called name into pixels (640 * 640 * 3
+// bytes, RGB) as a run reads its input. Returns 1 when decoded; otherwise 0,
+// pixels are unspecified and fluxart_message() holds the program's line.
+EMSCRIPTEN_KEEPALIVE int fluxart_decode_png(const char* name, const unsigned char* bytes, int size,
+                                            unsigned char* pixels) {
+  message.clear();
+  if (size < 0 || static_cast<size_t>(size) > kMaxInputFileBytes) {
+    char line[160];
+    std::snprintf(line, sizeof line,
+                  "fluxart: %s is larger than %u MiB; a 640 x 640 drawing is far smaller\n", name,
+                  static_cast<unsigned>(kMaxInputFileBytes >> 20));
+    message = line;
+    return 0;
+  }
+  lodepng::State state;
+  SetUpPngState(state);
+  const std::vector<unsigned char> file_bytes(bytes, bytes + size);
+  std::vector<unsigned char> decoded;
+  const DecodedInput input = DecodeInputBytes(file_bytes, state, decoded);
+  if (input.status == InputStatus::kDecodeError) {
+    message = CodecErrorLine("decoder error ", input.error);
+    return 0;
+  }
+  if (input.status != InputStatus::kDecoded) {
+    char line[200];
+    std::snprintf(line, sizeof line,
+                  "fluxart: %s is %u x %u pixels; the drawing must be 640 x 640\n", name,
+                  input.width, input.height);
+    message = line;
+    return 0;
+  }
+  std::copy(decoded.begin(), decoded.end(), pixels);
+  return 1;
+}
+
+// Encodes 640 * 640 * 3 bytes of RGB pixels as a PNG file with the run's
+// codec settings. Returns its size (the bytes at fluxart_encoded()), or 0
+// with the "encoder error" line in fluxart_message().
+EMSCRIPTEN_KEEPALIVE int fluxart_encode_png(const unsigned char* pixels) {
+  message.clear();
+  lodepng::State state;
+  SetUpPngState(state);
+  state.encoder.text_compression = 1;
+  const std::vector<unsigned char> raw(pixels, pixels + kPictureSide * kPictureSide * 3);
+  encoded.clear();
+  const unsigned error = lodepng::encode(encoded, raw, kPictureSide, kPictureSide, state);
+  if (error) {
+    message = CodecErrorLine("encoder error ", error);
+    encoded.clear();
+    return 0;
+  }
+  return static_cast<int>(encoded.size());
+}
+EMSCRIPTEN_KEEPALIVE const unsigned char* fluxart_encoded() { return encoded.data(); }
+
+// The colour table: kMagnetColorCount rows of six int32 (r, g, b, sign,
+// kind, angle), in table order.
+EMSCRIPTEN_KEEPALIVE const MagnetColor* fluxart_color_table() { return MagnetColorTable.data(); }
+EMSCRIPTEN_KEEPALIVE int fluxart_color_count() { return kMagnetColorCount; }
+
+// The row a pixel of colour (r, g, b) acts as (the first in table order), or
+// -1 for empty space.
+EMSCRIPTEN_KEEPALIVE int fluxart_color_row(int r, int g, int b) {
+  if (!IsMagnetColor(r, g, b)) return -1;
+  for (int row = 0; row < kMagnetColorCount; ++row) {
+    const MagnetColor& color = MagnetColorTable[row];
+    if (color.r == r && color.g == g && color.b == b) return row;
+  }
+  return -1;
+}
+
+// The palette name of a row ("12:00 light yellow", "dir 045 (+)") in
+// fluxart_message(), and the clock direction of its magnetisation in the
+// plane in whole degrees, -1 when it has none.
+EMSCRIPTEN_KEEPALIVE const char* fluxart_color_name(int row) {
+  message = row >= 0 && row < kMagnetColorCount ? MagnetColorName(row) : "empty space";
+  return message.c_str();
+}
+EMSCRIPTEN_KEEPALIVE int fluxart_color_direction(int row) {
+  return row >= 0 && row < kMagnetColorCount ? MagnetDirection(row) : -1;
+}
+
+// Reads z and w as the command line does (z_text and w_text as the second
+// and third arguments) into *z and *thickness.
+EMSCRIPTEN_KEEPALIVE void fluxart_read_settings(const char* z_text, const char* w_text, int* z,
+                                                int* thickness) {
+  RunSettings settings;
+  ParseArguments({"drawing.png", z_text, w_text}, &settings);
+  *z = static_cast<int>(settings.z);
+  *thickness = settings.thickness;
+}
+
+// A field value as the tables write it (after their first value).
+EMSCRIPTEN_KEEPALIVE const char* fluxart_format_value(float value) {
+  char text[48];
+  FormatTableValue(value, 0, text, sizeof text);
+  message = text;
+  return message.c_str();
+}
+
+// The field grid the last run left: 640 x 640 x 3 floats, cell (l, m) at
+// picture point (640 - l, 640 - m), components along rows, columns and up.
+EMSCRIPTEN_KEEPALIVE const float* fluxart_field_grid() { return &workspace.field_grid[0][0][0]; }
+
+}  // extern "C"

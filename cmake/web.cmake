@@ -1,0 +1,41 @@
+# The browser build (emcmake). The static grids need about 59 MB, above the
+# default 16 MB of memory.
+set(FLUXART_WEB_MEMORY -sINITIAL_MEMORY=64MB -sALLOW_MEMORY_GROWTH=1)
+
+# fluxart.js: the program itself for node, on the real file system, so that
+# it takes the same command line as the native build.
+target_link_options(fluxart PRIVATE ${FLUXART_WEB_MEMORY} -sNODERAWFS=1 -sEXIT_RUNTIME=1
+  -sENVIRONMENT=node)
+
+# fluxart_web.js: the same run for the page, as an ES module made fresh for
+# every run, with the entry points of app/web_entry.cpp. Its files live in
+# the in-memory file system; the page writes the drawing and the kept
+# kernels there (kept kernels as read-only files that read the page's blobs
+# only when the run opens them) and reads the outputs back.
+add_executable(fluxart_web app/web_entry.cpp
+  ${CMAKE_SOURCE_DIR}/tools/magnet_palette.cpp)
+target_link_libraries(fluxart_web PRIVATE fluxart_core)
+set(FLUXART_WEB_EXPORTS _fluxart_run _malloc _free _fluxart_message _fluxart_decode_png
+  _fluxart_encode_png _fluxart_encoded _fluxart_color_table _fluxart_color_count
+  _fluxart_color_row _fluxart_color_name _fluxart_color_direction _fluxart_read_settings
+  _fluxart_format_value _fluxart_field_grid)
+string(REPLACE ";" "," FLUXART_WEB_EXPORTS "${FLUXART_WEB_EXPORTS}")
+target_link_options(fluxart_web PRIVATE ${FLUXART_WEB_MEMORY} -sMODULARIZE=1 -sEXPORT_ES6=1
+  -sEXPORT_NAME=createFluxart -sENVIRONMENT=web,worker -sINVOKE_RUN=0 -sEXIT_RUNTIME=0
+  -sFORCE_FILESYSTEM=1 -lworkerfs.js -sEXPORTED_FUNCTIONS=${FLUXART_WEB_EXPORTS}
+  -sEXPORTED_RUNTIME_METHODS=FS,UTF8ToString,stringToUTF8,lengthBytesUTF8)
+
+# The colour table's tests compiled to WebAssembly (scripts/test-web runs
+# them in node): the C library there has its own sine and cosine, and the
+# pinned planar offsets must hold with it too.
+set(FLUXART_GTEST_SOURCE /usr/src/googletest/googletest)
+if(EXISTS ${FLUXART_GTEST_SOURCE}/src/gtest-all.cc)
+  add_executable(magnet_color_table_test_wasm EXCLUDE_FROM_ALL
+    ${CMAKE_SOURCE_DIR}/tests/magnet_color_table_test.cpp
+    ${FLUXART_GTEST_SOURCE}/src/gtest-all.cc ${FLUXART_GTEST_SOURCE}/src/gtest_main.cc)
+  target_include_directories(magnet_color_table_test_wasm PRIVATE
+    ${FLUXART_GTEST_SOURCE}/include ${FLUXART_GTEST_SOURCE})
+  target_link_libraries(magnet_color_table_test_wasm PRIVATE fluxart_core)
+  target_link_options(magnet_color_table_test_wasm PRIVATE ${FLUXART_WEB_MEMORY} -sEXIT_RUNTIME=1
+    -sENVIRONMENT=node -sWASM_ASYNC_COMPILATION=0)
+endif()

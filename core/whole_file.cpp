@@ -1,0 +1,145 @@
+#include "core/whole_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <system_error>
+
+#include "core/interruption.h"
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <sys/file.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// 16 hex digits that no other run writing the same name at the same time
+// picks: random bits mixed with the clock. Process ids are not enough:
+// they repeat, and the Windows and Linux builds may share a folder.
+std::string UniqueTag() {
+  std::random_device random;
+  const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+  const unsigned long long bits = ((static_cast<unsigned long long>(random()) << 32) | random()) ^
+                                  static_cast<unsigned long long>(now);
+  char tag[17];
+  std::snprintf(tag, sizeof tag, "%016llx", bits);
+  return tag;
+}
+
+std::string SystemText(int error) { return std::strerror(error ? error : EIO); }
+
+#ifdef _WIN32
+int OpenNew(const std::string& path, bool text) {
+  return _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | (text ? _O_TEXT : _O_BINARY),
+               _S_IREAD | _S_IWRITE);
+}
+// One byte far beyond any data, so that the lock never stands in the way of
+// reading or writing the file itself (Windows locks are mandatory).
+bool LockForWriting(int descriptor) {
+  OVERLAPPED where = {};
+  where.OffsetHigh = 0x40000000;
+  return LockFileEx(reinterpret_cast<HANDLE>(_get_osfhandle(descriptor)),
+                    LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &where) != 0;
+}
+bool SyncToDisk(int descriptor) { return _commit(descriptor) == 0; }
+std::FILE* StreamOf(int descriptor, bool text) { return _fdopen(descriptor, text ? "w" : "wb"); }
+void CloseDescriptor(int descriptor) { _close(descriptor); }
+#else
+int OpenNew(const std::string& path, bool) {
+  return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+}
+bool LockForWriting(int descriptor) { return flock(descriptor, LOCK_EX | LOCK_NB) == 0; }
+bool SyncToDisk(int descriptor) { return fsync(descriptor) == 0; }
+std::FILE* StreamOf(int descriptor, bool) { return fdopen(descriptor, "wb"); }
+void CloseDescriptor(int descriptor) { close(descriptor); }
+#endif
+
+}  // namespace
+
+bool BeginWholeFile(const std::string& path, bool text, bool sync, WholeFile* file,
+                    std::string* reason) {
+  file->path = path;
+  file->sync = sync;
+  file->temporary = path + "." + UniqueTag() + ".tmp";
+  errno = 0;
+  file->descriptor = OpenNew(file->temporary, text);
+  if (file->descriptor < 0) {
+    *reason = SystemText(errno);
+    return false;
+  }
+  file->cleanup_slot = RegisterTemporaryFile(file->temporary.c_str(), file->descriptor);
+  LockForWriting(file->descriptor);  // a fresh file: nobody else can hold it
+  file->stream = StreamOf(file->descriptor, text);
+  if (!file->stream) {
+    *reason = SystemText(errno);
+    AbandonWholeFile(file);
+    return false;
+  }
+  return true;
+}
+
+bool FinishWholeFile(WholeFile* file, std::string* reason) {
+  errno = 0;
+  bool written = std::fflush(file->stream) == 0 && !std::ferror(file->stream);
+  int error = errno;
+  if (written && file->sync && !SyncToDisk(file->descriptor)) {
+    written = false;
+    error = errno;
+  }
+  HoldInterruptionCleanup();
+  errno = 0;
+  if (std::fclose(file->stream) != 0 && written) {
+    written = false;
+    error = errno;
+  }
+  file->stream = nullptr;
+  file->descriptor = -1;
+  std::error_code renamed;
+  if (written) {
+    std::filesystem::rename(file->temporary, file->path, renamed);
+    if (renamed) *reason = renamed.message();
+  } else {
+    *reason = SystemText(error);
+  }
+  if (!written || renamed) std::remove(file->temporary.c_str());
+  UnregisterTemporaryFile(file->cleanup_slot);
+  file->cleanup_slot = -1;
+  ReleaseInterruptionCleanup();
+  return written && !renamed;
+}
+
+void AbandonWholeFile(WholeFile* file) {
+  HoldInterruptionCleanup();
+  if (file->stream)
+    std::fclose(file->stream);
+  else if (file->descriptor >= 0)
+    CloseDescriptor(file->descriptor);
+  file->stream = nullptr;
+  file->descriptor = -1;
+  std::remove(file->temporary.c_str());
+  UnregisterTemporaryFile(file->cleanup_slot);
+  file->cleanup_slot = -1;
+  ReleaseInterruptionCleanup();
+}
+
+bool WriteWholeFile(const std::string& path, const void* bytes, std::size_t size, bool sync,
+                    std::string* reason) {
+  WholeFile file;
+  if (!BeginWholeFile(path, false, sync, &file, reason)) return false;
+  errno = 0;
+  if (std::fwrite(bytes, 1, size, file.stream) != size) {
+    *reason = SystemText(errno);
+    AbandonWholeFile(&file);
+    return false;
+  }
+  return FinishWholeFile(&file, reason);
+}

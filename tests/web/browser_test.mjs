@@ -1,0 +1,295 @@
+// Drives the page in the system's headless Chromium, as a user would: opens
+// an example, paints with the mouse, saves, runs, reads the field, opens
+// pictures the program refuses, cancels a run. Compares what the page makes
+// with the native build. Usage: node browser_test.mjs ROOT SCRATCH
+import { spawn, execFileSync } from 'node:child_process';
+import { createHash } from 'node:crypto';
+import { mkdirSync, mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync, copyFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { chromium } from 'playwright-core';
+import { bombPicture, widePicture } from './drawings.mjs';
+
+const [root, scratchRoot] = process.argv.slice(2);
+const scratch = join(scratchRoot, 'browser');
+rmSync(scratch, { recursive: true, force: true });
+mkdirSync(scratch, { recursive: true });
+
+let failures = 0;
+function check(ok, what, detail = '') {
+  console.log(`${ok ? 'ok  ' : 'FAIL'}  browser: ${what}${!ok && detail ? `: ${detail}` : ''}`);
+  if (!ok) failures += 1;
+}
+
+function serve() {
+  const server = spawn('python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1', '--directory',
+    join(root, 'build-web')], { stdio: ['ignore', 'pipe', 'ignore'] });
+  return new Promise((resolve, reject) => {
+    server.stdout.on('data', (text) => {
+      const port = /port (\d+)/.exec(String(text));
+      if (port) resolve({ server, url: `http://127.0.0.1:${port[1]}/` });
+    });
+    server.on('exit', () => reject(new Error('the web server did not start')));
+  });
+}
+
+const { server, url } = await serve();
+const profile = mkdtempSync(join(tmpdir(), 'fluxart-chromium-'));
+const context = await chromium.launchPersistentContext(profile, {
+  executablePath: '/usr/bin/chromium',
+  headless: true,
+  args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
+    '--disable-component-update', '--disable-sync'],
+  viewport: { width: 1640, height: 1100 },
+  acceptDownloads: true,
+});
+const page = context.pages()[0] ?? await context.newPage();
+page.on('pageerror', (error) => check(false, 'no script error on the page', error.message));
+
+const state = () => page.$eval('#status', (e) => e.dataset.state);
+const statusText = () => page.textContent('#status');
+const pixels = async () => Buffer.from(await page.evaluate(() => {
+  const bytes = window.fluxart.drawing.pixels;
+  let text = '';
+  for (let k = 0; k < bytes.length; k += 0x8000) text += String.fromCharCode(...bytes.subarray(k, k + 0x8000));
+  return btoa(text);
+}), 'base64');
+const colorAt = (rgb, x, y) => [...rgb.subarray(3 * (640 * y + x), 3 * (640 * y + x) + 3)];
+const same = (a, b) => a.length === b.length && a.every((v, n) => v === b[n]);
+const waitRun = () => page.waitForFunction(() => !document.getElementById('run').disabled, null, { timeout: 120000 });
+
+async function clientPoint(canvas, x, y) {
+  const box = await page.locator(canvas).boundingBox();
+  return [box.x + (x + 0.5) * box.width / 640, box.y + (y + 0.5) * box.height / 640];
+}
+async function drag(from, to) {
+  await page.mouse.move(...await clientPoint('#drawing-view', ...from));
+  await page.mouse.down();
+  await page.mouse.move(...await clientPoint('#drawing-view', ...to), { steps: 12 });
+  await page.mouse.up();
+}
+// The pixels that differ between two drawings, as "x,y" keys.
+function changed(before, after) {
+  const keys = new Set();
+  for (let k = 0; k < before.length; k += 3)
+    if (before[k] !== after[k] || before[k + 1] !== after[k + 1] || before[k + 2] !== after[k + 2])
+      keys.add(`${(k / 3) % 640},${Math.floor(k / 3 / 640)}`);
+  return keys;
+}
+function expectPainted(before, after, expected, color, what) {
+  const got = changed(before, after);
+  const wrongColor = [...got].filter((key) => !same(colorAt(after, ...key.split(',').map(Number)), color));
+  const missing = [...expected].filter((key) => !got.has(key));
+  const extra = [...got].filter((key) => !expected.has(key));
+  check(!wrongColor.length && !missing.length && !extra.length, what,
+    `${missing.length} missing, ${extra.length} extra, ${wrongColor.length} in another colour`);
+}
+async function blobBytes(href) {
+  return Buffer.from(await page.evaluate(async (link) => {
+    const bytes = new Uint8Array(await (await fetch(link)).arrayBuffer());
+    let text = '';
+    for (let k = 0; k < bytes.length; k += 0x8000) text += String.fromCharCode(...bytes.subarray(k, k + 0x8000));
+    return btoa(text);
+  }, href), 'base64');
+}
+const sha256 = (bytes) => createHash('sha256').update(bytes).digest('hex');
+
+try {
+  // Load.
+  let started = Date.now();
+  await page.goto(url);
+  await page.waitForFunction(() => document.getElementById('status').dataset.state === 'ready');
+  const loadSeconds = (Date.now() - started) / 1000;
+  check(true, `page loaded in ${loadSeconds.toFixed(2)} s`);
+
+  // One click opens an example.
+  await page.click('#examples button:text-is("bar_magnet")');
+  await page.waitForFunction(() => document.getElementById('status').textContent === 'Opened bar_magnet.png');
+  const example = await pixels();
+  check(colorAt(example, 320, 320).join() === '255,255,128', 'bar_magnet opens with its light yellow bar');
+
+  // Pencil: a row of red pixels.
+  let before = await pixels();
+  await page.keyboard.press('p');
+  await page.click('#palette button[data-row="361"]');
+  await drag([100, 500], [160, 500]);
+  let after = await pixels();
+  let expected = new Set();
+  for (let x = 100; x <= 160; ++x) expected.add(`${x},500`);
+  expectPainted(before, after, expected, [255, 0, 0], 'pencil paints exactly the dragged pixels, in red');
+
+  // Line in fine direction 90 from its number box.
+  before = after;
+  await page.keyboard.press('l');
+  await page.fill('#direction-number', '90');
+  await page.press('#direction-number', 'Enter');
+  await drag([100, 520], [140, 560]);
+  after = await pixels();
+  expected = new Set();
+  for (let t = 0; t <= 40; ++t) expected.add(`${100 + t},${520 + t}`);
+  expectPainted(before, after, expected, [91, 100, 1], 'line paints the diagonal in fine direction 90');
+
+  // Ellipse in aqua.
+  before = after;
+  await page.keyboard.press('o');
+  await page.click('#palette button[data-row="363"]');
+  await drag([300, 480], [340, 509]);
+  after = await pixels();
+  expected = new Set();
+  for (let y = 480; y <= 509; ++y)
+    for (let x = 300; x <= 340; ++x) {
+      const u = (x + 0.5 - 320.5) / 20.5, v = (y + 0.5 - 495) / 15;
+      if (u * u + v * v <= 1) expected.add(`${x},${y}`);
+    }
+  expectPainted(before, after, expected, [0, 255, 255], 'ellipse fills the pixels whose centres lie inside');
+
+  // Fill the bar with direction 255, whose colour direction 254 shares.
+  before = after;
+  await page.keyboard.press('f');
+  await page.fill('#direction-number', '255');
+  await page.press('#direction-number', 'Enter');
+  await page.mouse.click(...await clientPoint('#drawing-view', 320, 320));
+  after = await pixels();
+  expected = new Set();
+  for (let k = 0; k < before.length; k += 3)
+    if (before[k] === 255 && before[k + 1] === 255 && before[k + 2] === 128)
+      expected.add(`${(k / 3) % 640},${Math.floor(k / 3 / 640)}`);
+  expectPainted(before, after, expected, [255, 100, 1], 'fill turns the whole bar into the shared colour');
+  await page.mouse.move(...await clientPoint('#drawing-view', 320, 320));
+  check((await page.textContent('#hover')).includes('acts as dir 254'), 'hover names the shared colour as dir 254');
+  await page.mouse.move(...await clientPoint('#drawing-view', 5, 5));
+  check((await page.textContent('#hover')).endsWith('empty space'), 'hover calls white empty space');
+
+  await page.keyboard.press('Control+z');
+  check(same(await pixels(), before), 'undo takes the fill back');
+  await page.keyboard.press('Control+y');
+  check(same(await pixels(), after), 'redo paints it again');
+
+  const canvasRgb = Buffer.from(await page.evaluate(() => {
+    const data = document.getElementById('drawing-view').getContext('2d').getImageData(0, 0, 640, 640).data;
+    const rgb = [];
+    for (let k = 0; k < data.length; k += 4) rgb.push(data[k], data[k + 1], data[k + 2]);
+    return btoa(String.fromCharCode(...new Uint8Array(rgb).subarray(0, 60000))) + '|' +
+      btoa(rgb.slice(60000).map((v) => String.fromCharCode(v)).join(''));
+  }).then((text) => text.split('|').map((part) => Buffer.from(part, 'base64'))).then((parts) => Buffer.concat(parts)));
+  check(same(canvasRgb, after), 'the canvas shows exactly the painted colours');
+
+  // Save, then run with the tables.
+  const [saved] = await Promise.all([page.waitForEvent('download'), page.click('#save')]);
+  const savedPath = join(scratch, 'bar_magnet.png');
+  await saved.saveAs(savedPath);
+  const savedPixels = Buffer.from(await page.evaluate((b64) => {
+    const bytes = Uint8Array.from(atob(b64), (c) => c.charCodeAt(0));
+    const pixels = window.fluxart.program.decode('saved.png', bytes).pixels;
+    let text = '';
+    for (let k = 0; k < pixels.length; k += 0x8000) text += String.fromCharCode(...pixels.subarray(k, k + 0x8000));
+    return btoa(text);
+  }, readFileSync(savedPath).toString('base64')), 'base64');
+  check(saved.suggestedFilename() === 'bar_magnet.png' && same(savedPixels, after),
+    'Save writes bar_magnet.png, which reads back to the painted pixels');
+
+  const nativeFolder = join(scratch, 'native');
+  mkdirSync(nativeFolder);
+  copyFileSync(savedPath, join(nativeFolder, 'bar_magnet.png'));
+  execFileSync(join(root, 'build/fluxart'), ['bar_magnet.png', '3', '1', 'v'], { cwd: nativeFolder, stdio: 'ignore' });
+
+  await page.check('#tables');
+  started = Date.now();
+  await page.click('#run');
+  await waitRun();
+  const firstRun = (Date.now() - started) / 1000;
+  check(await state() === 'done', `run finishes (${firstRun.toFixed(2)} s with no kernels kept)`, await statusText());
+  const links = await page.$$eval('#downloads a', (as) => as.map((a) => [a.download, a.href]));
+  const nativeOutputs = readdirSync(nativeFolder).filter((f) => !f.endsWith('.dat') && f !== 'bar_magnet.png');
+  check(same(links.map((l) => l[0]).sort(), nativeOutputs.sort()), 'downloads carry the native file names',
+    links.map((l) => l[0]).join(' '));
+  for (const [name, href] of links) {
+    const bytes = await blobBytes(href);
+    writeFileSync(join(scratch, name), bytes);
+    check(bytes.equals(readFileSync(join(nativeFolder, name))), `${name} is byte for byte the native one`);
+  }
+  await page.evaluate(() => window.fluxart.runner.hashesSettled());
+  const hashes = new Map(await page.evaluate(() => [...window.fluxart.runner.hashes]));
+  const nativeKernels = readdirSync(nativeFolder).filter((f) => f.endsWith('.dat')).sort();
+  check(nativeKernels.length > 0 && same([...hashes.keys()].sort(), nativeKernels) &&
+    nativeKernels.every((f) => hashes.get(f) === sha256(readFileSync(join(nativeFolder, f)))),
+  `the page's ${hashes.size} kernels hash as the native build's ${nativeKernels.length}`);
+
+  // Readout at a known pixel against the native tables.
+  const [row, col] = [250, 300];
+  await page.mouse.move(...await clientPoint('#result-view', col, row));
+  const readout = await page.textContent('#readout');
+  const tableValue = (component) => readFileSync(join(nativeFolder, `bar_magnet___Z5003_${component}_vector.txt`),
+    'latin1').split('\n')[639 - row].split(',')[639 - col].trim();
+  for (const component of ['i', 'j', 'k']) {
+    const shown = new RegExp(`^${component} (\\S+)`, 'm').exec(readout)?.[1];
+    check(shown === tableValue(component), `readout ${component} at (${row}, ${col}) is the table's ${tableValue(component)}`,
+      `shows ${shown}`);
+  }
+  check(/\d mT/.test(readout), 'readout shows millitesla for a magnet drawing');
+  await page.click('#tabs button[data-picture="stream_contours"]');
+  await page.mouse.move(...await clientPoint('#result-view', col, row));
+  await page.screenshot({ path: join(scratchRoot, 'studio.png') });
+
+  // A second run at the same z reuses the kept kernels.
+  started = Date.now();
+  await page.click('#run');
+  await waitRun();
+  const secondRun = (Date.now() - started) / 1000;
+  check(await state() === 'done', `second run finishes (${secondRun.toFixed(2)} s, kernels kept)`);
+
+  // With the network gone, examples still open and runs still run.
+  await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null, { timeout: 10000 });
+  await context.setOffline(true);
+  await page.click('#examples button:text-is("electric_dipole")');
+  await page.waitForFunction(() => document.getElementById('status').textContent === 'Opened electric_dipole.png');
+  await page.click('#run');
+  await waitRun();
+  const offlineReadout = await page.textContent('#readout');
+  check(await state() === 'done', 'offline, an example opens and runs');
+  await page.mouse.move(...await clientPoint('#result-view', col, row));
+  check(/no mT/.test(await page.textContent('#readout')) && !/\d mT/.test(await page.textContent('#readout')),
+    'readout gives no millitesla for the monopole colours', offlineReadout);
+  await context.setOffline(false);
+
+  // Refused pictures keep the drawing.
+  before = await pixels();
+  const refusals = [
+    ['wide.png', widePicture(), 'fluxart: wide.png is 641 x 640 pixels; the drawing must be 640 x 640'],
+    ['notes.png', Buffer.from('These are notes about magnets, not a picture at all.\n'), "decoder error 28: incorrect PNG signature, it's no PNG or corrupted"],
+    ['cut.png', readFileSync(savedPath).subarray(0, 200), null],
+    ['bomb.png', bombPicture(),
+      'decoder error 109: tried to decompress zlib or deflate data larger than desired max_output_size'],
+  ];
+  for (const [name, buffer, line] of refusals) {
+    await page.setInputFiles('#open', { name, mimeType: 'image/png', buffer });
+    await page.waitForFunction(() => document.getElementById('status').dataset.state === 'failed');
+    const text = await statusText();
+    check((line ? text === line : /^decoder error \d+: /.test(text)) && same(await pixels(), before),
+      `${name} is refused with "${text}" and the drawing kept`);
+    await page.evaluate(() => { document.getElementById('status').dataset.state = 'ready'; });
+  }
+
+  // Cancel a thick run part way: the page stays usable and keeps its kernels.
+  const keptBefore = await page.evaluate(() => window.fluxart.runner.kept.size);
+  await page.fill('#z', '20');
+  await page.fill('#w', '4');
+  await page.click('#run');
+  await page.waitForFunction(() => document.getElementById('progress').value > 0.05);
+  await page.click('#cancel');
+  await waitRun();
+  const keptAfter = await page.evaluate(() => window.fluxart.runner.kept.size);
+  check(await statusText() === 'Cancelled' && keptAfter >= keptBefore, 'cancel stops the run and keeps the kernels');
+  await page.fill('#z', '3');
+  await page.fill('#w', '1');
+
+  console.log(`times: load ${loadSeconds.toFixed(2)} s, bar_magnet run ${firstRun.toFixed(2)} s cold, ` +
+    `${secondRun.toFixed(2)} s warm; screenshot ${join(scratchRoot, 'studio.png')}`);
+} catch (error) {
+  check(false, 'the browser test ran to its end', error.stack);
+} finally {
+  await context.close();
+  server.kill();
+  rmSync(profile, { recursive: true, force: true });
+}
+process.exit(failures ? 1 : 0);

@@ -1,0 +1,41 @@
+// Times the page in the system's headless Chromium, each case in a fresh
+// browser: first load, Run to pictures of bar_magnet.png with nothing kept
+// and again, and the same for direction_ring.png (no tables). Usage:
+// node measure.mjs URL   (the page served, e.g. by scripts/studio)
+import { mkdtempSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { chromium } from 'playwright-core';
+
+const url = process.argv[2] ?? 'http://127.0.0.1:8000/';
+const profile = mkdtempSync(join(tmpdir(), 'fluxart-chromium-'));
+const context = await chromium.launchPersistentContext(profile, {
+  executablePath: '/usr/bin/chromium',
+  headless: true,
+  args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
+    '--disable-component-update', '--disable-sync'],
+});
+const page = context.pages()[0] ?? await context.newPage();
+let started = Date.now();
+await page.goto(url);
+await page.waitForFunction(() => document.getElementById('status').dataset.state === 'ready');
+console.log(`first load: ${((Date.now() - started) / 1000).toFixed(2)} s`);
+for (const example of ['bar_magnet', 'direction_ring']) {
+  await page.click(`#examples button:text-is("${example}")`);
+  await page.evaluate(() => window.fluxart.runner.kept.clear());
+  for (const label of ['nothing kept', 'second run']) {
+    const positions = new Set();
+    started = Date.now();
+    await page.click('#run');
+    while (await page.$eval('#run', (b) => b.disabled)) {
+      positions.add(await page.$eval('#progress', (p) => p.value.toFixed(3)));
+      await page.waitForTimeout(50);
+    }
+    await page.waitForFunction(() => window.fluxart.result);
+    console.log(`${example}, ${label}: ${((Date.now() - started) / 1000).toFixed(2)} s to the pictures ` +
+      `(${await page.textContent('#status')}; progress bar seen at ${positions.size} positions; ` +
+      `${await page.textContent('#kernels')})`);
+  }
+}
+await context.close();
+rmSync(profile, { recursive: true, force: true });

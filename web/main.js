@@ -1,0 +1,381 @@
+// The page: painting, opening and saving, running and reading the field.
+import { KINDS, loadProgram, meaningOf, symbolOf, SIDE } from './program.js';
+import { Drawing, WHITE } from './drawing.js';
+import { PixelView, ViewState } from './pixel_view.js';
+import { Runner, KEPT_KERNEL_LIMIT, KERNEL_FILE_BYTES } from './runner.js';
+import { fieldAt, readoutLines, storedRemanence, storeRemanence, TESLA_VALIDITY } from './readout.js';
+
+const $ = (id) => document.getElementById(id);
+const MB = 1e6;
+
+function setStatus(text, state) {
+  $('status').textContent = text;
+  $('status').dataset.state = state;
+}
+
+function toHex([r, g, b]) {
+  return `rgb(${r}, ${g}, ${b})`;
+}
+
+function download(name, bytes, type = 'application/octet-stream') {
+  const link = document.createElement('a');
+  link.href = URL.createObjectURL(new Blob([bytes], { type }));
+  link.download = name;
+  link.textContent = name;
+  return link;
+}
+
+// Console text as a terminal shows it: a backspace moves back one place.
+function terminalText(text) {
+  const lines = [];
+  let line = [], at = 0;
+  for (const ch of text) {
+    if (ch === '\n') { lines.push(line.join('')); line = []; at = 0; }
+    else if (ch === '\b') at = Math.max(0, at - 1);
+    else line[at++] = ch;
+  }
+  lines.push(line.join(''));
+  return lines.join('\n');
+}
+
+async function start() {
+  let program;
+  try {
+    program = await loadProgram();
+  } catch (error) {
+    setStatus(`Could not load the program: ${error.message}`, 'failed');
+    return;
+  }
+  const drawing = new Drawing();
+  const viewState = new ViewState();
+  const drawingView = new PixelView($('drawing-view'), viewState);
+  const resultView = new PixelView($('result-view'), viewState);
+  let color = [255, 255, 128];
+  let tool = 'pencil';
+  let result = null;
+  let picture = 'contours';
+  let remanence = storedRemanence();
+
+  // --- colour -----------------------------------------------------------
+  const setColor = (rgb) => {
+    color = rgb;
+    $('current-swatch').style.background = toHex(rgb);
+    $('current-meaning').textContent = `${rgb.join(' ')}: ${meaningOf(program.rowOf(...rgb))}`;
+  };
+  for (const row of program.rows.slice(360)) {
+    const button = document.createElement('button');
+    const swatch = document.createElement('span');
+    swatch.className = 'swatch';
+    swatch.style.background = toHex([row.r, row.g, row.b]);
+    swatch.style.color = row.r + row.g + row.b > 380 ? '#000' : '#fff';
+    const symbol = document.createElement('span');
+    symbol.textContent = symbolOf(row);
+    if (row.direction >= 0) symbol.style.transform = `rotate(${row.direction}deg)`;
+    swatch.append(symbol);
+    button.append(swatch, row.name.replace(/: .*/, ''));
+    button.title = meaningOf(row);
+    button.dataset.row = row.row;
+    button.addEventListener('click', () => setColor([row.r, row.g, row.b]));
+    $('palette').append(button);
+  }
+
+  const fineRows = program.rows.filter((row) => row.row < 360);
+  const fineColor = (d) => {
+    const row = fineRows.find((r) => r.direction === d);
+    return [row.r, row.g, row.b];
+  };
+  let direction = 0;
+  const drawDial = () => {
+    const c = $('dial').getContext('2d');
+    c.clearRect(0, 0, 120, 120);
+    c.strokeStyle = '#888';
+    c.beginPath(); c.arc(60, 60, 54, 0, 2 * Math.PI); c.stroke();
+    for (let d = 0; d < 360; d += 45) {
+      const a = d * Math.PI / 180;
+      c.beginPath(); c.moveTo(60 + 48 * Math.sin(a), 60 - 48 * Math.cos(a));
+      c.lineTo(60 + 54 * Math.sin(a), 60 - 54 * Math.cos(a)); c.stroke();
+    }
+    const a = direction * Math.PI / 180;
+    c.strokeStyle = toHex(fineColor(direction));
+    c.lineWidth = 5;
+    c.beginPath(); c.moveTo(60 - 30 * Math.sin(a), 60 + 30 * Math.cos(a));
+    c.lineTo(60 + 46 * Math.sin(a), 60 - 46 * Math.cos(a)); c.stroke();
+    c.lineWidth = 1;
+    c.fillStyle = '#000';
+    c.beginPath(); c.arc(60 + 46 * Math.sin(a), 60 - 46 * Math.cos(a), 4, 0, 2 * Math.PI); c.fill();
+  };
+  const setDirection = (d, use = true) => {
+    direction = ((Math.round(d) % 360) + 360) % 360;
+    $('direction-number').value = direction;
+    $('direction-slider').value = direction;
+    const rgb = fineColor(direction);
+    const actsAs = program.rowOf(...rgb).direction;
+    $('direction-note').textContent = actsAs !== direction
+      ? `Directions ${actsAs} and ${direction} share ${rgb.join(' ')}, which acts as ${actsAs}°.`
+      : `${rgb.join(' ')}`;
+    drawDial();
+    if (use) setColor(rgb);
+  };
+  const dialDirection = (event) => {
+    const box = $('dial').getBoundingClientRect();
+    const dx = event.clientX - box.left - box.width / 2, dy = event.clientY - box.top - box.height / 2;
+    setDirection(Math.atan2(dx, -dy) * 180 / Math.PI);
+  };
+  $('dial').addEventListener('pointerdown', (event) => {
+    dialDirection(event);
+    $('dial').setPointerCapture(event.pointerId);
+  });
+  $('dial').addEventListener('pointermove', (event) => { if (event.buttons) dialDirection(event); });
+  $('direction-slider').addEventListener('input', (e) => setDirection(Number(e.target.value)));
+  $('direction-number').addEventListener('change', (e) => setDirection(Number(e.target.value) || 0));
+  $('direction-use').addEventListener('click', () => setDirection(direction));
+  setDirection(0, false);
+  setColor(color);
+
+  // --- tools and view --------------------------------------------------------
+  const selectTool = (name) => {
+    tool = name;
+    for (const b of document.querySelectorAll('#tools button')) b.classList.toggle('active', b.dataset.tool === name);
+  };
+  for (const b of document.querySelectorAll('#tools button')) b.addEventListener('click', () => selectTool(b.dataset.tool));
+  selectTool('pencil');
+  const penSize = () => Number($('pen-size').value);
+  const stepPenSize = (by) => {
+    const select = $('pen-size');
+    select.selectedIndex = Math.min(Math.max(select.selectedIndex + by, 0), select.options.length - 1);
+  };
+
+  const showZoom = () => { $('zoom-level').textContent = `${viewState.zoom}×`; };
+  viewState.views.push({ render: showZoom });
+  $('zoom-in').addEventListener('click', () => viewState.step(1));
+  $('zoom-out').addEventListener('click', () => viewState.step(-1));
+  $('undo').addEventListener('click', () => drawing.undo());
+  $('redo').addEventListener('click', () => drawing.redo());
+
+  drawing.onChange(() => {
+    drawingView.show(drawing.pixels);
+    $('drawing-name').textContent = drawing.name;
+  });
+  drawing.changed();
+
+  // Painting: one undo step per stroke; shapes preview on a copy taken at
+  // the press.
+  let stroke = null;
+  let spaceHeld = false;
+  const inside = ([x, y]) => x >= 0 && y >= 0 && x < SIDE && y < SIDE;
+  const paintAt = (event) => {
+    const point = drawingView.pixelAt(event);
+    const s = stroke;
+    if (s.tool === 'pan') {
+      viewState.panTo(s.viewX - (event.clientX - s.clientX) / viewState.zoom * (SIDE / s.width),
+        s.viewY - (event.clientY - s.clientY) / viewState.zoom * (SIDE / s.width));
+      return;
+    }
+    if (s.tool === 'pencil' || s.tool === 'eraser') {
+      drawing.line(s.last[0], s.last[1], point[0], point[1], penSize(), s.color);
+      s.last = point;
+    } else if (s.tool === 'line' || s.tool === 'rect' || s.tool === 'ellipse') {
+      drawing.pixels.set(s.before);
+      if (s.tool === 'line') drawing.line(s.start[0], s.start[1], point[0], point[1], penSize(), s.color);
+      else drawing[s.tool](s.start[0], s.start[1], point[0], point[1], s.color);
+    }
+    drawing.changed();
+  };
+  $('drawing-view').addEventListener('pointerdown', (event) => {
+    if (event.button !== 0 && event.button !== 1) return;
+    const active = event.button === 1 || spaceHeld ? 'pan' : tool;
+    const point = drawingView.pixelAt(event);
+    if (active === 'picker') {
+      if (inside(point)) setColor(drawing.colorAt(...point));
+      return;
+    }
+    if (active === 'fill') {
+      if (!inside(point)) return;
+      drawing.remember();
+      drawing.fill(point[0], point[1], color);
+      drawing.changed();
+      return;
+    }
+    if (active !== 'pan') {
+      if (!inside(point)) return;
+      drawing.remember();
+    }
+    $('drawing-view').setPointerCapture(event.pointerId);
+    stroke = { tool: active, start: point, last: point, color: active === 'eraser' ? WHITE : color,
+      before: drawing.pixels.slice(), clientX: event.clientX, clientY: event.clientY,
+      viewX: viewState.x, viewY: viewState.y, width: $('drawing-view').getBoundingClientRect().width };
+    paintAt(event);
+  });
+  $('drawing-view').addEventListener('pointermove', (event) => {
+    const point = drawingView.pixelAt(event);
+    if (inside(point)) {
+      const rgb = drawing.colorAt(...point);
+      $('hover').textContent = `row ${point[1]}, col ${point[0]}: ${rgb.join(' ')}, ${meaningOf(program.rowOf(...rgb))}`;
+    }
+    if (stroke) paintAt(event);
+  });
+  const endStroke = () => { stroke = null; };
+  $('drawing-view').addEventListener('pointerup', endStroke);
+  $('drawing-view').addEventListener('pointercancel', endStroke);
+
+  document.addEventListener('keydown', (event) => {
+    if (event.target.tagName === 'INPUT' || event.target.tagName === 'SELECT') return;
+    const key = event.key;
+    if ((event.ctrlKey || event.metaKey) && (key === 'z' || key === 'Z')) {
+      event.preventDefault();
+      if (event.shiftKey) drawing.redo(); else drawing.undo();
+      return;
+    }
+    if ((event.ctrlKey || event.metaKey) && key === 'y') { event.preventDefault(); drawing.redo(); return; }
+    if (event.ctrlKey || event.metaKey || event.altKey) return;
+    const tools = { p: 'pencil', l: 'line', r: 'rect', o: 'ellipse', f: 'fill', e: 'eraser', i: 'picker', h: 'pan' };
+    if (tools[key]) selectTool(tools[key]);
+    else if (key === '+' || key === '=') viewState.step(1);
+    else if (key === '-') viewState.step(-1);
+    else if (key === '[') stepPenSize(-1);
+    else if (key === ']') stepPenSize(1);
+    else if (key === ' ') { spaceHeld = true; event.preventDefault(); }
+  });
+  document.addEventListener('keyup', (event) => { if (event.key === ' ') spaceHeld = false; });
+
+  // --- open, save, examples -------------------------------------------------
+  // The drawing is kept whenever a file is refused.
+  const openBytes = (name, bytes) => {
+    const decoded = program.decode(name, bytes);
+    if (decoded.error) {
+      setStatus(decoded.error, 'failed');
+      return false;
+    }
+    drawing.replace(decoded.pixels, name);
+    setStatus(`Opened ${name}`, 'done');
+    return true;
+  };
+  $('open').addEventListener('change', async (event) => {
+    const file = event.target.files[0];
+    event.target.value = '';
+    if (file) openBytes(file.name, new Uint8Array(await file.arrayBuffer()));
+  });
+  $('save').addEventListener('click', () => {
+    const encoded = program.encode(drawing.pixels);
+    if (encoded.error) { setStatus(encoded.error, 'failed'); return; }
+    download(drawing.name, encoded.bytes, 'image/png').click();
+  });
+  $('clear').addEventListener('click', () => drawing.replace(new Uint8Array(SIDE * SIDE * 3).fill(255), 'drawing.png'));
+  const openExample = async (name) => {
+    const response = await fetch(`examples/${name}`);
+    return openBytes(name, new Uint8Array(await response.arrayBuffer()));
+  };
+  try {
+    for (const name of await (await fetch('examples/examples.json')).json()) {
+      const button = document.createElement('button');
+      button.textContent = name.replace(/\.png$/, '');
+      button.addEventListener('click', () => openExample(name));
+      $('examples').append(button, ' ');
+    }
+  } catch { $('examples').textContent = 'none found'; }
+
+  // --- running ------------------------------------------------------------
+  const runner = new Runner(program, {
+    onProgress: ({ layer, layers, step, steps, creating }) => {
+      $('progress').value = ((layer - 1) * steps + step) / (layers * steps);
+      $('progress-text').textContent = `Layer ${layer} of ${layers}, step ${step} of ${steps}` +
+        (creating ? `, computing ${creating}` : '');
+    },
+    onKernels: (r) => {
+      $('kernels').textContent = `Holds ${r.kept.size} kernels, ${(r.keptBytes / MB).toFixed(1)} MB ` +
+        `(at most ${KEPT_KERNEL_LIMIT}, ${(KEPT_KERNEL_LIMIT * KERNEL_FILE_BYTES / MB).toFixed(0)} MB)`;
+    },
+  });
+  runner.onKernels(runner);
+  const readSettings = () => {
+    const { z, thickness } = program.readSettings($('z').value || '3', $('w').value || '1');
+    const n = Math.abs(thickness);
+    $('settings-read').textContent = `Reads as z = ${z} mm, ${n} layer${n === 1 ? '' : 's'}` +
+      (n > 1 ? ` (z = ${z} to ${thickness >= 1 ? z + n - 1 : z - n + 1})` : '');
+  };
+  $('z').addEventListener('input', readSettings);
+  $('w').addEventListener('input', readSettings);
+  readSettings();
+
+  const showPicture = () => {
+    for (const b of document.querySelectorAll('#tabs button')) b.classList.toggle('active', b.dataset.picture === picture);
+    resultView.show(result?.pictures[picture] ?? null);
+  };
+  for (const b of document.querySelectorAll('#tabs button'))
+    b.addEventListener('click', () => { picture = b.dataset.picture; showPicture(); });
+
+  $('remanence').value = remanence;
+  $('remanence').addEventListener('change', () => {
+    const value = Number($('remanence').value);
+    if (value > 0) { remanence = value; storeRemanence(value); }
+    else $('remanence').value = remanence;
+  });
+  $('tesla-note').textContent = TESLA_VALIDITY;
+
+  // Dragging a result pans both views.
+  let resultDrag = null;
+  $('result-view').addEventListener('pointerdown', (event) => {
+    resultDrag = { clientX: event.clientX, clientY: event.clientY, viewX: viewState.x, viewY: viewState.y,
+      scale: SIDE / $('result-view').getBoundingClientRect().width };
+    $('result-view').setPointerCapture(event.pointerId);
+  });
+  $('result-view').addEventListener('pointerup', () => { resultDrag = null; });
+  $('result-view').addEventListener('pointermove', (event) => {
+    if (resultDrag) {
+      viewState.panTo(resultDrag.viewX - (event.clientX - resultDrag.clientX) * resultDrag.scale / viewState.zoom,
+        resultDrag.viewY - (event.clientY - resultDrag.clientY) * resultDrag.scale / viewState.zoom);
+    }
+    const [col, row] = resultView.pixelAt(event);
+    if (!result?.field || !inside([col, row])) return;
+    $('readout').textContent = readoutLines(program, fieldAt(result.field, row, col), row, col, remanence,
+      !result.hasMonopole).join('\n');
+  });
+
+  const run = async () => {
+    const encoded = program.encode(drawing.pixels);
+    if (encoded.error) { setStatus(encoded.error, 'failed'); return; }
+    const args = [drawing.name, $('z').value || '3', $('w').value || '1'];
+    if ($('tables').checked) args.push('v');
+    const models = program.modelsIn(drawing.pixels);
+    const hasMonopole = models.has(`${KINDS.monopole}:0`);
+    $('run').disabled = true;
+    $('cancel').disabled = false;
+    $('progress').value = 0;
+    setStatus('Running…', 'running');
+    const outcome = await runner.run(encoded.bytes, drawing.name, args, models);
+    $('run').disabled = false;
+    $('cancel').disabled = true;
+    $('console').textContent = terminalText(outcome.console ?? '');
+    $('progress-text').textContent = outcome.cancelled ? 'Cancelled' : `Took ${outcome.seconds.toFixed(2)} s`;
+    if (outcome.cancelled) { setStatus('Cancelled', 'failed'); return; }
+    if (outcome.failed) { setStatus(`Failed: ${outcome.failed}`, 'failed'); return; }
+    const pictures = {};
+    $('downloads').replaceChildren();
+    for (const file of outcome.files) {
+      $('downloads').append(download(file.name, file.bytes));
+      const kind = /_Z\d+_(contours|streamlines|stream_contours)\.png$/.exec(file.name);
+      if (kind) pictures[kind[1]] = program.decode(file.name, file.bytes).pixels;
+    }
+    const lines = terminalText(outcome.console).trimEnd().split('\n');
+    if (outcome.status !== 0) {
+      setStatus(lines.filter((l) => l.startsWith('fluxart:') || /(de|en)coder error/.test(l)).pop()
+        ?? `The run ended with status ${outcome.status}`, 'failed');
+    } else {
+      setStatus(`Done in ${outcome.seconds.toFixed(2)} s`, 'done');
+    }
+    result = { ...outcome, pictures, hasMonopole };
+    window.fluxart.result = result;
+    showPicture();
+  };
+  $('run').addEventListener('click', run);
+  $('cancel').addEventListener('click', () => runner.cancel());
+
+  // For tests and for the curious: the page's own objects.
+  window.fluxart = { program, drawing, runner, viewState, openExample, result: null, setDirection };
+  setStatus('Ready', 'ready');
+}
+
+// Keeps the page working offline once loaded (secure contexts only, which
+// 127.0.0.1 is).
+if ('serviceWorker' in navigator) navigator.serviceWorker.register('offline.js').catch(() => {});
+start();

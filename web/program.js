@@ -1,0 +1,158 @@
+// The compiled program in the page: one instance for decoding and encoding
+// drawings, the colour table and the formatting of values, and the compiled
+// module from which each run's worker makes its own fresh instance.
+import createFluxart from './fluxart_web.js';
+
+export const SIDE = 640;
+
+// Makes a new instance of the compiled module (a WebAssembly.Module), with
+// its memory zeroed as in a new process. options go to the module factory.
+export function instantiate(wasmModule, options = {}) {
+  return createFluxart({
+    ...options,
+    instantiateWasm(imports, receive) {
+      WebAssembly.instantiate(wasmModule, imports).then((instance) => receive(instance, wasmModule));
+      return {};
+    },
+  });
+}
+
+// Compiles the program and makes the page's instance.
+export async function loadProgram(url = 'fluxart_web.wasm') {
+  const wasmModule = await WebAssembly.compileStreaming(fetch(url));
+  return new Program(wasmModule, await instantiate(wasmModule));
+}
+
+const KIND_AXIAL = 1;
+const KIND_PLANAR = 2;
+const KIND_MONOPOLE = 3;
+export const KINDS = { axial: KIND_AXIAL, planar: KIND_PLANAR, monopole: KIND_MONOPOLE };
+
+// The page's calls into the program. Every answer comes from the compiled
+// code; nothing here knows the colour code or the PNG format.
+export class Program {
+  constructor(wasmModule, instance) {
+    this.wasmModule = wasmModule;
+    this.m = instance;
+    this.rows = this.#readColorTable();
+    this.rowCache = new Map();
+  }
+
+  #withBytes(bytes, use) {
+    const pointer = this.m._malloc(Math.max(1, bytes.length));
+    this.m.HEAPU8.set(bytes, pointer);
+    try {
+      return use(pointer);
+    } finally {
+      this.m._free(pointer);
+    }
+  }
+
+  #withString(text, use) {
+    const size = this.m.lengthBytesUTF8(text) + 1;
+    const pointer = this.m._malloc(size);
+    this.m.stringToUTF8(text, pointer, size);
+    try {
+      return use(pointer);
+    } finally {
+      this.m._free(pointer);
+    }
+  }
+
+  message() {
+    return this.m.UTF8ToString(this.m._fluxart_message());
+  }
+
+  // Decodes a PNG file's bytes as a run reads its input: { pixels } (640 x
+  // 640 x 3 RGB bytes) or { error } with the program's own line.
+  decode(name, bytes) {
+    const size = SIDE * SIDE * 3;
+    const out = this.m._malloc(size);
+    try {
+      const ok = this.#withString(name, (namePointer) =>
+        this.#withBytes(bytes, (pointer) =>
+          this.m._fluxart_decode_png(namePointer, pointer, bytes.length, out)));
+      if (!ok) return { error: this.message().trimEnd() };
+      return { pixels: this.m.HEAPU8.slice(out, out + size) };
+    } finally {
+      this.m._free(out);
+    }
+  }
+
+  // Encodes 640 x 640 x 3 RGB bytes as a PNG file: { bytes } or { error }.
+  encode(pixels) {
+    const size = this.#withBytes(pixels, (pointer) => this.m._fluxart_encode_png(pointer));
+    if (!size) return { error: this.message().trimEnd() };
+    const start = this.m._fluxart_encoded();
+    return { bytes: this.m.HEAPU8.slice(start, start + size) };
+  }
+
+  #readColorTable() {
+    const count = this.m._fluxart_color_count();
+    const base = this.m._fluxart_color_table() >> 2;
+    const rows = [];
+    for (let row = 0; row < count; ++row) {
+      const [r, g, b, sign, kind, angle] = this.m.HEAP32.subarray(base + 6 * row, base + 6 * row + 6);
+      rows.push({
+        row, r, g, b, sign, kind, angle,
+        name: this.m.UTF8ToString(this.m._fluxart_color_name(row)),
+        direction: this.m._fluxart_color_direction(row),
+      });
+    }
+    return rows;
+  }
+
+  // The table row a pixel of this colour acts as, or null for empty space.
+  rowOf(r, g, b) {
+    const key = (r << 16) | (g << 8) | b;
+    let row = this.rowCache.get(key);
+    if (row === undefined) {
+      row = this.m._fluxart_color_row(r, g, b);
+      this.rowCache.set(key, row);
+    }
+    return row < 0 ? null : this.rows[row];
+  }
+
+  // The field models the magnets of a drawing (640 x 640 x 3 RGB bytes)
+  // use, as "kind:angle" (angle 0 but for in-plane magnets), as kernel file
+  // names number them.
+  modelsIn(pixels) {
+    const models = new Set();
+    for (let k = 0; k < pixels.length; k += 3) {
+      const row = this.rowOf(pixels[k], pixels[k + 1], pixels[k + 2]);
+      if (row) models.add(`${row.kind}:${row.kind === KIND_PLANAR ? row.angle : 0}`);
+    }
+    return models;
+  }
+
+  // z and w as the command line reads them: { z, thickness }.
+  readSettings(zText, wText) {
+    const out = this.m._malloc(8);
+    try {
+      this.#withString(zText, (z) => this.#withString(wText, (w) =>
+        this.m._fluxart_read_settings(z, w, out, out + 4)));
+      return { z: this.m.HEAP32[out >> 2], thickness: this.m.HEAP32[(out >> 2) + 1] };
+    } finally {
+      this.m._free(out);
+    }
+  }
+
+  // A field value as the tables write it.
+  formatValue(value) {
+    return this.m.UTF8ToString(this.m._fluxart_format_value(value));
+  }
+}
+
+// What a colour table row means, in words, for the hover line and palette.
+export function meaningOf(row) {
+  if (!row) return 'empty space';
+  if (row.kind !== KIND_PLANAR) return row.name;
+  return `${row.name}: magnetised towards ${row.direction}°`;
+}
+
+// The arrow drawn on a swatch: the direction in the plane, or a symbol.
+export function symbolOf(row) {
+  if (row.kind === KIND_AXIAL) return row.sign > 0 ? '⊗' : '⊙';
+  if (row.kind === KIND_MONOPOLE) return row.sign > 0 ? '+' : '−';
+  return '↑';
+}

@@ -1,0 +1,54 @@
+// The field under the cursor on a result picture, from the run's own field
+// grid: the three components as the tables write them, the magnitude, the
+// direction in the plane in the palette's degrees, and the same in
+// millitesla for a remanence the user gives.
+import { SIDE } from './program.js';
+
+// Where the millitesla figure can be trusted; the one place that says so.
+export const TESLA_VALIDITY =
+  'The mT figures hold from a gap of about 1.5 mm above the magnet face (z ≥ 2 for a sheet below the plane).';
+export const DEFAULT_REMANENCE_T = 1.3;
+const REMANENCE_KEY = 'fluxart.remanence';
+
+// A program value is a field of unit charges at mm distances; a 1 mm cube of
+// remanence Br carries moment Br/mu0 mm^3 where the program's has 0.4, so
+// B = value x Br x 2.5 / (4 pi).
+export function millitesla(value, remanence) {
+  return value * remanence * 2.5 / (4 * Math.PI) * 1000;
+}
+
+export function storedRemanence() {
+  const stored = Number(localStorage.getItem(REMANENCE_KEY));
+  return stored > 0 ? stored : DEFAULT_REMANENCE_T;
+}
+export function storeRemanence(value) { localStorage.setItem(REMANENCE_KEY, String(value)); }
+
+// The field at picture pixel (row, col) of a result: picture point (row + 1,
+// col + 1), which is cell (639 - row, 639 - col) of the grid (value 639 - col
+// of line 639 - row of the tables).
+export function fieldAt(field, row, col) {
+  const k = 3 * ((SIDE - 1 - row) * SIDE + (SIDE - 1 - col));
+  const i = field[k], j = field[k + 1], up = field[k + 2];
+  const magnitude = Math.hypot(i, j, up);
+  // i grows towards the bottom of the picture, j towards the right.
+  let direction = null;
+  if (i !== 0 || j !== 0) direction = (Math.atan2(j, -i) * 180 / Math.PI + 360) % 360;
+  return { i, j, k: up, magnitude, direction };
+}
+
+// Lines of text for the readout panel. tesla is false for drawings with
+// monopole colours, which are charges, not magnets.
+export function readoutLines(program, value, row, col, remanence, tesla) {
+  const mT = (v) => tesla ? `  ${millitesla(v, remanence).toFixed(3)} mT` : '';
+  const lines = [
+    `pixel (${row}, ${col}): table line ${SIDE - 1 - row}, value ${SIDE - 1 - col}`,
+    `i ${program.formatValue(value.i)}${mT(value.i)}`,
+    `j ${program.formatValue(value.j)}${mT(value.j)}`,
+    `k ${program.formatValue(value.k)}${mT(value.k)}`,
+    `|B| ${program.formatValue(value.magnitude)}${mT(value.magnitude)}`,
+    value.direction === null ? 'in the plane: none' : `in the plane towards ${value.direction.toFixed(1)}°`,
+  ];
+  if (tesla) lines.push(`mT for a remanence Br = ${remanence} T`);
+  else lines.push('no mT: the drawing has monopole colours (charges, not magnets)');
+  return lines;
+}

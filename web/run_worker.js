@@ -1,0 +1,122 @@
+// One run of the program in a worker, on a fresh instance of the compiled
+// module, as a new process would start. Takes { wasmModule, png, name, args,
+// kernels }: the drawing's PNG file and name, the command line after the
+// program name, and kept kernel files ({ name, blob }) to put into the
+// working folder, where the run reads a blob only if it opens the file.
+// Posts 'progress' as the step counter moves, 'kernel' with each kernel file
+// the run has just stored (then deleted here unless the run may load it
+// again), and 'done' with the exit status, the console text, the output
+// files and the field grid.
+import { instantiate, Program } from './program.js';
+
+const FOLDER = '/run';
+const KEPT_FOLDER = '/kept';
+const STEPS_PER_LAYER = 1860;
+const PROGRESS_INTERVAL_MS = 40;
+const STEP_TEXT = /[ \b](\d{4}) of 1860 $/;
+const LAYER_TEXT = /\((\d+)\/(\d+)\) \+$/;
+const CREATING_TEXT = / - Creating New (Fluxart_Z\S+\.dat) File$/;
+// After " File", the run wipes the message with 46 backspaces, 46 blanks and
+// 46 backspaces once the file is stored.
+const WIPE_LENGTH = 3 * 46;
+
+// Keys (kind, angle) of kernels that table rows far apart share: a kernel
+// file of such a key may be loaded again later in the same layer.
+function reusedKernelKeys(rows) {
+  const seen = new Map();
+  rows.forEach((row, index) => {
+    const key = `${row.kind}:${row.kind === 2 ? row.angle : 0}`;
+    const entry = seen.get(key) ?? { first: index, count: 0 };
+    entry.count += 1;
+    entry.last = index;
+    seen.set(key, entry);
+  });
+  return new Set([...seen].filter(([, e]) => e.last - e.first + 1 !== e.count).map(([key]) => key));
+}
+
+function kernelKey(fileName) {
+  const code = Number(/_(\d+)\.dat$/.exec(fileName)[1]);
+  return `${Math.floor(code / 1000000)}:${code % 1000}`;
+}
+
+self.onmessage = async ({ data }) => {
+  const { wasmModule, png, name, args, kernels } = data;
+  const output = [];
+  let tail = '';
+  let layer = 1, layers = 1, step = 0, lastPost = 0;
+  let creating = null, wipeLeft = 0;
+  let m = null;
+  let reused = new Set();
+
+  const postProgress = (force) => {
+    const now = performance.now();
+    if (!force && now - lastPost < PROGRESS_INTERVAL_MS) return;
+    lastPost = now;
+    self.postMessage({ type: 'progress', layer, layers, step, steps: STEPS_PER_LAYER, creating });
+  };
+
+  const handOverKernel = (fileName) => {
+    const path = `${FOLDER}/${fileName}`;
+    if (!m.FS.analyzePath(path).exists) return;
+    const bytes = m.FS.readFile(path);
+    self.postMessage({ type: 'kernel', name: fileName, bytes }, [bytes.buffer]);
+    if (!reused.has(kernelKey(fileName))) m.FS.unlink(path);
+  };
+
+  const watch = (byte) => {
+    output.push(byte);
+    if (wipeLeft > 0 && --wipeLeft === 0) {
+      handOverKernel(creating);
+      creating = null;
+      postProgress(true);
+    }
+    tail = (tail + String.fromCharCode(byte)).slice(-120);
+    if (byte === 32) {
+      const counter = STEP_TEXT.exec(tail);
+      if (counter) { step = Number(counter[1]); postProgress(false); }
+    } else if (byte === 10) {
+      const heading = LAYER_TEXT.exec(tail.slice(0, -1));
+      if (heading) { layer = Number(heading[1]); layers = Number(heading[2]); step = 0; postProgress(true); }
+    } else if (byte === 101 /* the e of " File" */) {
+      const message = CREATING_TEXT.exec(tail);
+      if (message) { creating = message[1]; wipeLeft = WIPE_LENGTH; postProgress(true); }
+    }
+  };
+
+  try {
+    m = await instantiate(wasmModule, { stdout: watch, stderr: watch, noExitRuntime: true });
+    reused = reusedKernelKeys(new Program(wasmModule, m).rows);
+    m.FS.mkdir(FOLDER);
+    m.FS.chdir(FOLDER);
+    m.FS.writeFile(name, png);
+    m.FS.mkdir(KEPT_FOLDER);
+    m.FS.mount(m.FS.filesystems.WORKERFS, { blobs: kernels.map((k) => ({ name: k.name, data: k.blob })) },
+      KEPT_FOLDER);
+    for (const kernel of kernels) m.FS.symlink(`${KEPT_FOLDER}/${kernel.name}`, kernel.name);
+    const known = new Set([name, ...kernels.map((k) => k.name)]);
+
+    const strings = args.map((text) => {
+      const size = m.lengthBytesUTF8(text) + 1;
+      const pointer = m._malloc(size);
+      m.stringToUTF8(text, pointer, size);
+      return pointer;
+    });
+    const argv = m._malloc(4 * strings.length);
+    m.HEAPU32.set(strings, argv >> 2);
+    const status = m._fluxart_run(strings.length, argv);
+
+    const files = [];
+    for (const fileName of m.FS.readdir(FOLDER)) {
+      if (fileName === '.' || fileName === '..' || known.has(fileName) || fileName.endsWith('.dat')) continue;
+      files.push({ name: fileName, bytes: m.FS.readFile(fileName) });
+    }
+    const grid = m._fluxart_field_grid() >> 2;
+    const field = m.HEAPF32.slice(grid, grid + 640 * 640 * 3);
+    const consoleText = new TextDecoder('latin1').decode(new Uint8Array(output));
+    self.postMessage({ type: 'done', status, console: consoleText, files, field },
+      [field.buffer, ...files.map((f) => f.bytes.buffer)]);
+  } catch (error) {
+    const consoleText = new TextDecoder('latin1').decode(new Uint8Array(output));
+    self.postMessage({ type: 'failed', message: String(error && error.message || error), console: consoleText });
+  }
+};

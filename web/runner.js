@@ -1,0 +1,105 @@
+// Runs the program in a worker, one fresh worker per run, and keeps the
+// kernel files runs make, here in the page and not in the worker, so that
+// cancelling a run (which ends its worker) keeps every kernel made before.
+// Kernels are kept as blobs, which a run's worker reads without a copy being
+// made for it. Each kernel is hashed as it arrives, so that a test can
+// compare kernels that are no longer kept.
+
+// Each kernel file is 19,783,872 bytes; at most this many are kept (1.9 GB,
+// enough for the 93 of the direction ring). When full, the kernel cheapest
+// to compute again goes first: the one of the smallest block (its cost grows
+// with the block's area), the least recently used among those.
+export const KEPT_KERNEL_LIMIT = 96;
+export const KERNEL_FILE_BYTES = 19783872;
+
+async function sha256(bytes) {
+  if (!crypto.subtle) return null;  // only secure contexts (127.0.0.1 is one) have it
+  const digest = await crypto.subtle.digest('SHA-256', bytes);
+  return [...new Uint8Array(digest)].map((b) => b.toString(16).padStart(2, '0')).join('');
+}
+
+// "Fluxart_Z5003_2005045.dat" -> { z: 3, halfSize: 5, model: '2:45' }, the
+// model as Program.modelsIn names it.
+function kernelOf(name) {
+  const [, tag, code] = /^Fluxart_Z(-?\d+)_(\d+)\.dat$/.exec(name);
+  const number = Number(code);
+  return { z: Number(tag) - 5000, halfSize: Math.floor((number % 1000000) / 1000),
+    model: `${Math.floor(number / 1000000)}:${number % 1000}` };
+}
+
+export class Runner {
+  constructor(program, { onProgress = () => {}, onKernels = () => {} } = {}) {
+    this.program = program;
+    this.onProgress = onProgress;
+    this.onKernels = onKernels;
+    this.kept = new Map();  // name -> Blob, oldest use first
+    this.hashes = new Map();  // name -> SHA-256 of every kernel the page was given
+    this.pendingHashes = [];
+    this.worker = null;
+    this.cancelRun = null;
+  }
+
+  get keptBytes() {
+    let total = 0;
+    for (const blob of this.kept.values()) total += blob.size;
+    return total;
+  }
+
+  #keep(name, blob) {
+    this.kept.delete(name);
+    this.kept.set(name, blob);
+    while (this.kept.size > KEPT_KERNEL_LIMIT) {
+      let cheapest = null;
+      for (const kept of this.kept.keys())
+        if (!cheapest || kernelOf(kept).halfSize < kernelOf(cheapest).halfSize) cheapest = kept;
+      this.kept.delete(cheapest);
+    }
+    this.onKernels(this);
+  }
+
+  // Resolves once every kernel received so far is hashed.
+  hashesSettled() { return Promise.all(this.pendingHashes); }
+
+  // Runs the drawing (PNG bytes named name) with the command line's z, w
+  // and tables words; models are the drawing's (Program.modelsIn), which
+  // choose the kept kernels it is handed. Resolves with { status, console,
+  // files, field, seconds } or { cancelled: true } or { failed: message }.
+  run(png, name, args, models) {
+    if (this.worker) throw new Error('a run is already going');
+    const { z, thickness } = this.program.readSettings(args[1] ?? '', args[2] ?? '');
+    const layerZ = new Set();
+    for (let n = 0; n < Math.abs(thickness); ++n) layerZ.add(thickness >= 1 ? z + n : z - n);
+    const kernels = [];
+    for (const [kernelName, blob] of [...this.kept]) {
+      const kernel = kernelOf(kernelName);
+      if (!layerZ.has(kernel.z) || !models.has(kernel.model)) continue;
+      kernels.push({ name: kernelName, blob });
+      this.#keep(kernelName, blob);  // now the most recently used
+    }
+
+    const started = performance.now();
+    const worker = new Worker(new URL('./run_worker.js', import.meta.url), { type: 'module' });
+    this.worker = worker;
+    return new Promise((resolve) => {
+      const finish = (result) => {
+        worker.terminate();
+        this.worker = null;
+        this.cancelRun = null;
+        resolve({ ...result, seconds: (performance.now() - started) / 1000 });
+      };
+      this.cancelRun = () => finish({ cancelled: true });
+      worker.onerror = (event) => finish({ failed: event.message || 'the run stopped' });
+      worker.onmessage = ({ data }) => {
+        if (data.type === 'progress') this.onProgress(data);
+        else if (data.type === 'kernel') {
+          this.#keep(data.name, new Blob([data.bytes]));
+          this.pendingHashes.push(sha256(data.bytes).then((hash) => this.hashes.set(data.name, hash)));
+        } else if (data.type === 'done') finish(data);
+        else if (data.type === 'failed') finish({ failed: data.message, console: data.console });
+      };
+      worker.postMessage({ wasmModule: this.program.wasmModule, png, name, args, kernels });
+    });
+  }
+
+  cancel() { if (this.cancelRun) this.cancelRun(); }
+}
