@@ -17,9 +17,4 @@ struct RunOptions {
   // checks; tests that stand values of their own in for kernels, to prove
   // the superposition on them, turn it off.
   bool check_cache_contents = true;
-  // Whether a new kernel cache file is written on a thread of its own while
-  // the run goes on (FinishKernelFileWrite waits for it). The field
-  // synthesis turns it on and waits before it returns; a lone call of the
-  // kernel cache writes the file before it returns.
-  bool write_cache_in_background = false;
 };

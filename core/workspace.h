@@ -5,9 +5,6 @@
 // lives in static storage or on the heap, never on a stack; nothing in it is
 // allocated per run, block or layer.
 #include <cstdint>
-#include <string>
-#include <thread>
-#include <vector>
 
 #include "core/magnet_color_table.h"
 
@@ -74,24 +71,6 @@ struct CacheNotices {
   bool not_kept = false;
 };
 
-// A kernel cache file being written on a thread of its own while the run
-// goes on (field/kernel_cache.h starts it and waits for it), from a copy of
-// the kernel table so that the table can take the next kernel meanwhile.
-// One at a time; the thread is joined at the latest when this goes.
-struct KernelFileWrite {
-  std::thread writer;       // joinable while the file is being written
-  std::vector<float> copy;  // the table as it was when the write began
-  std::string name;         // the file's name while it is being written
-  bool stored = true;       // whether the last write was kept
-  std::string reason;       // why not
-  KernelFileWrite() = default;
-  KernelFileWrite(const KernelFileWrite&) = delete;
-  KernelFileWrite& operator=(const KernelFileWrite&) = delete;
-  ~KernelFileWrite() {
-    if (writer.joinable()) writer.join();
-  }
-};
-
 struct Workspace {
   // Picture frame:
   ImagePlane picture_plane;  // the drawing as decoded
@@ -107,7 +86,6 @@ struct Workspace {
   KernelTable kernel_table;
   HeldKernel held_kernel;
   CacheNotices cache_notices;
-  KernelFileWrite kernel_file_write;
 
   // Height of the layer being computed in mm, always a whole number: the
   // starting z from the command line outside the field synthesis.

@@ -5,7 +5,6 @@
 
 #include "field/block_superposition.h"
 #include "field/kernel_cache.h"
-#include "field/kernel_file_write.h"
 
 namespace {
 
@@ -112,9 +111,6 @@ void SynthesizeField(Workspace& workspace, int thickness, const RunOptions& opti
   const int layers = std::abs(thickness);
   const float z_step = thickness >= 1 ? 1.0f : -1.0f;
   const float start_z = workspace.z;
-  // Each new cache file is written while the next kernel is computed.
-  RunOptions kernel_options = options;
-  kernel_options.write_cache_in_background = true;
   TurnFieldGrid(workspace.field_grid);
   for (int layer = 1; layer <= layers; ++layer) {
     std::printf("\n\n   +Calculating Vector Fields for Z layer %d (%d/%d) +\n\n",
@@ -138,7 +134,7 @@ void SynthesizeField(Workspace& workspace, int thickness, const RunOptions& opti
           AddBlockGroups(workspace, waiting, waiting_count, options);
           waiting_count = 0;
         }
-        PrepareKernel(workspace, row, h, kernel_options);
+        PrepareKernel(workspace, row, h, options);
         waiting[waiting_count++] = {pass.blocks + pass.start[k], count,
                                     static_cast<float>(row.sign)};
         waiting_row = &row;
@@ -148,7 +144,6 @@ void SynthesizeField(Workspace& workspace, int thickness, const RunOptions& opti
     RestoreWorkPlane(workspace);
     workspace.z = workspace.z + z_step;
   }
-  FinishKernelFileWrite(workspace);
   TurnFieldGrid(workspace.field_grid);
   workspace.z = start_z;
 }

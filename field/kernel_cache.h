@@ -44,9 +44,6 @@ bool LoadCachedKernel(Workspace& workspace, int kind, int h, int angle, bool che
 // the message. The file is not stored when the disk would keep less than
 // FreeSpaceReserve() free; that, and a store that failed, are each told
 // once per run (workspace.cache_notices) in one line.
-// With options.write_cache_in_background the file is written on a thread of
-// its own from a copy of the table (workspace.kernel_file_write), while the
-// caller goes on; the write of the previous file is waited for first.
 void FillKernelTable(Workspace& workspace, int kind, int h, int angle,
                      const RunOptions& options = RunOptions());
 
