@@ -25,6 +25,8 @@
 #include "reference/run.h"
 #include "render/contours.h"
 #include "tests/test_support.h"
+#include "tools/bench_drawings.h"
+#include "tools/raster.h"
 
 namespace {
 
@@ -201,17 +203,23 @@ void RemoveKernelFiles(const ScratchDir& folder) {
   for (const std::string& name : names) std::remove((folder / name).c_str());
 }
 
-// The example at z = 3, one layer, by the real program or by the
+// The drawing of every kind from tools/bench_drawings.
+void WriteMixedDrawing(const std::string& path) {
+  if (WritePngFile(path, PaintMixedDrawing()) != 0) std::perror(path.c_str());
+}
+
+// A drawing at z = 3, one layer, by the real program or by the
 // straightforward run, from an empty kernel cache or a full one. No vector
 // tables: writing them is the same in both; scripts/bench times a whole "v"
 // run of the program on its own, with its peak memory.
-void WholeRun(benchmark::State& state, bool fast, bool full_cache) {
+void WholeRunOf(benchmark::State& state, const char* name, void (*write)(const std::string&),
+                bool fast, bool full_cache) {
   ScratchWorkingDirectory cwd;
   const ScratchDir& folder = cwd.folder();
-  WriteExample(folder / "bar_magnet.png");
+  write(folder / name);
   RunSettings settings;
-  settings.input_name = "bar_magnet.png";
-  if (full_cache) RunFluxart(folder.path(), {"bar_magnet.png", "3", "1"});
+  settings.input_name = name;
+  if (full_cache) RunFluxart(folder.path(), {name, "3", "1"});
   const auto ws = std::make_unique<Workspace>();
   for (auto _ : state) {
     if (!full_cache) {
@@ -220,8 +228,8 @@ void WholeRun(benchmark::State& state, bool fast, bool full_cache) {
       state.ResumeTiming();
     }
     if (fast) {
-      if (RunFluxart(folder.path(), {"bar_magnet.png", "3", "1"}).status != 0)
-        state.SkipWithError("fluxart failed on the example");
+      if (RunFluxart(folder.path(), {name, "3", "1"}).status != 0)
+        state.SkipWithError("fluxart failed on the drawing");
     } else {
       QuietStdout quiet;
       ws->held_kernel = HeldKernel{};  // as a fresh straightforward run
@@ -229,6 +237,16 @@ void WholeRun(benchmark::State& state, bool fast, bool full_cache) {
     }
   }
 }
+void WholeRun(benchmark::State& state, bool fast, bool full_cache) {
+  WholeRunOf(state, "bar_magnet.png", WriteExample, fast, full_cache);
+}
+void MixedRun(benchmark::State& state, bool fast, bool full_cache) {
+  WholeRunOf(state, "mixed.png", WriteMixedDrawing, fast, full_cache);
+}
+void BM_MixedEmptyCache_fast(benchmark::State& state) { MixedRun(state, true, false); }
+void BM_MixedEmptyCache_straightforward(benchmark::State& state) { MixedRun(state, false, false); }
+void BM_MixedFullCache_fast(benchmark::State& state) { MixedRun(state, true, true); }
+void BM_MixedFullCache_straightforward(benchmark::State& state) { MixedRun(state, false, true); }
 void BM_WholeRunEmptyCache_fast(benchmark::State& state) { WholeRun(state, true, false); }
 void BM_WholeRunEmptyCache_straightforward(benchmark::State& state) {
   WholeRun(state, false, false);
@@ -303,6 +321,26 @@ BENCHMARK(BM_WholeRunEmptyCache_fast)
     ->Iterations(1);
 BENCHMARK(BM_WholeRunEmptyCache_straightforward)
     ->Name("BM_WholeRunEmptyCache/straightforward")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
+BENCHMARK(BM_MixedFullCache_fast)
+    ->Name("BM_MixedFullCache/fast")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+BENCHMARK(BM_MixedFullCache_straightforward)
+    ->Name("BM_MixedFullCache/straightforward")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
+BENCHMARK(BM_MixedEmptyCache_fast)
+    ->Name("BM_MixedEmptyCache/fast")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
+BENCHMARK(BM_MixedEmptyCache_straightforward)
+    ->Name("BM_MixedEmptyCache/straightforward")
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(1);

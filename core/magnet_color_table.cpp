@@ -1,5 +1,8 @@
 #include "core/magnet_color_table.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 
 // Fine direction d (0-359) has colour (d + 1, 100, 1) up to 254, then
@@ -46,4 +49,20 @@ bool IsMagnetColor(int r, int g, int b) {
     return set;
   }();
   return members->Contains(r, g, b);
+}
+
+int FirstRowOfColor(int r, int g, int b) {
+  if (!IsMagnetColor(r, g, b)) return -1;
+  // (packed colour, row) sorted by colour, the first row of a colour first.
+  static const auto* const rows = [] {
+    auto* sorted = new std::array<std::pair<int, int>, kMagnetColorCount>();
+    for (int k = 0; k < kMagnetColorCount; ++k) {
+      const MagnetColor& row = MagnetColorTable[k];
+      (*sorted)[k] = {(row.r << 16) | (row.g << 8) | row.b, k};
+    }
+    std::sort(sorted->begin(), sorted->end());
+    return sorted;
+  }();
+  const int packed = (r << 16) | (g << 8) | b;
+  return std::lower_bound(rows->begin(), rows->end(), std::make_pair(packed, -1))->second;
 }

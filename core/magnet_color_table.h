@@ -41,3 +41,6 @@ class ColorSet {
 
 // True when (r, g, b) equals some row's colour exactly.
 bool IsMagnetColor(int r, int g, int b);
+
+// Index of the first row whose colour is exactly (r, g, b), or -1 when none.
+int FirstRowOfColor(int r, int g, int b);

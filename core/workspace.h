@@ -38,15 +38,30 @@ struct BlockCentre {
 // The most blocks one step can find: one per pixel.
 constexpr int kMaxStepBlocks = kPictureSide * kPictureSide;
 
-// The blocks of one step, taken as runs that share a block row: each run
-// reads one kernel row per field row. start[k]..start[k + 1] are the run's
-// blocks, kernel_row[k] its kernel row for turned row 0, and column[b] the
-// float offset of block b in a kernel row for turned column 0.
+// The blocks of one or more steps that share a kernel, taken as runs that
+// share a step and a block row: each run reads one kernel row per field row.
+// start[k]..start[k + 1] are the run's blocks, kernel_row[k] its kernel row
+// for turned row 0, subtract[k] whether its step's sign is -1, and column[b]
+// the float offset of block b in a kernel row for turned column 0.
+// When the runs repeat (the same columns and sign every pair_shift runs,
+// pair_rows block rows further down), repeats[k] says that run
+// k + pair_shift repeats run k; pair_shift is 0 when they do not.
 struct BlockRuns {
   int count = 0;
   int start[kMaxStepBlocks + 1];
   int kernel_row[kMaxStepBlocks];
+  bool subtract[kMaxStepBlocks];
   int column[kMaxStepBlocks];
+  int pair_shift = 0, pair_rows = 0;
+  bool repeats[kMaxStepBlocks];
+};
+
+// The uniform blocks of one pass, grouped by the first table row of their
+// colour, each group in lattice order: row k's blocks are
+// blocks[start[k]] .. blocks[start[k + 1] - 1].
+struct PassBlocks {
+  int start[kMagnetColorCount + 1];
+  BlockCentre blocks[kMaxStepBlocks];
 };
 
 // Whether the run has told that it keeps no new kernel cache files for want
@@ -77,9 +92,11 @@ struct Workspace {
   float z = 3.0f;
 
   // Scratch of the stages, kept here so that no stage allocates per call:
-  // colours present in picture_plane, the blocks of one step and their runs,
-  // and the cells a contour sweep still has to try.
-  ColorSet colors_in_picture;
+  // the first table row of each work_plane pixel's colour (-1 for none), the
+  // blocks of one pass grouped by that row, the blocks of one step and their
+  // runs, and the cells a contour sweep still has to try.
+  int16_t color_rows[kPictureSide][kPictureSide];
+  PassBlocks pass_blocks;
   BlockCentre step_blocks[kMaxStepBlocks];
   BlockRuns block_runs;
   int contour_waiting_cells[kPictureSide * kPictureSide];

@@ -1,5 +1,6 @@
 #include "field/block_superposition.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <utility>
 
@@ -13,129 +14,311 @@ constexpr int kKernelRowFloats = kKernelSide * 3;
 // 1281 - 639, from kernel index 1281 - p0 - l with l = 639 - r.
 constexpr int kTurnedToKernel = kPictureSide + kKernelCentre - (kPictureSide - 1);
 
-void CollectRuns(const BlockCentre* blocks, int count, BlockRuns& runs) {
+void CollectRuns(const BlockGroup* groups, int group_count, BlockRuns& runs) {
   runs.count = 0;
-  for (int b = 0; b < count; ++b) {
-    if (b == 0 || blocks[b].row != blocks[b - 1].row) {
-      runs.start[runs.count] = b;
-      runs.kernel_row[runs.count] = kTurnedToKernel - blocks[b].row;
-      ++runs.count;
+  int total = 0;
+  for (int g = 0; g < group_count; ++g) {
+    const BlockCentre* blocks = groups[g].blocks;
+    for (int b = 0; b < groups[g].count; ++b) {
+      if (b == 0 || blocks[b].row != blocks[b - 1].row) {
+        runs.start[runs.count] = total;
+        runs.kernel_row[runs.count] = kTurnedToKernel - blocks[b].row;
+        runs.subtract[runs.count] = groups[g].sign < 0.0f;
+        ++runs.count;
+      }
+      runs.column[total++] = 3 * (kTurnedToKernel - blocks[b].col);
     }
-    runs.column[b] = 3 * (kTurnedToKernel - blocks[b].col);
   }
-  runs.start[runs.count] = count;
+  runs.start[runs.count] = total;
 }
 
-// Adds the kernel runs at columns[0..count) of kernel_row into field_row
-// (one row of 1920 floats), block by block for every float. Subtract is the
-// same as adding -1 x kernel, bit for bit.
-template <bool kSubtract>
-void AddRunPlain(float* field_row, const float* kernel_row, const int* columns, int count) {
-  for (int b = 0; b < count; ++b) {
-    const float* k = kernel_row + columns[b];
-    for (int x = 0; x < kRowFloats; ++x)
-      field_row[x] = kSubtract ? field_row[x] - k[x] : field_row[x] + k[x];
+// A field row's additions come in batches of consecutive runs. Within a
+// batch every stretch of the row is held in registers while all the batch's
+// blocks are added to it, so short runs (a thin or scattered colour, one or
+// two blocks per block row) do not load and store the row once per run.
+// A batch ends once it holds kBatchBlocks blocks: a long run (a large area,
+// a checkerboard) is then a batch of its own and reads its one kernel row
+// from the first-level cache for every stretch.
+constexpr int kBatchBlocks = 32;
+
+// The end of the batch of runs that starts at run first.
+int BatchEnd(const BlockRuns& runs, int first) {
+  int end = first + 1;
+  while (end < runs.count && runs.start[end] - runs.start[first] < kBatchBlocks) ++end;
+  return end;
+}
+
+// Adds runs [first, end) into field_row (one row of 1920 floats) of turned
+// row r, block by block for every float: run k's kernel row is
+// kernel_row[k] + r of kernel. Subtracting is the same as adding -1 x
+// kernel, bit for bit.
+void AddBatchPlain(float* field_row, const float* kernel, int r, const BlockRuns& runs, int first,
+                   int end) {
+  for (int k = first; k < end; ++k) {
+    const float* row =
+        kernel + static_cast<std::ptrdiff_t>(runs.kernel_row[k] + r) * kKernelRowFloats;
+    for (int b = runs.start[k]; b < runs.start[k + 1]; ++b) {
+      const float* term = row + runs.column[b];
+      if (runs.subtract[k])
+        for (int x = 0; x < kRowFloats; ++x) field_row[x] = field_row[x] - term[x];
+      else
+        for (int x = 0; x < kRowFloats; ++x) field_row[x] = field_row[x] + term[x];
+    }
   }
 }
 
-// a := a + the vector at k, or a - it.
+// Eight vectors of a row's stretch, kept in registers: the compiler keeps
+// named variables there, where it would spill an array.
+template <typename Vec>
+struct Stretch {
+  Vec a0, a1, a2, a3, a4, a5, a6, a7;
+};
+
+// The stretch := the stretch + (or -) the eight vectors at k, lane by lane.
 template <bool kSubtract, typename Vec>
-FLUXART_INLINE void Accumulate(Vec& a, const float* k) {
-  Vec term;
-  LoadVec(k, term);
-  if (kSubtract)
-    a = a - term;
-  else
-    a = a + term;
+FLUXART_INLINE void AddEight(Stretch<Vec>& s, const float* k) {
+  constexpr int kLanes = static_cast<int>(sizeof(Vec) / sizeof(float));
+  Vec t0, t1, t2, t3, t4, t5, t6, t7;
+  LoadVec(k, t0);
+  LoadVec(k + kLanes, t1);
+  LoadVec(k + 2 * kLanes, t2);
+  LoadVec(k + 3 * kLanes, t3);
+  LoadVec(k + 4 * kLanes, t4);
+  LoadVec(k + 5 * kLanes, t5);
+  LoadVec(k + 6 * kLanes, t6);
+  LoadVec(k + 7 * kLanes, t7);
+  if (kSubtract) {
+    s.a0 = s.a0 - t0, s.a1 = s.a1 - t1, s.a2 = s.a2 - t2, s.a3 = s.a3 - t3;
+    s.a4 = s.a4 - t4, s.a5 = s.a5 - t5, s.a6 = s.a6 - t6, s.a7 = s.a7 - t7;
+  } else {
+    s.a0 = s.a0 + t0, s.a1 = s.a1 + t1, s.a2 = s.a2 + t2, s.a3 = s.a3 + t3;
+    s.a4 = s.a4 + t4, s.a5 = s.a5 + t5, s.a6 = s.a6 + t6, s.a7 = s.a7 + t7;
+  }
 }
 
-// The same with vectors: eight vectors of a row stay in registers while
-// every block of the run is added to them, in order (additions and
-// subtractions lane by lane, so the roundings are those of the plain loop).
-template <typename Vec, bool kSubtract>
-FLUXART_INLINE void AddRunVectors(float* __restrict field_row, const float* __restrict kernel_row,
-                                  const int* __restrict columns, int count) {
+// AddBatchPlain with vectors: for each stretch of eight vectors, every block
+// of every run of the batch in order (lane by lane, so the roundings are
+// those of the plain loop).
+template <typename Vec>
+FLUXART_INLINE void AddBatchVectors(float* __restrict field_row, const float* __restrict kernel,
+                                    int r, const BlockRuns& runs, int first, int end) {
   constexpr int kLanes = static_cast<int>(sizeof(Vec) / sizeof(float));
   constexpr int kChunkFloats = 8 * kLanes;
   static_assert(kRowFloats % kChunkFloats == 0, "a row is whole chunks");
   for (int x0 = 0; x0 < kRowFloats; x0 += kChunkFloats) {
     float* __restrict f = field_row + x0;
-    Vec a0, a1, a2, a3, a4, a5, a6, a7;
-    LoadVec(f, a0);
-    LoadVec(f + kLanes, a1);
-    LoadVec(f + 2 * kLanes, a2);
-    LoadVec(f + 3 * kLanes, a3);
-    LoadVec(f + 4 * kLanes, a4);
-    LoadVec(f + 5 * kLanes, a5);
-    LoadVec(f + 6 * kLanes, a6);
-    LoadVec(f + 7 * kLanes, a7);
-    for (int b = 0; b < count; ++b) {
-      const float* __restrict k = kernel_row + columns[b] + x0;
-      Accumulate<kSubtract>(a0, k);
-      Accumulate<kSubtract>(a1, k + kLanes);
-      Accumulate<kSubtract>(a2, k + 2 * kLanes);
-      Accumulate<kSubtract>(a3, k + 3 * kLanes);
-      Accumulate<kSubtract>(a4, k + 4 * kLanes);
-      Accumulate<kSubtract>(a5, k + 5 * kLanes);
-      Accumulate<kSubtract>(a6, k + 6 * kLanes);
-      Accumulate<kSubtract>(a7, k + 7 * kLanes);
+    Stretch<Vec> s;
+    LoadVec(f, s.a0);
+    LoadVec(f + kLanes, s.a1);
+    LoadVec(f + 2 * kLanes, s.a2);
+    LoadVec(f + 3 * kLanes, s.a3);
+    LoadVec(f + 4 * kLanes, s.a4);
+    LoadVec(f + 5 * kLanes, s.a5);
+    LoadVec(f + 6 * kLanes, s.a6);
+    LoadVec(f + 7 * kLanes, s.a7);
+    for (int k = first; k < end; ++k) {
+      const float* __restrict row =
+          kernel + static_cast<std::ptrdiff_t>(runs.kernel_row[k] + r) * kKernelRowFloats + x0;
+      const int* __restrict columns = runs.column;
+      const int stop = runs.start[k + 1];
+      if (runs.subtract[k])
+        for (int b = runs.start[k]; b < stop; ++b) AddEight<true>(s, row + columns[b]);
+      else
+        for (int b = runs.start[k]; b < stop; ++b) AddEight<false>(s, row + columns[b]);
     }
-    StoreVec(f, a0);
-    StoreVec(f + kLanes, a1);
-    StoreVec(f + 2 * kLanes, a2);
-    StoreVec(f + 3 * kLanes, a3);
-    StoreVec(f + 4 * kLanes, a4);
-    StoreVec(f + 5 * kLanes, a5);
-    StoreVec(f + 6 * kLanes, a6);
-    StoreVec(f + 7 * kLanes, a7);
+    StoreVec(f, s.a0);
+    StoreVec(f + kLanes, s.a1);
+    StoreVec(f + 2 * kLanes, s.a2);
+    StoreVec(f + 3 * kLanes, s.a3);
+    StoreVec(f + 4 * kLanes, s.a4);
+    StoreVec(f + 5 * kLanes, s.a5);
+    StoreVec(f + 6 * kLanes, s.a6);
+    StoreVec(f + 7 * kLanes, s.a7);
   }
 }
 
-template <bool kSubtract>
-void AddRun128(float* field_row, const float* kernel_row, const int* columns, int count) {
-  AddRunVectors<Vec4, kSubtract>(field_row, kernel_row, columns, count);
+void AddBatch128(float* field_row, const float* kernel, int r, const BlockRuns& runs, int first,
+                 int end) {
+  AddBatchVectors<Vec4>(field_row, kernel, r, runs, first, end);
 }
 
 #ifdef FLUXART_WIDE_VECTORS
-template <bool kSubtract>
-__attribute__((target("avx"))) void AddRun256(float* field_row, const float* kernel_row,
-                                              const int* columns, int count) {
-  AddRunVectors<Vec8, kSubtract>(field_row, kernel_row, columns, count);
+__attribute__((target("avx"))) void AddBatch256(float* field_row, const float* kernel, int r,
+                                                const BlockRuns& runs, int first, int end) {
+  AddBatchVectors<Vec8>(field_row, kernel, r, runs, first, end);
 }
 
-template <bool kSubtract>
-__attribute__((target("avx512f"))) void AddRun512(float* field_row, const float* kernel_row,
-                                                  const int* columns, int count) {
-  AddRunVectors<Vec16, kSubtract>(field_row, kernel_row, columns, count);
+__attribute__((target("avx512f"))) void AddBatch512(float* field_row, const float* kernel, int r,
+                                                    const BlockRuns& runs, int first, int end) {
+  AddBatchVectors<Vec16>(field_row, kernel, r, runs, first, end);
 }
 #endif
 
-using RunAdder = void (*)(float*, const float*, const int*, int);
+#ifdef FLUXART_WIDE_VECTORS
+// The stretches a and b := themselves + (or -) the eight vectors at k, each
+// vector loaded once for both.
+template <bool kSubtract>
+FLUXART_INLINE void AddEightTwice(Stretch<Vec16>& a, Stretch<Vec16>& b, const float* k) {
+  Stretch<Vec16> t;
+  LoadVec(k, t.a0);
+  LoadVec(k + 16, t.a1);
+  LoadVec(k + 32, t.a2);
+  LoadVec(k + 48, t.a3);
+  LoadVec(k + 64, t.a4);
+  LoadVec(k + 80, t.a5);
+  LoadVec(k + 96, t.a6);
+  LoadVec(k + 112, t.a7);
+  if (kSubtract) {
+    a.a0 = a.a0 - t.a0, a.a1 = a.a1 - t.a1, a.a2 = a.a2 - t.a2, a.a3 = a.a3 - t.a3;
+    a.a4 = a.a4 - t.a4, a.a5 = a.a5 - t.a5, a.a6 = a.a6 - t.a6, a.a7 = a.a7 - t.a7;
+    b.a0 = b.a0 - t.a0, b.a1 = b.a1 - t.a1, b.a2 = b.a2 - t.a2, b.a3 = b.a3 - t.a3;
+    b.a4 = b.a4 - t.a4, b.a5 = b.a5 - t.a5, b.a6 = b.a6 - t.a6, b.a7 = b.a7 - t.a7;
+  } else {
+    a.a0 = a.a0 + t.a0, a.a1 = a.a1 + t.a1, a.a2 = a.a2 + t.a2, a.a3 = a.a3 + t.a3;
+    a.a4 = a.a4 + t.a4, a.a5 = a.a5 + t.a5, a.a6 = a.a6 + t.a6, a.a7 = a.a7 + t.a7;
+    b.a0 = b.a0 + t.a0, b.a1 = b.a1 + t.a1, b.a2 = b.a2 + t.a2, b.a3 = b.a3 + t.a3;
+    b.a4 = b.a4 + t.a4, b.a5 = b.a5 + t.a5, b.a6 = b.a6 + t.a6, b.a7 = b.a7 + t.a7;
+  }
+}
+
+FLUXART_INLINE void LoadStretch(const float* f, Stretch<Vec16>& s) {
+  LoadVec(f, s.a0), LoadVec(f + 16, s.a1), LoadVec(f + 32, s.a2), LoadVec(f + 48, s.a3);
+  LoadVec(f + 64, s.a4), LoadVec(f + 80, s.a5), LoadVec(f + 96, s.a6), LoadVec(f + 112, s.a7);
+}
+FLUXART_INLINE void StoreStretch(const Stretch<Vec16>& s, float* f) {
+  StoreVec(f, s.a0), StoreVec(f + 16, s.a1), StoreVec(f + 32, s.a2), StoreVec(f + 48, s.a3);
+  StoreVec(f + 64, s.a4), StoreVec(f + 80, s.a5), StoreVec(f + 96, s.a6), StoreVec(f + 112, s.a7);
+}
+
+// Run k's blocks added to one stretch, from kernel row `row` at float x0.
+FLUXART_INLINE void AddRunTo(Stretch<Vec16>& s, const float* row, const BlockRuns& runs, int k) {
+  if (runs.subtract[k])
+    for (int b = runs.start[k]; b < runs.start[k + 1]; ++b) AddEight<true>(s, row + runs.column[b]);
+  else
+    for (int b = runs.start[k]; b < runs.start[k + 1]; ++b)
+      AddEight<false>(s, row + runs.column[b]);
+}
+
+// Turned rows r and r + pair_rows at once, every run in order for each:
+// run j of row r and run j + pair_shift of row r + pair_rows read the same
+// kernel row at the same columns when the latter repeats the former, so
+// each kernel vector is loaded once for both rows' additions.
+__attribute__((target("avx512f"))) void AddRowPair512(float* row_a, float* row_b,
+                                                      const float* kernel, int r,
+                                                      const BlockRuns& runs) {
+  const int shift = runs.pair_shift, count = runs.count;
+  const int r_b = r + runs.pair_rows;
+  for (int x0 = 0; x0 < kRowFloats; x0 += 128) {
+    Stretch<Vec16> a, b;
+    LoadStretch(row_a + x0, a);
+    LoadStretch(row_b + x0, b);
+    // Row b stays shift runs ahead of row a where it can.
+    int next_a = 0, next_b = 0;
+    while (next_a < count) {
+      if (next_b < count && next_b - next_a == shift && runs.repeats[next_a]) {
+        const float* row =
+            kernel + static_cast<std::ptrdiff_t>(runs.kernel_row[next_a] + r) * kKernelRowFloats +
+            x0;
+        if (runs.subtract[next_a])
+          for (int k = runs.start[next_a]; k < runs.start[next_a + 1]; ++k)
+            AddEightTwice<true>(a, b, row + runs.column[k]);
+        else
+          for (int k = runs.start[next_a]; k < runs.start[next_a + 1]; ++k)
+            AddEightTwice<false>(a, b, row + runs.column[k]);
+        ++next_a, ++next_b;
+      } else if (next_b < count && next_b - next_a < shift) {
+        AddRunTo(b,
+                 kernel +
+                     static_cast<std::ptrdiff_t>(runs.kernel_row[next_b] + r_b) * kKernelRowFloats +
+                     x0,
+                 runs, next_b);
+        ++next_b;
+      } else {
+        AddRunTo(a,
+                 kernel +
+                     static_cast<std::ptrdiff_t>(runs.kernel_row[next_a] + r) * kKernelRowFloats +
+                     x0,
+                 runs, next_a);
+        ++next_a;
+      }
+    }
+    for (; next_b < count; ++next_b)
+      AddRunTo(b,
+               kernel +
+                   static_cast<std::ptrdiff_t>(runs.kernel_row[next_b] + r_b) * kKernelRowFloats +
+                   x0,
+               runs, next_b);
+    StoreStretch(a, row_a + x0);
+    StoreStretch(b, row_b + x0);
+  }
+}
+#endif
+
+// Whether runs a and b have the same sign and the same columns.
+bool SameShape(const BlockRuns& runs, int a, int b) {
+  const int length = runs.start[a + 1] - runs.start[a];
+  return runs.subtract[a] == runs.subtract[b] && runs.start[b + 1] - runs.start[b] == length &&
+         std::equal(runs.column + runs.start[a], runs.column + runs.start[a] + length,
+                    runs.column + runs.start[b]);
+}
+
+// Looks for runs that repeat every one or two runs (an area of one colour,
+// a checkerboard) and marks them; pair_shift stays 0 unless at least half
+// of the runs repeat.
+void FindRepeats(BlockRuns& runs) {
+  runs.pair_shift = 0;
+  for (int shift = 1; shift <= 2 && shift < runs.count; ++shift) {
+    const int rows = runs.kernel_row[0] - runs.kernel_row[shift];
+    if (rows < 1) continue;
+    int repeating = 0;
+    for (int k = 0; k < runs.count; ++k) {
+      runs.repeats[k] = k + shift < runs.count &&
+                        runs.kernel_row[k] - runs.kernel_row[k + shift] == rows &&
+                        SameShape(runs, k, k + shift);
+      repeating += runs.repeats[k];
+    }
+    if (2 * repeating >= runs.count) {
+      runs.pair_shift = shift;
+      runs.pair_rows = rows;
+      return;
+    }
+  }
+}
+
+using BatchAdder = void (*)(float*, const float*, int, const BlockRuns&, int, int);
 
 // The widest adder this processor runs, within the limit.
-RunAdder ChooseAdder(bool subtract, int max_vector_floats) {
+BatchAdder ChooseAdder(int max_vector_floats) {
 #ifdef FLUXART_WIDE_VECTORS
   static const bool avx512 = CpuHasAvx512f();
   static const bool avx = CpuHasAvx();
-  if (max_vector_floats >= 16 && avx512) return subtract ? AddRun512<true> : AddRun512<false>;
-  if (max_vector_floats >= 8 && avx) return subtract ? AddRun256<true> : AddRun256<false>;
+  if (max_vector_floats >= 16 && avx512) return AddBatch512;
+  if (max_vector_floats >= 8 && avx) return AddBatch256;
 #endif
-  if (max_vector_floats >= 4) return subtract ? AddRun128<true> : AddRun128<false>;
-  return subtract ? AddRunPlain<true> : AddRunPlain<false>;
+  if (max_vector_floats >= 4) return AddBatch128;
+  return AddBatchPlain;
 }
 
-// Turned rows first_row..end_row - 1: for each row, the runs in order.
+// Turned rows first_row..end_row - 1: for each row, the batches in order;
+// with the 512-bit adder and repeating runs, rows pair_rows apart in pairs.
 void AddRows(const BlockRuns& runs, const KernelTable& kernel_table, FieldGrid& field_grid,
-             int first_row, int end_row, RunAdder add) {
-  const float* __restrict kernel = &kernel_table[0][0][0];
-  for (int r = first_row; r < end_row; ++r) {
-    float* __restrict field_row = field_grid[r][0];
-    for (int k = 0; k < runs.count; ++k) {
-      const float* kernel_row =
-          kernel + static_cast<std::ptrdiff_t>(runs.kernel_row[k] + r) * kKernelRowFloats;
-      add(field_row, kernel_row, runs.column + runs.start[k], runs.start[k + 1] - runs.start[k]);
-    }
+             int first_row, int end_row, BatchAdder add) {
+  const float* kernel = &kernel_table[0][0][0];
+  int r = first_row;
+#ifdef FLUXART_WIDE_VECTORS
+  if (add == AddBatch512 && runs.pair_shift > 0) {
+    const int apart = runs.pair_rows;
+    for (; r + 2 * apart <= end_row; r += 2 * apart)
+      for (int pair = r; pair < r + apart; ++pair)
+        AddRowPair512(field_grid[pair][0], field_grid[pair + apart][0], kernel, pair, runs);
   }
+#endif
+  for (; r < end_row; ++r)
+    for (int k = 0; k < runs.count;) {
+      const int end = BatchEnd(runs, k);
+      add(field_grid[r][0], kernel, r, runs, k, end);
+      k = end;
+    }
 }
 
 }  // namespace
@@ -146,15 +329,23 @@ void TurnFieldGrid(FieldGrid& grid) {
     for (int n = 0; n < 3; ++n) std::swap(cells[3 * front + n], cells[3 * back + n]);
 }
 
-void AddStepBlocks(Workspace& workspace, const BlockCentre* blocks, int count, float sign,
-                   const RunOptions& options) {
-  if (count <= 0) return;
+void AddBlockGroups(Workspace& workspace, const BlockGroup* groups, int group_count,
+                    const RunOptions& options) {
   BlockRuns& runs = workspace.block_runs;
-  CollectRuns(blocks, count, runs);
-  const RunAdder add = ChooseAdder(sign < 0.0f, options.max_vector_floats);
+  CollectRuns(groups, group_count, runs);
+  if (runs.count == 0) return;
+  const BatchAdder add = ChooseAdder(options.max_vector_floats);
+  FindRepeats(runs);
   const KernelTable& kernel_table = workspace.kernel_table;
   FieldGrid& field_grid = workspace.field_grid;
   RunParallelRows(kPictureSide, options.threads, [&](int first_row, int end_row) {
     AddRows(runs, kernel_table, field_grid, first_row, end_row, add);
   });
+}
+
+void AddStepBlocks(Workspace& workspace, const BlockCentre* blocks, int count, float sign,
+                   const RunOptions& options) {
+  if (count <= 0) return;
+  const BlockGroup group{blocks, count, sign};
+  AddBlockGroups(workspace, &group, 1, options);
 }

@@ -18,6 +18,22 @@
 // Turns the grid half a turn in place; doing it twice restores it.
 void TurnFieldGrid(FieldGrid& grid);
 
+// The blocks one step found, in lattice order, and the sign of its row.
+struct BlockGroup {
+  const BlockCentre* blocks;
+  int count;
+  float sign;  // +1 or -1
+};
+
+// Adds the groups' blocks, group after group, with the one kernel in
+// workspace.kernel_table, into the half-turned workspace.field_grid: every
+// cell receives the same additions in the same order as from AddStepBlocks
+// called for each group in turn, but each field row is read and written
+// once for all of them. At most kMaxStepBlocks blocks in all (the blocks of
+// one pass never exceed it). Scratch, threads and vectors as AddStepBlocks.
+void AddBlockGroups(Workspace& workspace, const BlockGroup* groups, int group_count,
+                    const RunOptions& options = RunOptions());
+
 // Adds the fields of count blocks, given in lattice order (block rows top to
 // bottom, left to right within a row), with the kernel in
 // workspace.kernel_table, into the half-turned workspace.field_grid. sign is

@@ -10,16 +10,24 @@ namespace {
 
 constexpr int kHalfSizes[] = {5, 3, 2, 1, 0};
 
-// Painting only turns pixels white, so a colour absent from the picture
-// finds no block in the whole layer and its lattice need not be scanned.
-void NoteColorsInPicture(Workspace& workspace) {
-  ColorSet& colors = workspace.colors_in_picture;
-  colors.Clear();
+// color_rows := the first table row of each picture_plane pixel's colour.
+void NoteColorRows(Workspace& workspace) {
   for (int row = 0; row < kPictureSide; ++row)
     for (int col = 0; col < kPictureSide; ++col) {
       const int16_t* px = workspace.picture_plane[row][col];
-      colors.Add(px[0], px[1], px[2]);
+      workspace.color_rows[row][col] = static_cast<int16_t>(FirstRowOfColor(px[0], px[1], px[2]));
     }
+}
+
+// The colour row of the block of half-size h centred at (p0, q0) when all
+// its pixels share it, else -1.
+int UniformBlockRow(const Workspace& workspace, int p0, int q0, int h) {
+  const int first = workspace.color_rows[p0 - h][q0 - h];
+  if (first < 0) return -1;
+  for (int row = p0 - h; row <= p0 + h; ++row)
+    for (int col = q0 - h; col <= q0 + h; ++col)
+      if (workspace.color_rows[row][col] != first) return -1;
+  return first;
 }
 
 // "    Processing Step 0001 of 1860 ", then each later step replaces its
@@ -39,6 +47,39 @@ void PaintBlockWhite(ImagePlane& plane, int p0, int q0, int h) {
   for (int row = p0 - h; row <= p0 + h; ++row)
     for (int col = q0 - h; col <= q0 + h; ++col)
       for (int n = 0; n < 3; ++n) plane[row][col][n] = 255;
+}
+
+// Finds the uniform blocks of the pass of half-size h for every colour in one
+// sweep of the lattice, groups them by colour row in pass_blocks and paints
+// them white (-1 in color_rows). The blocks of a pass never overlap, so
+// painting one changes no other block of the pass: each row's group holds
+// exactly the blocks its step would find scanning the lattice itself, in
+// the same order, and a second row of the same colour finds none. Uses
+// step_blocks as scratch.
+void FindPassBlocks(Workspace& workspace, int h) {
+  const int side = 2 * h + 1;
+  PassBlocks& pass = workspace.pass_blocks;
+  int count[kMagnetColorCount] = {};
+  int found = 0;
+  for (int p0 = h; p0 < kPictureSide - h; p0 += side)
+    for (int q0 = h; q0 < kPictureSide - h; q0 += side) {
+      const int row = UniformBlockRow(workspace, p0, q0, h);
+      if (row < 0) continue;
+      ++count[row];
+      workspace.step_blocks[found++] = {static_cast<int16_t>(p0), static_cast<int16_t>(q0)};
+    }
+  pass.start[0] = 0;
+  for (int k = 0; k < kMagnetColorCount; ++k) pass.start[k + 1] = pass.start[k] + count[k];
+  int next[kMagnetColorCount];
+  for (int k = 0; k < kMagnetColorCount; ++k) next[k] = pass.start[k];
+  for (int b = 0; b < found; ++b) {
+    const BlockCentre block = workspace.step_blocks[b];
+    const int row = workspace.color_rows[block.row][block.col];
+    pass.blocks[next[row]++] = block;
+    PaintBlockWhite(workspace.work_plane, block.row, block.col, h);
+    for (int p = block.row - h; p <= block.row + h; ++p)
+      for (int q = block.col - h; q <= block.col + h; ++q) workspace.color_rows[p][q] = -1;
+  }
 }
 
 }  // namespace
@@ -74,14 +115,32 @@ void SynthesizeField(Workspace& workspace, int thickness, const RunOptions& opti
   for (int layer = 1; layer <= layers; ++layer) {
     std::printf("\n\n   +Calculating Vector Fields for Z layer %d (%d/%d) +\n\n",
                 static_cast<int>(workspace.z), layer, layers);
-    NoteColorsInPicture(workspace);
+    NoteColorRows(workspace);
     int step = 0;
-    for (int h : kHalfSizes)
-      for (const MagnetColor& row : MagnetColorTable) {
+    for (int h : kHalfSizes) {
+      FindPassBlocks(workspace, h);
+      const PassBlocks& pass = workspace.pass_blocks;
+      // Steps in a row that need the same kernel (a colour and its sign
+      // partner, say) are added together once the kernel is about to change.
+      BlockGroup waiting[kMagnetColorCount];
+      int waiting_count = 0;
+      const MagnetColor* waiting_row = nullptr;
+      for (int k = 0; k < kMagnetColorCount; ++k) {
         PrintStep(&step);
-        if (workspace.colors_in_picture.Contains(row.r, row.g, row.b))
-          ProcessColorStep(workspace, row, h, options);
+        const int count = pass.start[k + 1] - pass.start[k];
+        if (count == 0) continue;
+        const MagnetColor& row = MagnetColorTable[k];
+        if (waiting_row && (waiting_row->kind != row.kind || waiting_row->angle != row.angle)) {
+          AddBlockGroups(workspace, waiting, waiting_count, options);
+          waiting_count = 0;
+        }
+        PrepareKernel(workspace, row, h, options);
+        waiting[waiting_count++] = {pass.blocks + pass.start[k], count,
+                                    static_cast<float>(row.sign)};
+        waiting_row = &row;
       }
+      AddBlockGroups(workspace, waiting, waiting_count, options);
+    }
     RestoreWorkPlane(workspace);
     workspace.z = workspace.z + z_step;
   }

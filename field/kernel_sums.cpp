@@ -197,6 +197,19 @@ void UnitChargeField4(__m128 d0, __m128 d1, __m128 d2, __m128 c[3]) {
   c[2] = _mm_andnot_ps(on_charge, _mm_mul_ps(d2, e));
 }
 
+// Stores four entries of three components, (x, y, z) lane by lane, as the
+// twelve floats x0 y0 z0 x1 y1 z1 ... at out.
+FLUXART_INLINE void StoreEntries4(__m128 x, __m128 y, __m128 z, float* out) {
+  const __m128 xy_low = _mm_unpacklo_ps(x, y);                                 // x0 y0 x1 y1
+  const __m128 xy_high = _mm_unpackhi_ps(x, y);                                // x2 y2 x3 y3
+  const __m128 z0_x1 = _mm_shuffle_ps(z, x, _MM_SHUFFLE(1, 1, 0, 0));          // z0 z0 x1 x1
+  const __m128 y1_z1 = _mm_shuffle_ps(y, z, _MM_SHUFFLE(1, 1, 1, 1));          // y1 y1 z1 z1
+  const __m128 z23_xy3 = _mm_shuffle_ps(z, xy_high, _MM_SHUFFLE(3, 2, 3, 2));  // z2 z3 x3 y3
+  _mm_storeu_ps(out, _mm_shuffle_ps(xy_low, z0_x1, _MM_SHUFFLE(2, 0, 1, 0)));
+  _mm_storeu_ps(out + 4, _mm_shuffle_ps(y1_z1, xy_high, _MM_SHUFFLE(1, 0, 2, 0)));
+  _mm_storeu_ps(out + 8, _mm_shuffle_ps(z23_xy3, z23_xy3, _MM_SHUFFLE(1, 3, 2, 0)));
+}
+
 // ContributionAt for the four column entries k .. k + 3.
 void ContributionsAt4(const KernelPlan& plan, float d0_plus, float d0_minus, int k, float* out) {
   const __m128 y_plus = _mm_loadu_ps(&plan.column_plus[k]);
@@ -218,10 +231,7 @@ void ContributionsAt4(const KernelPlan& plan, float d0_plus, float d0_minus, int
       UnitChargeField4(_mm_set1_ps(d0_plus), y_plus, _mm_set1_ps(plan.z), c);
       break;
   }
-  float lanes[3][4];
-  for (int n = 0; n < 3; ++n) _mm_storeu_ps(lanes[n], c[n]);
-  for (int lane = 0; lane < 4; ++lane)
-    for (int n = 0; n < 3; ++n) out[3 * (k + lane) + n] = lanes[n][lane];
+  StoreEntries4(c[0], c[1], c[2], out + 3 * k);
 }
 #endif
 
@@ -266,10 +276,10 @@ __attribute__((target("avx"))) void ContributionsAt8(const KernelPlan& plan, flo
       UnitChargeField8(_mm256_set1_ps(d0_plus), y_plus, _mm256_set1_ps(plan.z), c);
       break;
   }
-  float lanes[3][8];
-  for (int n = 0; n < 3; ++n) _mm256_storeu_ps(lanes[n], c[n]);
-  for (int lane = 0; lane < 8; ++lane)
-    for (int n = 0; n < 3; ++n) out[3 * (k + lane) + n] = lanes[n][lane];
+  StoreEntries4(_mm256_castps256_ps128(c[0]), _mm256_castps256_ps128(c[1]),
+                _mm256_castps256_ps128(c[2]), out + 3 * k);
+  StoreEntries4(_mm256_extractf128_ps(c[0], 1), _mm256_extractf128_ps(c[1], 1),
+                _mm256_extractf128_ps(c[2], 1), out + 3 * k + 12);
 }
 
 // Entries [begin, end) eight at a time, as far as they go; gives the first
@@ -542,6 +552,52 @@ void ComputeRows(const KernelPlan& plan, int p_begin, int p_end, KernelTable& ta
   }
 }
 
+// Factors of a row's floats, repeating every four entries: -1 for
+// component 0, +1 for the others.
+constexpr float kComponent0Negated[12] = {-1, 1, 1, -1, 1, 1, -1, 1, 1, -1, 1, 1};
+
+// A single cube's kernel: each entry is its cube's one contribution plus the
+// cleared table's 0, which makes every zero +0. Flipping the offset keeps
+// every square, so the rows X < 0 are not evaluated but mirrored from the
+// rows X > 0: for the axial and monopole models the entry at (-X, Y) is the
+// one at (X, Y) with component 0 negated; for the planar model (-X, -Y) puts
+// each charge where the other was, which gives the entry at (X, Y) with
+// component 2 negated. 0 - v negates exactly and leaves +0 for a zero, as the
+// evaluation does. Row p mirrors into row 1282 - p; the planar column 1283
+// (Y = 642) has no mirror and is evaluated on its own.
+void ComputeSingleCubeRows(const KernelPlan& plan, int p_begin, int p_end, KernelTable& table) {
+  const bool planar = plan.kind == PlanarDipole;
+  constexpr int kLastColumn = kKernelSide - 1;
+  for (int p = p_begin; p < p_end; ++p) {
+    float* row = &table[p][0][0];
+    FillContributionRow(plan, plan.rows.plus[p], plan.rows.minus[p], row);
+    for (int x = 0; x < kRowFloats; ++x) row[x] = row[x] + 0.0f;
+    const int mirror_p = 2 * kKernelCentre - p;
+    if (mirror_p < 0 || mirror_p == p) continue;  // row 641 (X = 0) is made whole
+    float* mirror = &table[mirror_p][0][0];
+    if (!planar) {
+      // 0 + (-v) is 0 - v, and 0 + v is v, since no value here is -0.
+      for (int x = 0; x < kRowFloats; x += 12)
+        for (int n = 0; n < 12; ++n) mirror[x + n] = 0.0f + kComponent0Negated[n] * row[x + n];
+      continue;
+    }
+    // Four floats at a time, the fourth overwritten by the next entry; the
+    // last entry's fourth float is the last column's, made below.
+    for (int q = 0; q < kLastColumn; ++q) {
+      Vec4 v;
+      LoadVec(row + 3 * (2 * kKernelCentre - q), v);
+      const Vec4 negated = Vec4{0.0f, 0.0f, 0.0f, 0.0f} - v;
+      v[2] = negated[2];
+      StoreVec(mirror + 3 * q, v);
+    }
+    const FieldVector last =
+        ContributionAt(plan, plan.rows.plus[mirror_p], plan.rows.minus[mirror_p], kLastColumn);
+    mirror[3 * kLastColumn] = last.c0 + 0.0f;
+    mirror[3 * kLastColumn + 1] = last.c1 + 0.0f;
+    mirror[3 * kLastColumn + 2] = last.c2 + 0.0f;
+  }
+}
+
 }  // namespace
 
 void ComputeKernel(int kind, int h, int angle, float z, KernelTable& table,
@@ -551,6 +607,14 @@ void ComputeKernel(int kind, int h, int angle, float z, KernelTable& table,
     return;
   }
   const KernelPlan plan = PlanKernel(kind, h, angle, z, options.max_vector_floats);
+  if (h == 0) {
+    // Rows 641 .. 1283 (X >= 0), each mirrored as it is made.
+    RunParallelRows(
+        kKernelSide - kKernelCentre, options.threads, [&plan, &table](int begin, int end) {
+          ComputeSingleCubeRows(plan, kKernelCentre + begin, kKernelCentre + end, table);
+        });
+    return;
+  }
   RunParallelRows(kKernelSide, options.threads,
                   [&plan, &table](int begin, int end) { ComputeRows(plan, begin, end, table); });
 }

@@ -48,12 +48,18 @@ TEST(BlockSuperposition, StepMatchesBlocksAddedOneByOne) {
                                            {5, 5},   {5, 16},    {5, 632},  {300, 7},
                                            {639, 0}, {639, 320}, {639, 639}};
   const std::vector<BlockCentre> more = {{2, 2}, {2, 637}, {637, 2}, {637, 637}};
+  // Runs that repeat every second block row, whose rows are added in pairs.
+  std::vector<BlockCentre> checkerboard;
+  for (int16_t row = 100; row < 160; ++row)
+    for (int16_t col = 50 + row % 2; col < 90; col += 2) checkerboard.push_back({row, col});
 
   for (float sign : {1.0f, -1.0f}) {
     std::memcpy(ws->field_grid, start.data(), sizeof(FieldGrid));
     for (const BlockCentre& b : blocks) ReferenceAddBlockField(*ws, b.row, b.col, sign);
     for (const BlockCentre& b : more) ReferenceAddBlockField(*ws, b.row, b.col, -sign);
     const std::vector<float> expected = FieldCopy(*ws);
+    for (const BlockCentre& b : checkerboard) ReferenceAddBlockField(*ws, b.row, b.col, sign);
+    const std::vector<float> expected_with_checkerboard = FieldCopy(*ws);
     for (int width : {16, 8, 4, 1})
       for (int threads : {1, 2, 3}) {
         const RunOptions options{threads, width};
@@ -64,6 +70,24 @@ TEST(BlockSuperposition, StepMatchesBlocksAddedOneByOne) {
         TurnFieldGrid(ws->field_grid);
         EXPECT_TRUE(FieldIs(*ws, expected))
             << "sign " << sign << ", width " << width << ", " << threads << " threads";
+        // Both steps at once, as the synthesis adds steps that share a kernel.
+        const BlockGroup groups[] = {{blocks.data(), static_cast<int>(blocks.size()), sign},
+                                     {more.data(), static_cast<int>(more.size()), -sign}};
+        std::memcpy(ws->field_grid, start.data(), sizeof(FieldGrid));
+        TurnFieldGrid(ws->field_grid);
+        AddBlockGroups(*ws, groups, 2, options);
+        TurnFieldGrid(ws->field_grid);
+        EXPECT_TRUE(FieldIs(*ws, expected))
+            << "groups, sign " << sign << ", width " << width << ", " << threads << " threads";
+        std::memcpy(ws->field_grid, start.data(), sizeof(FieldGrid));
+        TurnFieldGrid(ws->field_grid);
+        AddBlockGroups(*ws, groups, 2, options);
+        AddStepBlocks(*ws, checkerboard.data(), static_cast<int>(checkerboard.size()), sign,
+                      options);
+        TurnFieldGrid(ws->field_grid);
+        EXPECT_TRUE(FieldIs(*ws, expected_with_checkerboard))
+            << "checkerboard, sign " << sign << ", width " << width << ", " << threads
+            << " threads";
       }
   }
   // No blocks, nothing added.

@@ -120,15 +120,24 @@ TEST(KernelSums, EveryPlanarAngleOfTheColorTableMatchesPlainEvaluation) {
 
 TEST(KernelSums, UnusualArgumentsMatchPlainEvaluation) {
   const KernelCase cases[] = {
-      {PlanarDipole, 7, 2, 3}, {PlanarDipole, 2, -30, 1}, {PlanarDipole, 2, 400, 0},
-      {AxialDipole, 6, 0, -1}, {Monopole, 1, 0, 1000},
+      {PlanarDipole, 7, 2, 3},
+      {PlanarDipole, 2, -30, 1},
+      {PlanarDipole, 2, 400, 0},
+      {AxialDipole, 6, 0, -1},
+      {Monopole, 1, 0, 1000},
+      // Single cubes at angles whose sine or cosine is exactly 0 or nearly so,
+      // where a mirrored entry's zeros must come out as the evaluation's.
+      {PlanarDipole, 0, 90, 0},
+      {PlanarDipole, 0, 180, -3},
+      {PlanarDipole, 0, 0, 0},
   };
   for (const KernelCase& c : cases) EXPECT_TRUE(SameAsPlainEvaluation(c, false)) << Describe(c);
 }
 
 TEST(KernelSums, AnyNumberOfThreadsGivesTheSameBytes) {
-  const KernelCase cases[] = {
-      {PlanarDipole, 5, 2, -1}, {Monopole, 3, 0, 0}, {AxialDipole, 2, 0, 3}};
+  const KernelCase cases[] = {{PlanarDipole, 5, 2, -1}, {Monopole, 3, 0, 0},
+                              {AxialDipole, 2, 0, 3},   {PlanarDipole, 0, 7, 3},
+                              {Monopole, 0, 0, 0},      {AxialDipole, 0, 0, -2}};
   KernelBuffer one, several;
   for (const KernelCase& c : cases) {
     ComputeKernel(c.kind, c.h, c.angle, c.z, one.table(), RunOptions{1});
@@ -140,8 +149,8 @@ TEST(KernelSums, AnyNumberOfThreadsGivesTheSameBytes) {
 }
 
 TEST(KernelSums, EveryVectorWidthGivesTheSameBytes) {
-  const KernelCase cases[] = {
-      {PlanarDipole, 5, 1, 3}, {Monopole, 2, 0, 0}, {AxialDipole, 3, 0, -1}};
+  const KernelCase cases[] = {{PlanarDipole, 5, 1, 3}, {Monopole, 2, 0, 0}, {AxialDipole, 3, 0, -1},
+                              {PlanarDipole, 0, 1, 3}, {Monopole, 0, 0, 3}, {AxialDipole, 0, 0, 0}};
   KernelBuffer widest, narrower;
   for (const KernelCase& c : cases) {
     ComputeKernel(c.kind, c.h, c.angle, c.z, widest.table(), RunOptions{2, 16});
