@@ -24,52 +24,34 @@ unsigned char* PixelAt(std::vector<unsigned char>& pixels, int r, int col) {
   return &pixels[(static_cast<size_t>(r) * kPictureSide + col) * 3];
 }
 
+// Every pixel: the magnet's own colour; else a pure red or blue cell of
+// strokes, when given; else a cell of drawing that is not black; else white.
+void Compose(const ImagePlane& picture, const ImagePlane* strokes, const ImagePlane& drawing,
+             std::vector<unsigned char>& pixels) {
+  for (int r = 0; r < kPictureSide; ++r)
+    for (int col = 0; col < kPictureSide; ++col) {
+      unsigned char* pixel = PixelAt(pixels, r, col);
+      if (IsMagnet(picture[r][col]))
+        Put(pixel, picture[r][col]);
+      else if (strokes && IsPureStroke((*strokes)[r][col]))
+        Put(pixel, (*strokes)[r][col]);
+      else if (!IsBlack(drawing[r][col]))
+        Put(pixel, drawing[r][col]);
+      else
+        PutWhite(pixel);
+    }
+}
+
 }  // namespace
 
 void ComposeContourPicture(const Workspace& workspace, std::vector<unsigned char>& pixels) {
-  const ImagePlane& picture = workspace.picture_plane;
-  const ImagePlane& contour = workspace.contour_image;
-  for (int r = 0; r < kPictureSide; ++r)
-    for (int col = 0; col < kPictureSide; ++col) {
-      unsigned char* pixel = PixelAt(pixels, r, col);
-      if (IsMagnet(picture[r][col]))
-        Put(pixel, picture[r][col]);
-      else if (!IsBlack(contour[r][col]))
-        Put(pixel, contour[r][col]);
-      else
-        PutWhite(pixel);
-    }
+  Compose(workspace.picture_plane, nullptr, workspace.contour_image, pixels);
 }
 
 void ComposeStreamPicture(const Workspace& workspace, std::vector<unsigned char>& pixels) {
-  const ImagePlane& picture = workspace.picture_plane;
-  const ImagePlane& stream = workspace.stream_image;
-  for (int r = 0; r < kPictureSide; ++r)
-    for (int col = 0; col < kPictureSide; ++col) {
-      unsigned char* pixel = PixelAt(pixels, r, col);
-      if (IsMagnet(picture[r][col]))
-        Put(pixel, picture[r][col]);
-      else if (!IsBlack(stream[r][col]))
-        Put(pixel, stream[r][col]);
-      else
-        PutWhite(pixel);
-    }
+  Compose(workspace.picture_plane, nullptr, workspace.stream_image, pixels);
 }
 
 void ComposeCombinedPicture(const Workspace& workspace, std::vector<unsigned char>& pixels) {
-  const ImagePlane& picture = workspace.picture_plane;
-  const ImagePlane& stream = workspace.stream_image;
-  const ImagePlane& contour = workspace.contour_image;
-  for (int r = 0; r < kPictureSide; ++r)
-    for (int col = 0; col < kPictureSide; ++col) {
-      unsigned char* pixel = PixelAt(pixels, r, col);
-      if (IsMagnet(picture[r][col]))
-        Put(pixel, picture[r][col]);
-      else if (IsPureStroke(stream[r][col]))
-        Put(pixel, stream[r][col]);
-      else if (!IsBlack(contour[r][col]))
-        Put(pixel, contour[r][col]);
-      else
-        PutWhite(pixel);
-    }
+  Compose(workspace.picture_plane, &workspace.stream_image, workspace.contour_image, pixels);
 }
