@@ -10,8 +10,7 @@ target_link_options(fluxart PRIVATE ${FLUXART_WEB_MEMORY} -sNODERAWFS=1 -sEXIT_R
 # fluxart_web.js: the same run for the page, as an ES module made fresh for
 # every run, with the entry points of app/web_entry.cpp. Its files live in
 # the in-memory file system; the page writes the drawing and the kept
-# kernels there (kept kernels as read-only files that read the page's blobs
-# only when the run opens them) and reads the outputs back.
+# kernels there and reads the outputs back.
 add_executable(fluxart_web app/web_entry.cpp)
 target_link_libraries(fluxart_web PRIVATE fluxart_core)
 set(FLUXART_WEB_EXPORTS _fluxart_run _malloc _free _fluxart_message _fluxart_decode_png
@@ -21,7 +20,7 @@ set(FLUXART_WEB_EXPORTS _fluxart_run _malloc _free _fluxart_message _fluxart_dec
 string(REPLACE ";" "," FLUXART_WEB_EXPORTS "${FLUXART_WEB_EXPORTS}")
 target_link_options(fluxart_web PRIVATE ${FLUXART_WEB_MEMORY} -sMODULARIZE=1 -sEXPORT_ES6=1
   -sEXPORT_NAME=createFluxart -sENVIRONMENT=web,worker -sINVOKE_RUN=0 -sEXIT_RUNTIME=0
-  -sFORCE_FILESYSTEM=1 -lworkerfs.js -sEXPORTED_FUNCTIONS=${FLUXART_WEB_EXPORTS}
+  -sFORCE_FILESYSTEM=1 -sEXPORTED_FUNCTIONS=${FLUXART_WEB_EXPORTS}
   -sEXPORTED_RUNTIME_METHODS=FS,UTF8ToString,stringToUTF8,lengthBytesUTF8)
 
 # The colour table's tests compiled to WebAssembly (scripts/test-web runs

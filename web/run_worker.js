@@ -1,8 +1,10 @@
 // One run of the program in a worker, on a fresh instance of the compiled
-// module, as a new process would start. Takes { wasmModule, png, name, args,
-// kernels }: the drawing's PNG file and name, the command line after the
-// program name, and kept kernel files ({ name, blob }) to put into the
-// working folder, where the run reads a blob only if it opens the file.
+// module, as a new process would start. Takes the kept kernel files
+// ({ type: 'kernel', name, bytes }, the page's shared bytes or a copy),
+// which become read-only files of the working folder without a further
+// copy, then { type: 'run', wasmModule,
+// png, name, args }: the drawing's PNG file and name and the command line
+// after the program name.
 // Posts 'progress' as the step counter moves, 'kernel' with each kernel file
 // the run has just stored (then deleted here unless the run may load it
 // again), and 'done' with the exit status, the console text, the output
@@ -10,7 +12,6 @@
 import { instantiate, Program } from './program.js';
 
 const FOLDER = '/run';
-const KEPT_FOLDER = '/kept';
 const STEPS_PER_LAYER = 1860;
 const PROGRESS_INTERVAL_MS = 40;
 const STEP_TEXT = /[ \b](\d{4}) of 1860 $/;
@@ -39,8 +40,15 @@ function kernelKey(fileName) {
   return `${Math.floor(code / 1000000)}:${code % 1000}`;
 }
 
-self.onmessage = async ({ data }) => {
-  const { wasmModule, png, name, args, kernels } = data;
+// Kept kernels arrive one message each, before the run's own message: one
+// message of every kernel at once can be too large for the browser to copy.
+const kernels = [];
+self.onmessage = ({ data }) => {
+  if (data.type === 'kernel') kernels.push(data);
+  else run(data);
+};
+
+async function run({ wasmModule, png, name, args }) {
   const output = [];
   let tail = '';
   let layer = 1, layers = 1, step = 0, lastPost = 0;
@@ -89,10 +97,10 @@ self.onmessage = async ({ data }) => {
     m.FS.mkdir(FOLDER);
     m.FS.chdir(FOLDER);
     m.FS.writeFile(name, png);
-    m.FS.mkdir(KEPT_FOLDER);
-    m.FS.mount(m.FS.filesystems.WORKERFS, { blobs: kernels.map((k) => ({ name: k.name, data: k.blob })) },
-      KEPT_FOLDER);
-    for (const kernel of kernels) m.FS.symlink(`${KEPT_FOLDER}/${kernel.name}`, kernel.name);
+    for (const kernel of kernels) {
+      m.FS.writeFile(kernel.name, kernel.bytes, { canOwn: true });
+      m.FS.chmod(kernel.name, 0o444);
+    }
     const known = new Set([name, ...kernels.map((k) => k.name)]);
 
     const strings = args.map((text) => {
@@ -119,4 +127,4 @@ self.onmessage = async ({ data }) => {
     const consoleText = new TextDecoder('latin1').decode(new Uint8Array(output));
     self.postMessage({ type: 'failed', message: String(error && error.message || error), console: consoleText });
   }
-};
+}

@@ -1,9 +1,13 @@
 // Runs the program in a worker, one fresh worker per run, and keeps the
 // kernel files runs make, here in the page and not in the worker, so that
 // cancelling a run (which ends its worker) keeps every kernel made before.
-// Kernels are kept as blobs, which a run's worker reads without a copy being
-// made for it. Each kernel is hashed as it arrives, so that a test can
-// compare kernels that are no longer kept.
+// Kernels are kept as byte arrays in the page's own memory. When the page is
+// cross-origin isolated (scripts/studio serves it so), they are kept in
+// shared memory and a run's worker reads the page's own bytes; otherwise
+// each run is handed copies, which costs about as much time as computing
+// them again here, because fresh memory is slow to come by. Each kernel is
+// hashed as it arrives, so that a test can compare kernels that are no
+// longer kept.
 
 // Each kernel file is 19,783,872 bytes; at most this many are kept (1.9 GB,
 // enough for the 93 of the direction ring). When full, the kernel cheapest
@@ -16,6 +20,22 @@ async function sha256(bytes) {
   if (!crypto.subtle) return null;  // only secure contexts (127.0.0.1 is one) have it
   const digest = await crypto.subtle.digest('SHA-256', bytes);
   return [...new Uint8Array(digest)].map((b) => b.toString(16).padStart(2, '0')).join('');
+}
+
+// The bytes of a kernel file as the page keeps them: in shared memory when
+// it can be shared with workers.
+function keptBytesOf(bytes) {
+  if (!globalThis.crossOriginIsolated) return bytes;
+  const shared = new Uint8Array(new SharedArrayBuffer(bytes.byteLength));
+  shared.set(bytes);
+  return shared;
+}
+
+// A message handing a kept kernel to a worker, with what it transfers.
+function kernelMessage(name, bytes) {
+  if (globalThis.crossOriginIsolated) return [{ type: 'kernel', name, bytes }, []];
+  const copy = bytes.slice();
+  return [{ type: 'kernel', name, bytes: copy }, [copy.buffer]];
 }
 
 // "Fluxart_Z5003_2005045.dat" -> { z: 3, halfSize: 5, model: '2:45' }, the
@@ -32,7 +52,7 @@ export class Runner {
     this.program = program;
     this.onProgress = onProgress;
     this.onKernels = onKernels;
-    this.kept = new Map();  // name -> Blob, oldest use first
+    this.kept = new Map();  // name -> Uint8Array, oldest use first
     this.hashes = new Map();  // name -> SHA-256 of every kernel the page was given
     this.pendingHashes = [];
     this.worker = null;
@@ -41,13 +61,13 @@ export class Runner {
 
   get keptBytes() {
     let total = 0;
-    for (const blob of this.kept.values()) total += blob.size;
+    for (const bytes of this.kept.values()) total += bytes.byteLength;
     return total;
   }
 
-  #keep(name, blob) {
+  #keep(name, bytes) {
     this.kept.delete(name);
-    this.kept.set(name, blob);
+    this.kept.set(name, bytes);
     while (this.kept.size > KEPT_KERNEL_LIMIT) {
       let cheapest = null;
       for (const kept of this.kept.keys())
@@ -70,11 +90,11 @@ export class Runner {
     const layerZ = new Set();
     for (let n = 0; n < Math.abs(thickness); ++n) layerZ.add(thickness >= 1 ? z + n : z - n);
     const kernels = [];
-    for (const [kernelName, blob] of [...this.kept]) {
+    for (const [kernelName, bytes] of [...this.kept]) {
       const kernel = kernelOf(kernelName);
       if (!layerZ.has(kernel.z) || !models.has(kernel.model)) continue;
-      kernels.push({ name: kernelName, blob });
-      this.#keep(kernelName, blob);  // now the most recently used
+      kernels.push({ name: kernelName, bytes });
+      this.#keep(kernelName, bytes);  // now the most recently used
     }
 
     const started = performance.now();
@@ -92,12 +112,13 @@ export class Runner {
       worker.onmessage = ({ data }) => {
         if (data.type === 'progress') this.onProgress(data);
         else if (data.type === 'kernel') {
-          this.#keep(data.name, new Blob([data.bytes]));
           this.pendingHashes.push(sha256(data.bytes).then((hash) => this.hashes.set(data.name, hash)));
+          this.#keep(data.name, keptBytesOf(data.bytes));
         } else if (data.type === 'done') finish(data);
         else if (data.type === 'failed') finish({ failed: data.message, console: data.console });
       };
-      worker.postMessage({ wasmModule: this.program.wasmModule, png, name, args, kernels });
+      for (const kernel of kernels) worker.postMessage(...kernelMessage(kernel.name, kernel.bytes));
+      worker.postMessage({ type: 'run', wasmModule: this.program.wasmModule, png, name, args });
     });
   }
 

@@ -21,9 +21,12 @@ function check(ok, what, detail = '') {
   if (!ok) failures += 1;
 }
 
-function serve() {
-  const server = spawn('python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1', '--directory',
-    join(root, 'build-web')], { stdio: ['ignore', 'pipe', 'ignore'] });
+// Serves build-web/ as scripts/studio does (isolated: kept kernels shared
+// with runs) or as a plain static server would (kept kernels copied).
+function serve(isolated) {
+  const command = isolated ? [join(root, 'tools/serve_page.py'), '0', join(root, 'build-web')]
+    : ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1', '--directory', join(root, 'build-web')];
+  const server = spawn('python3', command, { stdio: ['ignore', 'pipe', 'ignore'] });
   return new Promise((resolve, reject) => {
     server.stdout.on('data', (text) => {
       const port = /port (\d+)/.exec(String(text));
@@ -33,7 +36,7 @@ function serve() {
   });
 }
 
-const { server, url } = await serve();
+const { server, url } = await serve(true);
 const profile = mkdtempSync(join(tmpdir(), 'fluxart-chromium-'));
 const context = await chromium.launchPersistentContext(profile, {
   executablePath: '/usr/bin/chromium',
@@ -231,12 +234,32 @@ try {
   await page.mouse.move(...await clientPoint('#result-view', col, row));
   await page.screenshot({ path: join(scratchRoot, 'studio.png') });
 
-  // A second run at the same z reuses the kept kernels.
+  // A second run at the same z reuses the kept kernels, shared with the run
+  // here and copied for it from a plain server.
   started = Date.now();
   await page.click('#run');
   await waitRun();
   const secondRun = (Date.now() - started) / 1000;
-  check(await state() === 'done', `second run finishes (${secondRun.toFixed(2)} s, kernels kept)`);
+  const reused = () => page.evaluate(() => crossOriginIsolated + ' ' +
+    (window.fluxart.result?.console.includes('Creating New') === false));
+  check(await state() === 'done' && await reused() === 'true true',
+    `second run finishes without making a kernel (${secondRun.toFixed(2)} s, kernels shared)`);
+  const plain = await serve(false);
+  try {
+    await page.goto(plain.url);
+    await page.waitForFunction(() => document.getElementById('status').dataset.state === 'ready');
+    await page.click('#examples button:text-is("bar_magnet")');
+    for (const run of [1, 2]) {
+      await page.click('#run');
+      await waitRun();
+    }
+    check(await state() === 'done' && await reused() === 'false true',
+      'from a plain server, a second run finishes without making a kernel (kernels copied)');
+  } finally {
+    plain.server.kill();
+  }
+  await page.goto(url);
+  await page.waitForFunction(() => document.getElementById('status').dataset.state === 'ready');
 
   // With the network gone, examples still open and runs still run.
   await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null, { timeout: 10000 });
