@@ -115,14 +115,23 @@ unsigned TryPictureEncoding(lodepng::State& state, const std::vector<unsigned ch
   return error;
 }
 
+unsigned EncodePicture(lodepng::State& state, const std::vector<unsigned char>& pixels,
+                       std::vector<unsigned char>& png_bytes) {
+  state.encoder.text_compression = 1;
+  png_bytes.clear();  // keeps its storage; the encoder appends
+  return lodepng::encode(png_bytes, pixels, kPictureSide, kPictureSide, state);
+}
+
 WriteResult WritePicture(const char* file_name, const char* message, lodepng::State& state,
                          const std::vector<unsigned char>& pixels,
                          std::vector<unsigned char>& png_bytes) {
-  state.encoder.text_compression = 1;
-  png_bytes.clear();  // keeps its storage; the encoder appends
-  const unsigned error = lodepng::encode(png_bytes, pixels, kPictureSide, kPictureSide, state);
-  if (error) {
-    std::fputs(CodecErrorLine("encoder error ", error).c_str(), stdout);
+  return SavePicture(file_name, message, EncodePicture(state, pixels, png_bytes), png_bytes);
+}
+
+WriteResult SavePicture(const char* file_name, const char* message, unsigned encode_error,
+                        const std::vector<unsigned char>& png_bytes) {
+  if (encode_error) {
+    std::fputs(CodecErrorLine("encoder error ", encode_error).c_str(), stdout);
     return WriteResult::kEncodeFailed;
   }
   std::puts(message);

@@ -65,6 +65,15 @@ WriteResult WritePicture(const char* file_name, const char* message, lodepng::St
                          const std::vector<unsigned char>& pixels,
                          std::vector<unsigned char>& png_bytes);
 
+// WritePicture in two steps, so that pictures can be encoded at the same
+// time (each with its own state) and saved one after another. EncodePicture
+// gives the encoder's error code, 0 when png_bytes holds the file.
+unsigned EncodePicture(lodepng::State& state, const std::vector<unsigned char>& pixels,
+                       std::vector<unsigned char>& png_bytes);
+// Prints and saves as WritePicture does, given the encode's error code.
+WriteResult SavePicture(const char* file_name, const char* message, unsigned encode_error,
+                        const std::vector<unsigned char>& png_bytes);
+
 // Encodes pixels with state as WritePicture does, together with a few
 // pixels in the colours the drawings use, and writes nothing: the codec's
 // error code, 0 when the run's pictures can be encoded with these settings.

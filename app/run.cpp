@@ -8,6 +8,7 @@
 #include "app/command_line.h"
 #include "app/output_names.h"
 #include "app/png_codec.h"
+#include "core/parallel_rows.h"
 #include "core/stale_temporaries.h"
 #include "field/field_synthesis.h"
 #include "render/contours.h"
@@ -29,13 +30,43 @@ bool AskForInputName(RunSettings* settings) {
   return true;
 }
 
-// Writes the composed picture. False when the encode failed, which ends the
+// The three output pictures, composed and encoded at once.
+enum OutputPicture { kContourPicture, kStreamPicture, kCombinedPicture, kOutputPictures };
+struct EncodedPictures {
+  std::vector<unsigned char> files[kOutputPictures];
+  unsigned errors[kOutputPictures] = {};
+};
+
+// Composes the three pictures from the drawn contours and streamlines and
+// encodes them, two threads at a time when there are two processors: the
+// combined picture, the largest file, on one, the others on the other. Each
+// encode has its own copy of the run's settings.
+EncodedPictures EncodeOutputPictures(const Workspace& workspace, const lodepng::State& png_state,
+                                     size_t picture_bytes) {
+  EncodedPictures encoded;
+  std::vector<unsigned char> pixels[kOutputPictures];
+  for (std::vector<unsigned char>& picture : pixels) picture.resize(picture_bytes);
+  ComposeContourPicture(workspace, pixels[kContourPicture]);
+  ComposeStreamPicture(workspace, pixels[kStreamPicture]);
+  ComposeCombinedPicture(workspace, pixels[kCombinedPicture]);
+  const int parts = DefaultThreadCount() > 1 ? 2 : 1;
+  const int part_of[kOutputPictures] = {0, 0, 1};
+  RunParts(parts, [&](int part) {
+    for (int k = 0; k < kOutputPictures; ++k) {
+      if (part_of[k] % parts != part) continue;
+      lodepng::State state = png_state;
+      encoded.errors[k] = EncodePicture(state, pixels[k], encoded.files[k]);
+    }
+  });
+  return encoded;
+}
+
+// Saves an encoded picture. False when the encode failed, which ends the
 // run; a file that could not be saved clears *all_written and the run goes on.
-bool WriteOutput(const char* file_name, const char* message, lodepng::State& png_state,
-                 const std::vector<unsigned char>& pixel_buffer,
-                 std::vector<unsigned char>& png_file_buffer, bool* all_written) {
+bool SaveOutput(const char* file_name, const char* message, const EncodedPictures& encoded,
+                OutputPicture picture, bool* all_written) {
   const WriteResult written =
-      WritePicture(file_name, message, png_state, pixel_buffer, png_file_buffer);
+      SavePicture(file_name, message, encoded.errors[picture], encoded.files[picture]);
   if (written == WriteResult::kSaveFailed) *all_written = false;
   return written != WriteResult::kEncodeFailed;
 }
@@ -71,8 +102,17 @@ int RunFluxart(const std::vector<std::string>& args, Workspace& workspace) {
                 clash.c_str());
     return 1;
   }
-  if (const unsigned error = TryPictureEncoding(png_state, pixel_buffer, png_file_buffer)) {
-    std::fputs(("\n" + CodecErrorLine("encoder error ", error)).c_str(), stdout);
+  // The trial encode and the loading of the drawing into the workspace run
+  // at once; a refused setting still ends the run before anything is
+  // computed or any file is touched.
+  unsigned trial_error = 0;
+  const int parts = DefaultThreadCount() > 1 ? 2 : 1;
+  RunParts(parts, [&](int part) {
+    if (part == parts - 1) trial_error = TryPictureEncoding(png_state, pixel_buffer, png_file_buffer);
+    if (part == 0) StartRun(workspace, pixel_buffer.data(), settings.z);
+  });
+  if (trial_error) {
+    std::fputs(("\n" + CodecErrorLine("encoder error ", trial_error)).c_str(), stdout);
     return 1;
   }
   // Temporary files of killed runs, in the cache's folder and the outputs'.
@@ -81,28 +121,28 @@ int RunFluxart(const std::vector<std::string>& args, Workspace& workspace) {
       std::filesystem::path(names.contour_image).parent_path().string();
   if (!output_folder.empty()) RemoveStaleTemporaries(output_folder);
 
-  StartRun(workspace, pixel_buffer.data(), settings.z);
   SynthesizeField(workspace, settings.thickness);
 
+  // Both drawing stages run before any picture is saved, so that the three
+  // encodes can share the processors; the console and the files come out in
+  // the order of a run that finished each picture before the next stage.
   bool all_written = true;
   DrawContours(workspace);
-  ComposeContourPicture(workspace, pixel_buffer);
-  if (!WriteOutput(names.contour_image, "   +Writing Isopotential Contour File+\n", png_state,
-                   pixel_buffer, png_file_buffer, &all_written))
+  TraceStreamlines(workspace);
+  const EncodedPictures encoded = EncodeOutputPictures(workspace, png_state, pixel_buffer.size());
+  if (!SaveOutput(names.contour_image, "   +Writing Isopotential Contour File+\n", encoded,
+                  kContourPicture, &all_written))
     return 1;
 
   if (settings.export_vectors)
     all_written &= WriteVectorTables(workspace, names.i_table, names.j_table, names.k_table);
 
-  TraceStreamlines(workspace);
-  ComposeStreamPicture(workspace, pixel_buffer);
-  if (!WriteOutput(names.stream_image, "   +Writing Magnetic Streamlines File+\n", png_state,
-                   pixel_buffer, png_file_buffer, &all_written))
+  std::puts(kStreamlineHeading);
+  if (!SaveOutput(names.stream_image, "   +Writing Magnetic Streamlines File+\n", encoded,
+                  kStreamPicture, &all_written))
     return 1;
-
-  ComposeCombinedPicture(workspace, pixel_buffer);
-  if (!WriteOutput(names.combined_image, "   +Writing Stream & Contours File+\n", png_state,
-                   pixel_buffer, png_file_buffer, &all_written))
+  if (!SaveOutput(names.combined_image, "   +Writing Stream & Contours File+\n", encoded,
+                  kCombinedPicture, &all_written))
     return 1;
 
   std::fflush(stdout);

@@ -62,6 +62,7 @@ int ReferenceRun(const RunSettings& settings, Workspace& workspace) {
   if (settings.export_vectors)
     all_written &= WriteVectorTables(workspace, names.i_table, names.j_table, names.k_table);
 
+  std::puts(kStreamlineHeading);
   TraceStreamlines(workspace);
   ComposeStreamPicture(workspace, pixel_buffer);
   written = WritePicture(names.stream_image, "   +Writing Magnetic Streamlines File+\n", png_state,

@@ -84,7 +84,6 @@ void TraceLine(Workspace& workspace, int seed_row, int seed_col, int direction) 
 }
 
 void TraceStreamlines(Workspace& workspace) {
-  std::puts("   +Calculating  Magnetic Streamlines+\n");
   for (int r = 0; r < kPictureSide; r += kSeedSpacing)
     for (int col = 0; col < kPictureSide; col += kSeedSpacing) {
       TraceLine(workspace, r, col, +1);

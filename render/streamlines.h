@@ -25,7 +25,10 @@ void MarkIfClear(ImagePlane& plane, int row, int col, int abs_row_step, int abs_
 // columns 10 to 630, or when both field signs flip.
 void TraceLine(Workspace& workspace, int seed_row, int seed_col, int direction);
 
-// The whole stage: prints its message, traces the 400 seeds of the 32-cell
-// lattice row by row (forward, then backward), and turns stream_plane into
-// stream_image. stream_plane must start black.
+// The whole stage: traces the 400 seeds of the 32-cell lattice row by row
+// (forward, then backward), and turns stream_plane into stream_image.
+// stream_plane must start black. It prints nothing: run control prints the
+// stage's heading (puts adds the second line end) where the console shows
+// it, after the contour picture is saved.
 void TraceStreamlines(Workspace& workspace);
+inline constexpr char kStreamlineHeading[] = "   +Calculating  Magnetic Streamlines+\n";
