@@ -108,7 +108,8 @@ int RunFluxart(const std::vector<std::string>& args, Workspace& workspace) {
   unsigned trial_error = 0;
   const int parts = DefaultThreadCount() > 1 ? 2 : 1;
   RunParts(parts, [&](int part) {
-    if (part == parts - 1) trial_error = TryPictureEncoding(png_state, pixel_buffer, png_file_buffer);
+    if (part == parts - 1)
+      trial_error = TryPictureEncoding(png_state, pixel_buffer, png_file_buffer);
     if (part == 0) StartRun(workspace, pixel_buffer.data(), settings.z);
   });
   if (trial_error) {
