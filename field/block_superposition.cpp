@@ -74,26 +74,39 @@ struct Stretch {
   Vec a0, a1, a2, a3, a4, a5, a6, a7;
 };
 
+template <typename Vec>
+FLUXART_INLINE void LoadStretch(const float* f, Stretch<Vec>& s) {
+  constexpr int kLanes = static_cast<int>(sizeof(Vec) / sizeof(float));
+  LoadVec(f, s.a0), LoadVec(f + kLanes, s.a1), LoadVec(f + 2 * kLanes, s.a2);
+  LoadVec(f + 3 * kLanes, s.a3), LoadVec(f + 4 * kLanes, s.a4), LoadVec(f + 5 * kLanes, s.a5);
+  LoadVec(f + 6 * kLanes, s.a6), LoadVec(f + 7 * kLanes, s.a7);
+}
+template <typename Vec>
+FLUXART_INLINE void StoreStretch(const Stretch<Vec>& s, float* f) {
+  constexpr int kLanes = static_cast<int>(sizeof(Vec) / sizeof(float));
+  StoreVec(f, s.a0), StoreVec(f + kLanes, s.a1), StoreVec(f + 2 * kLanes, s.a2);
+  StoreVec(f + 3 * kLanes, s.a3), StoreVec(f + 4 * kLanes, s.a4), StoreVec(f + 5 * kLanes, s.a5);
+  StoreVec(f + 6 * kLanes, s.a6), StoreVec(f + 7 * kLanes, s.a7);
+}
+
+// s := s + (or -) t, lane by lane.
+template <bool kSubtract, typename Vec>
+FLUXART_INLINE void AddStretch(Stretch<Vec>& s, const Stretch<Vec>& t) {
+  if (kSubtract) {
+    s.a0 = s.a0 - t.a0, s.a1 = s.a1 - t.a1, s.a2 = s.a2 - t.a2, s.a3 = s.a3 - t.a3;
+    s.a4 = s.a4 - t.a4, s.a5 = s.a5 - t.a5, s.a6 = s.a6 - t.a6, s.a7 = s.a7 - t.a7;
+  } else {
+    s.a0 = s.a0 + t.a0, s.a1 = s.a1 + t.a1, s.a2 = s.a2 + t.a2, s.a3 = s.a3 + t.a3;
+    s.a4 = s.a4 + t.a4, s.a5 = s.a5 + t.a5, s.a6 = s.a6 + t.a6, s.a7 = s.a7 + t.a7;
+  }
+}
+
 // The stretch := the stretch + (or -) the eight vectors at k, lane by lane.
 template <bool kSubtract, typename Vec>
 FLUXART_INLINE void AddEight(Stretch<Vec>& s, const float* k) {
-  constexpr int kLanes = static_cast<int>(sizeof(Vec) / sizeof(float));
-  Vec t0, t1, t2, t3, t4, t5, t6, t7;
-  LoadVec(k, t0);
-  LoadVec(k + kLanes, t1);
-  LoadVec(k + 2 * kLanes, t2);
-  LoadVec(k + 3 * kLanes, t3);
-  LoadVec(k + 4 * kLanes, t4);
-  LoadVec(k + 5 * kLanes, t5);
-  LoadVec(k + 6 * kLanes, t6);
-  LoadVec(k + 7 * kLanes, t7);
-  if (kSubtract) {
-    s.a0 = s.a0 - t0, s.a1 = s.a1 - t1, s.a2 = s.a2 - t2, s.a3 = s.a3 - t3;
-    s.a4 = s.a4 - t4, s.a5 = s.a5 - t5, s.a6 = s.a6 - t6, s.a7 = s.a7 - t7;
-  } else {
-    s.a0 = s.a0 + t0, s.a1 = s.a1 + t1, s.a2 = s.a2 + t2, s.a3 = s.a3 + t3;
-    s.a4 = s.a4 + t4, s.a5 = s.a5 + t5, s.a6 = s.a6 + t6, s.a7 = s.a7 + t7;
-  }
+  Stretch<Vec> t;
+  LoadStretch(k, t);
+  AddStretch<kSubtract>(s, t);
 }
 
 // AddBatchPlain with vectors: for each stretch of eight vectors, every block
@@ -108,14 +121,7 @@ FLUXART_INLINE void AddBatchVectors(float* __restrict field_row, const float* __
   for (int x0 = 0; x0 < kRowFloats; x0 += kChunkFloats) {
     float* __restrict f = field_row + x0;
     Stretch<Vec> s;
-    LoadVec(f, s.a0);
-    LoadVec(f + kLanes, s.a1);
-    LoadVec(f + 2 * kLanes, s.a2);
-    LoadVec(f + 3 * kLanes, s.a3);
-    LoadVec(f + 4 * kLanes, s.a4);
-    LoadVec(f + 5 * kLanes, s.a5);
-    LoadVec(f + 6 * kLanes, s.a6);
-    LoadVec(f + 7 * kLanes, s.a7);
+    LoadStretch(f, s);
     for (int k = first; k < end; ++k) {
       const float* __restrict row =
           kernel + static_cast<std::ptrdiff_t>(runs.kernel_row[k] + r) * kKernelRowFloats + x0;
@@ -126,14 +132,7 @@ FLUXART_INLINE void AddBatchVectors(float* __restrict field_row, const float* __
       else
         for (int b = runs.start[k]; b < stop; ++b) AddEight<false>(s, row + columns[b]);
     }
-    StoreVec(f, s.a0);
-    StoreVec(f + kLanes, s.a1);
-    StoreVec(f + 2 * kLanes, s.a2);
-    StoreVec(f + 3 * kLanes, s.a3);
-    StoreVec(f + 4 * kLanes, s.a4);
-    StoreVec(f + 5 * kLanes, s.a5);
-    StoreVec(f + 6 * kLanes, s.a6);
-    StoreVec(f + 7 * kLanes, s.a7);
+    StoreStretch(s, f);
   }
 }
 
@@ -160,34 +159,9 @@ __attribute__((target("avx512f"))) void AddBatch512(float* field_row, const floa
 template <bool kSubtract>
 FLUXART_INLINE void AddEightTwice(Stretch<Vec16>& a, Stretch<Vec16>& b, const float* k) {
   Stretch<Vec16> t;
-  LoadVec(k, t.a0);
-  LoadVec(k + 16, t.a1);
-  LoadVec(k + 32, t.a2);
-  LoadVec(k + 48, t.a3);
-  LoadVec(k + 64, t.a4);
-  LoadVec(k + 80, t.a5);
-  LoadVec(k + 96, t.a6);
-  LoadVec(k + 112, t.a7);
-  if (kSubtract) {
-    a.a0 = a.a0 - t.a0, a.a1 = a.a1 - t.a1, a.a2 = a.a2 - t.a2, a.a3 = a.a3 - t.a3;
-    a.a4 = a.a4 - t.a4, a.a5 = a.a5 - t.a5, a.a6 = a.a6 - t.a6, a.a7 = a.a7 - t.a7;
-    b.a0 = b.a0 - t.a0, b.a1 = b.a1 - t.a1, b.a2 = b.a2 - t.a2, b.a3 = b.a3 - t.a3;
-    b.a4 = b.a4 - t.a4, b.a5 = b.a5 - t.a5, b.a6 = b.a6 - t.a6, b.a7 = b.a7 - t.a7;
-  } else {
-    a.a0 = a.a0 + t.a0, a.a1 = a.a1 + t.a1, a.a2 = a.a2 + t.a2, a.a3 = a.a3 + t.a3;
-    a.a4 = a.a4 + t.a4, a.a5 = a.a5 + t.a5, a.a6 = a.a6 + t.a6, a.a7 = a.a7 + t.a7;
-    b.a0 = b.a0 + t.a0, b.a1 = b.a1 + t.a1, b.a2 = b.a2 + t.a2, b.a3 = b.a3 + t.a3;
-    b.a4 = b.a4 + t.a4, b.a5 = b.a5 + t.a5, b.a6 = b.a6 + t.a6, b.a7 = b.a7 + t.a7;
-  }
-}
-
-FLUXART_INLINE void LoadStretch(const float* f, Stretch<Vec16>& s) {
-  LoadVec(f, s.a0), LoadVec(f + 16, s.a1), LoadVec(f + 32, s.a2), LoadVec(f + 48, s.a3);
-  LoadVec(f + 64, s.a4), LoadVec(f + 80, s.a5), LoadVec(f + 96, s.a6), LoadVec(f + 112, s.a7);
-}
-FLUXART_INLINE void StoreStretch(const Stretch<Vec16>& s, float* f) {
-  StoreVec(f, s.a0), StoreVec(f + 16, s.a1), StoreVec(f + 32, s.a2), StoreVec(f + 48, s.a3);
-  StoreVec(f + 64, s.a4), StoreVec(f + 80, s.a5), StoreVec(f + 96, s.a6), StoreVec(f + 112, s.a7);
+  LoadStretch(k, t);
+  AddStretch<kSubtract>(a, t);
+  AddStretch<kSubtract>(b, t);
 }
 
 // Run k's blocks added to one stretch, from kernel row `row` at float x0.
