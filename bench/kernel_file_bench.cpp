@@ -46,31 +46,28 @@ void DropFromPageCache(const std::string& path) {
   close(descriptor);
 }
 
-void PlainRead(benchmark::State& state, bool cold) {
+// Reads the kernel file into the table: plainly (one fread) or as a run
+// loads it (pieces, each value checked against the bound); cold drops the
+// file from the page cache before each read.
+void ReadKernel(benchmark::State& state, bool checked, bool cold) {
   const std::string& path = KernelFile();
   for (auto _ : state) {
     if (cold) {
       state.PauseTiming();
       DropFromPageCache(path);
       state.ResumeTiming();
+    }
+    if (checked) {
+      benchmark::DoNotOptimize(LoadKernelFile(path, Rows(), KernelValueBound(5, kBenchZ)));
+      continue;
     }
     std::FILE* file = std::fopen(path.c_str(), "rb");
     benchmark::DoNotOptimize(std::fread(Table().data(), 1, kKernelFileBytes, file));
     std::fclose(file);
   }
 }
-
-void CheckedRead(benchmark::State& state, bool cold) {
-  const std::string& path = KernelFile();
-  for (auto _ : state) {
-    if (cold) {
-      state.PauseTiming();
-      DropFromPageCache(path);
-      state.ResumeTiming();
-    }
-    benchmark::DoNotOptimize(LoadKernelFile(path, Rows(), KernelValueBound(5, kBenchZ)));
-  }
-}
+void PlainRead(benchmark::State& state, bool cold) { ReadKernel(state, false, cold); }
+void CheckedRead(benchmark::State& state, bool cold) { ReadKernel(state, true, cold); }
 
 void SampledCells(benchmark::State& state, int kind, int h, int angle) {
   ComputeKernel(kind, h, angle, kBenchZ, Rows());
