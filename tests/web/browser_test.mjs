@@ -4,10 +4,9 @@
 // with the native build. Usage: node browser_test.mjs ROOT SCRATCH
 import { spawn, execFileSync } from 'node:child_process';
 import { createHash } from 'node:crypto';
-import { mkdirSync, mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync, copyFileSync } from 'node:fs';
-import { tmpdir } from 'node:os';
+import { mkdirSync, readFileSync, readdirSync, rmSync, writeFileSync, copyFileSync } from 'node:fs';
 import { join } from 'node:path';
-import { chromium } from 'playwright-core';
+import { launchChromium } from './chromium.mjs';
 import { bombPicture, widePicture } from './drawings.mjs';
 
 const [root, scratchRoot] = process.argv.slice(2);
@@ -37,16 +36,8 @@ function serve(isolated) {
 }
 
 const { server, url } = await serve(true);
-const profile = mkdtempSync(join(tmpdir(), 'fluxart-chromium-'));
-const context = await chromium.launchPersistentContext(profile, {
-  executablePath: '/usr/bin/chromium',
-  headless: true,
-  args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-    '--disable-component-update', '--disable-sync'],
-  viewport: { width: 1640, height: 1100 },
-  acceptDownloads: true,
-});
-const page = context.pages()[0] ?? await context.newPage();
+const { context, page, close } =
+  await launchChromium({ viewport: { width: 1640, height: 1100 }, acceptDownloads: true });
 page.on('pageerror', (error) => check(false, 'no script error on the page', error.message));
 
 const state = () => page.$eval('#status', (e) => e.dataset.state);
@@ -311,8 +302,7 @@ try {
 } catch (error) {
   check(false, 'the browser test ran to its end', error.stack);
 } finally {
-  await context.close();
+  await close();
   server.kill();
-  rmSync(profile, { recursive: true, force: true });
 }
 process.exit(failures ? 1 : 0);

@@ -2,20 +2,10 @@
 // browser: first load, Run to pictures of bar_magnet.png with nothing kept
 // and again, and the same for direction_ring.png (no tables). Usage:
 // node measure.mjs URL   (the page served, e.g. by scripts/studio)
-import { mkdtempSync, rmSync } from 'node:fs';
-import { tmpdir } from 'node:os';
-import { join } from 'node:path';
-import { chromium } from 'playwright-core';
+import { launchChromium } from './chromium.mjs';
 
 const url = process.argv[2] ?? 'http://127.0.0.1:8000/';
-const profile = mkdtempSync(join(tmpdir(), 'fluxart-chromium-'));
-const context = await chromium.launchPersistentContext(profile, {
-  executablePath: '/usr/bin/chromium',
-  headless: true,
-  args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
-    '--disable-component-update', '--disable-sync'],
-});
-const page = context.pages()[0] ?? await context.newPage();
+const { page, close } = await launchChromium();
 let started = Date.now();
 await page.goto(url);
 await page.waitForFunction(() => document.getElementById('status').dataset.state === 'ready');
@@ -37,5 +27,4 @@ for (const example of ['bar_magnet', 'direction_ring']) {
       `${await page.textContent('#kernels')})`);
   }
 }
-await context.close();
-rmSync(profile, { recursive: true, force: true });
+await close();
