@@ -38,22 +38,36 @@ struct BlockCentre {
 // The most blocks one step can find: one per pixel.
 constexpr int kMaxStepBlocks = kPictureSide * kPictureSide;
 
-// The blocks of one or more steps that share a kernel, taken as runs that
-// share a step and a block row: each run reads one kernel row per field row.
-// start[k]..start[k + 1] are the run's blocks, kernel_row[k] its kernel row
-// for turned row 0, subtract[k] whether its step's sign is -1, and column[b]
-// the float offset of block b in a kernel row for turned column 0.
-// When the runs repeat (the same columns and sign every pair_shift runs,
-// pair_rows block rows further down), repeats[k] says that run
-// k + pair_shift repeats run k; pair_shift is 0 when they do not.
+// The blocks of one or more steps that share a kernel, in order: group g's
+// blocks are group_start[g]..group_start[g + 1] - 1, all subtracted when
+// group_subtract[g]; offset[b] is block b's float offset in the kernel for
+// turned cell (0, 0). The blocks are also taken as runs that share a group
+// and a block row: start[k]..start[k + 1] - 1 are run k's blocks,
+// kernel_row[k] its kernel row for turned row 0, column[b] block b's float
+// offset in a kernel row for turned column 0.
+// Where a block has a partner pair_apart block rows below at the same
+// column in its group (partner[b], else -1), field rows pair_apart apart
+// read the same kernel row there. The pair schedule lists what the two rows
+// add, op by op: op_offset (for the upper row's kernel row) and op_rows
+// (bit 0: the upper row adds it, bit 1: the lower row), in segments of one
+// sign (segment_end, segment_subtract). pair_apart is 0 when too few blocks
+// have partners.
 struct BlockRuns {
   int count = 0;
   int start[kMaxStepBlocks + 1];
   int kernel_row[kMaxStepBlocks];
-  bool subtract[kMaxStepBlocks];
   int column[kMaxStepBlocks];
-  int pair_shift = 0, pair_rows = 0;
-  bool repeats[kMaxStepBlocks];
+  int offset[kMaxStepBlocks];
+  int group_count = 0;
+  int group_start[kMaxStepBlocks + 1];
+  bool group_subtract[kMaxStepBlocks];
+  int pair_apart = 0;
+  int partner[kMaxStepBlocks];
+  int segment_count = 0;
+  int op_offset[2 * kMaxStepBlocks];
+  int segment_end[2 * kMaxStepBlocks];
+  unsigned char op_rows[2 * kMaxStepBlocks];
+  unsigned char segment_mode[2 * kMaxStepBlocks];
 };
 
 // The uniform blocks of one pass, grouped by the first table row of their

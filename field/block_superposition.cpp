@@ -6,6 +6,10 @@
 
 #include "field/float_vectors.h"
 
+#ifdef FLUXART_WIDE_VECTORS
+#include <immintrin.h>
+#endif
+
 namespace {
 
 constexpr int kRowFloats = kPictureSide * 3;
@@ -16,54 +20,49 @@ constexpr int kTurnedToKernel = kPictureSide + kKernelCentre - (kPictureSide - 1
 
 void CollectRuns(const BlockGroup* groups, int group_count, BlockRuns& runs) {
   runs.count = 0;
+  runs.group_count = 0;
   int total = 0;
   for (int g = 0; g < group_count; ++g) {
     const BlockCentre* blocks = groups[g].blocks;
+    if (groups[g].count <= 0) continue;
+    runs.group_start[runs.group_count] = total;
+    runs.group_subtract[runs.group_count] = groups[g].sign < 0.0f;
+    ++runs.group_count;
     for (int b = 0; b < groups[g].count; ++b) {
       if (b == 0 || blocks[b].row != blocks[b - 1].row) {
         runs.start[runs.count] = total;
         runs.kernel_row[runs.count] = kTurnedToKernel - blocks[b].row;
-        runs.subtract[runs.count] = groups[g].sign < 0.0f;
         ++runs.count;
       }
-      runs.column[total++] = 3 * (kTurnedToKernel - blocks[b].col);
+      runs.column[total] = 3 * (kTurnedToKernel - blocks[b].col);
+      runs.offset[total] = runs.kernel_row[runs.count - 1] * kKernelRowFloats + runs.column[total];
+      ++total;
     }
   }
   runs.start[runs.count] = total;
+  runs.group_start[runs.group_count] = total;
 }
 
-// A field row's additions come in batches of consecutive runs. Within a
-// batch every stretch of the row is held in registers while all the batch's
-// blocks are added to it, so short runs (a thin or scattered colour, one or
-// two blocks per block row) do not load and store the row once per run.
-// A batch ends once it holds kBatchBlocks blocks: a long run (a large area,
-// a checkerboard) is then a batch of its own and reads its one kernel row
-// from the first-level cache for every stretch.
+// A field row's additions come in batches of at most kBatchBlocks blocks of
+// one group. Within a batch every stretch of the row is held in registers
+// while all the batch's blocks are added to it, so the row is loaded and
+// stored once per batch, and the loop over the batch's blocks is the same
+// length every time whatever the shape of the runs.
 constexpr int kBatchBlocks = 32;
 
-// The end of the batch of runs that starts at run first.
-int BatchEnd(const BlockRuns& runs, int first) {
-  int end = first + 1;
-  while (end < runs.count && runs.start[end] - runs.start[first] < kBatchBlocks) ++end;
-  return end;
-}
-
-// Adds runs [first, end) into field_row (one row of 1920 floats) of turned
-// row r, block by block for every float: run k's kernel row is
-// kernel_row[k] + r of kernel. Subtracting is the same as adding -1 x
+// Adds blocks [first, end) into field_row (one row of 1920 floats) of turned
+// row r, block by block for every float: block b's term starts at
+// kernel[offset[b] + r x kernel row]. Subtracting is the same as adding -1 x
 // kernel, bit for bit.
-void AddBatchPlain(float* field_row, const float* kernel, int r, const BlockRuns& runs, int first,
-                   int end) {
-  for (int k = first; k < end; ++k) {
-    const float* row =
-        kernel + static_cast<std::ptrdiff_t>(runs.kernel_row[k] + r) * kKernelRowFloats;
-    for (int b = runs.start[k]; b < runs.start[k + 1]; ++b) {
-      const float* term = row + runs.column[b];
-      if (runs.subtract[k])
-        for (int x = 0; x < kRowFloats; ++x) field_row[x] = field_row[x] - term[x];
-      else
-        for (int x = 0; x < kRowFloats; ++x) field_row[x] = field_row[x] + term[x];
-    }
+void AddBatchPlain(float* field_row, const float* kernel, int r, const int* offsets, int first,
+                   int end, bool subtract) {
+  const float* row0 = kernel + static_cast<std::ptrdiff_t>(r) * kKernelRowFloats;
+  for (int b = first; b < end; ++b) {
+    const float* term = row0 + offsets[b];
+    if (subtract)
+      for (int x = 0; x < kRowFloats; ++x) field_row[x] = field_row[x] - term[x];
+    else
+      for (int x = 0; x < kRowFloats; ++x) field_row[x] = field_row[x] + term[x];
   }
 }
 
@@ -110,11 +109,11 @@ FLUXART_INLINE void AddEight(Stretch<Vec>& s, const float* k) {
 }
 
 // AddBatchPlain with vectors: for each stretch of eight vectors, every block
-// of every run of the batch in order (lane by lane, so the roundings are
-// those of the plain loop).
-template <typename Vec>
-FLUXART_INLINE void AddBatchVectors(float* __restrict field_row, const float* __restrict kernel,
-                                    int r, const BlockRuns& runs, int first, int end) {
+// of the batch in order (lane by lane, so the roundings are those of the
+// plain loop).
+template <typename Vec, bool kSubtract>
+FLUXART_INLINE void AddBlocksVectors(float* __restrict field_row, const float* __restrict row0,
+                                     const int* __restrict offsets, int first, int end) {
   constexpr int kLanes = static_cast<int>(sizeof(Vec) / sizeof(float));
   constexpr int kChunkFloats = 8 * kLanes;
   static_assert(kRowFloats % kChunkFloats == 0, "a row is whole chunks");
@@ -122,38 +121,152 @@ FLUXART_INLINE void AddBatchVectors(float* __restrict field_row, const float* __
     float* __restrict f = field_row + x0;
     Stretch<Vec> s;
     LoadStretch(f, s);
-    for (int k = first; k < end; ++k) {
-      const float* __restrict row =
-          kernel + static_cast<std::ptrdiff_t>(runs.kernel_row[k] + r) * kKernelRowFloats + x0;
-      const int* __restrict columns = runs.column;
-      const int stop = runs.start[k + 1];
-      if (runs.subtract[k])
-        for (int b = runs.start[k]; b < stop; ++b) AddEight<true>(s, row + columns[b]);
-      else
-        for (int b = runs.start[k]; b < stop; ++b) AddEight<false>(s, row + columns[b]);
-    }
+    for (int b = first; b < end; ++b) AddEight<kSubtract>(s, row0 + offsets[b] + x0);
     StoreStretch(s, f);
   }
 }
 
-void AddBatch128(float* field_row, const float* kernel, int r, const BlockRuns& runs, int first,
-                 int end) {
-  AddBatchVectors<Vec4>(field_row, kernel, r, runs, first, end);
+template <typename Vec>
+FLUXART_INLINE void AddBatchVectors(float* field_row, const float* kernel, int r,
+                                    const int* offsets, int first, int end, bool subtract) {
+  const float* row0 = kernel + static_cast<std::ptrdiff_t>(r) * kKernelRowFloats;
+  if (subtract)
+    AddBlocksVectors<Vec, true>(field_row, row0, offsets, first, end);
+  else
+    AddBlocksVectors<Vec, false>(field_row, row0, offsets, first, end);
+}
+
+void AddBatch128(float* field_row, const float* kernel, int r, const int* offsets, int first,
+                 int end, bool subtract) {
+  AddBatchVectors<Vec4>(field_row, kernel, r, offsets, first, end, subtract);
 }
 
 #ifdef FLUXART_WIDE_VECTORS
 __attribute__((target("avx"))) void AddBatch256(float* field_row, const float* kernel, int r,
-                                                const BlockRuns& runs, int first, int end) {
-  AddBatchVectors<Vec8>(field_row, kernel, r, runs, first, end);
+                                                const int* offsets, int first, int end,
+                                                bool subtract) {
+  AddBatchVectors<Vec8>(field_row, kernel, r, offsets, first, end, subtract);
 }
 
 __attribute__((target("avx512f"))) void AddBatch512(float* field_row, const float* kernel, int r,
-                                                    const BlockRuns& runs, int first, int end) {
-  AddBatchVectors<Vec16>(field_row, kernel, r, runs, first, end);
+                                                    const int* offsets, int first, int end,
+                                                    bool subtract) {
+  AddBatchVectors<Vec16>(field_row, kernel, r, offsets, first, end, subtract);
 }
 #endif
 
 #ifdef FLUXART_WIDE_VECTORS
+// What an op of the pair schedule adds (op_rows) and how a segment adds its
+// ops (segment_mode: both rows plainly, or each op as its rows say).
+constexpr unsigned char kUpperRow = 1, kLowerRow = 2, kSubtracted = 4;
+
+// Pairs each block with the block pair_apart block rows below it at the same
+// column in its group: partner[b], or -1. Gives the number of pairs.
+int FindPartners(BlockRuns& runs, int apart) {
+  int pairs = 0;
+  int group = 0, below = 0;
+  for (int k = 0; k < runs.count; ++k) {
+    while (runs.start[k] >= runs.group_start[group + 1]) ++group;
+    const int group_end = runs.group_start[group + 1];
+    below = std::max(below, k + 1);
+    while (below < runs.count && runs.start[below] < group_end &&
+           runs.kernel_row[below] > runs.kernel_row[k] - apart)
+      ++below;
+    for (int b = runs.start[k]; b < runs.start[k + 1]; ++b) runs.partner[b] = -1;
+    if (below >= runs.count || runs.start[below] >= group_end ||
+        runs.kernel_row[below] != runs.kernel_row[k] - apart)
+      continue;
+    // Columns fall along a run (they are measured from the far side).
+    int c = runs.start[below];
+    for (int b = runs.start[k]; b < runs.start[k + 1]; ++b) {
+      while (c < runs.start[below + 1] && runs.column[c] > runs.column[b]) ++c;
+      if (c < runs.start[below + 1] && runs.column[c] == runs.column[b]) {
+        runs.partner[b] = c;
+        ++pairs;
+      }
+    }
+  }
+  return pairs;
+}
+
+// Lists the ops of rows pair_apart apart: the upper row takes every block
+// in order, and so does the lower row; a block and its partner are one op
+// that adds the same kernel vectors to both, and the lower row's other
+// blocks are added before it reaches the next partner.
+void PlanPairSchedule(BlockRuns& runs) {
+  const int total = runs.start[runs.count];
+  const int lower_shift = runs.pair_apart * kKernelRowFloats;
+  int ops = 0;
+  auto emit = [&](unsigned char rows, bool subtract, int offset) {
+    runs.op_rows[ops] = static_cast<unsigned char>(rows | (subtract ? kSubtracted : 0));
+    runs.op_offset[ops++] = offset;
+  };
+  // The sign of block b, for blocks taken in order.
+  auto subtract = [&runs](int b, int& group) {
+    while (b >= runs.group_start[group + 1]) ++group;
+    return runs.group_subtract[group];
+  };
+  int upper_group = 0, lower_group = 0, lower = 0;
+  auto emit_lower = [&](int end) {
+    for (; lower < end; ++lower)
+      emit(kLowerRow, subtract(lower, lower_group), runs.offset[lower] + lower_shift);
+  };
+  for (int upper = 0; upper < total; ++upper) {
+    const bool minus = subtract(upper, upper_group);
+    const int partner = runs.partner[upper];
+    if (partner < 0) {
+      emit(kUpperRow, minus, runs.offset[upper]);
+      continue;
+    }
+    emit_lower(partner);
+    emit(kUpperRow | kLowerRow, minus, runs.offset[upper]);
+    lower = partner + 1;
+  }
+  emit_lower(total);
+  // Segments: a long stretch of ops for both rows is added plainly, the
+  // rest with masks; a segment has one sign.
+  constexpr int kPlainBoth = 8;
+  runs.segment_count = 0;
+  for (int op = 0; op < ops;) {
+    const unsigned char sign = runs.op_rows[op] & kSubtracted;
+    int end = op;
+    while (end < ops && runs.op_rows[end] == (sign | kUpperRow | kLowerRow)) ++end;
+    bool both = end - op >= kPlainBoth;
+    if (!both) {
+      end = op + 1;
+      for (int probe = end; probe < ops && (runs.op_rows[probe] & kSubtracted) == sign;) {
+        int plain = probe;
+        while (plain < ops && runs.op_rows[plain] == (sign | kUpperRow | kLowerRow)) ++plain;
+        if (plain - probe >= kPlainBoth) break;
+        probe = end = std::max(plain, probe + 1);
+      }
+    }
+    runs.segment_mode[runs.segment_count] =
+        static_cast<unsigned char>(sign | (both ? kUpperRow | kLowerRow : 0));
+    runs.segment_end[runs.segment_count++] = end;
+    op = end;
+  }
+}
+
+// Chooses how far apart the paired rows are: one or two block rows,
+// whichever pairs more blocks, when at least a quarter of the blocks pair.
+void PlanRowPairs(BlockRuns& runs) {
+  runs.pair_apart = 0;
+  int spacing = 0;
+  for (int k = 1; k < runs.count; ++k) {
+    const int gap = runs.kernel_row[k - 1] - runs.kernel_row[k];
+    if (gap > 0 && (spacing == 0 || gap < spacing)) spacing = gap;
+  }
+  if (spacing == 0) return;
+  const int one = FindPartners(runs, spacing);
+  const int two = FindPartners(runs, 2 * spacing);
+  const int apart = two > one ? 2 * spacing : spacing;
+  if (4 * std::max(one, two) < runs.start[runs.count]) return;
+  if (apart == spacing) FindPartners(runs, spacing);
+  runs.pair_apart = apart;
+  PlanPairSchedule(runs);
+}
+
 // The stretches a and b := themselves + (or -) the eight vectors at k, each
 // vector loaded once for both.
 template <bool kSubtract>
@@ -164,102 +277,80 @@ FLUXART_INLINE void AddEightTwice(Stretch<Vec16>& a, Stretch<Vec16>& b, const fl
   AddStretch<kSubtract>(b, t);
 }
 
-// Run k's blocks added to one stretch, from kernel row `row` at float x0.
-FLUXART_INLINE void AddRunTo(Stretch<Vec16>& s, const float* row, const BlockRuns& runs, int k) {
-  if (runs.subtract[k])
-    for (int b = runs.start[k]; b < runs.start[k + 1]; ++b) AddEight<true>(s, row + runs.column[b]);
-  else
-    for (int b = runs.start[k]; b < runs.start[k + 1]; ++b)
-      AddEight<false>(s, row + runs.column[b]);
+// a := a + (or -) b in the lanes of m (all or none here).
+template <bool kSubtract>
+FLUXART_INLINE __attribute__((target("avx512f"))) void AddMaskedVec(Vec16& a, const Vec16& b,
+                                                                    __mmask16 m) {
+  a = kSubtract ? _mm512_mask_sub_ps(a, m, a, b) : _mm512_mask_add_ps(a, m, a, b);
 }
 
-// Turned rows r and r + pair_rows at once, every run in order for each:
-// run j of row r and run j + pair_shift of row r + pair_rows read the same
-// kernel row at the same columns when the latter repeats the former, so
-// each kernel vector is loaded once for both rows' additions.
-__attribute__((target("avx512f"))) void AddRowPair512(float* row_a, float* row_b,
+// s := s + (or -) t where the mask is set, vector by vector.
+template <bool kSubtract>
+FLUXART_INLINE __attribute__((target("avx512f"))) void AddMasked(Stretch<Vec16>& s,
+                                                                 const Stretch<Vec16>& t,
+                                                                 __mmask16 m) {
+  AddMaskedVec<kSubtract>(s.a0, t.a0, m), AddMaskedVec<kSubtract>(s.a1, t.a1, m);
+  AddMaskedVec<kSubtract>(s.a2, t.a2, m), AddMaskedVec<kSubtract>(s.a3, t.a3, m);
+  AddMaskedVec<kSubtract>(s.a4, t.a4, m), AddMaskedVec<kSubtract>(s.a5, t.a5, m);
+  AddMaskedVec<kSubtract>(s.a6, t.a6, m), AddMaskedVec<kSubtract>(s.a7, t.a7, m);
+}
+
+// Turned rows r (upper) and r + pair_apart (lower) at once, op by op of the
+// pair schedule: each op's kernel vectors are loaded once and added to the
+// rows it names, so every block still reaches each row in order, and a
+// vector both rows add is loaded once. The rows an op names are lane masks
+// rather than branches, which keeps the loop the same for every op.
+template <bool kSubtract>
+FLUXART_INLINE __attribute__((target("avx512f"))) void AddPairOps(Stretch<Vec16>& a,
+                                                                  Stretch<Vec16>& b,
+                                                                  const float* row,
+                                                                  const BlockRuns& runs, int op,
+                                                                  int end) {
+  for (; op < end; ++op) {
+    Stretch<Vec16> t;
+    LoadStretch(row + runs.op_offset[op], t);
+    const unsigned rows = runs.op_rows[op];
+    AddMasked<kSubtract>(a, t, static_cast<__mmask16>(-(rows & kUpperRow)));
+    AddMasked<kSubtract>(b, t, static_cast<__mmask16>(-((rows & kLowerRow) >> 1)));
+  }
+}
+
+__attribute__((target("avx512f"))) void AddRowPair512(float* upper_row, float* lower_row,
                                                       const float* kernel, int r,
                                                       const BlockRuns& runs) {
-  const int shift = runs.pair_shift, count = runs.count;
-  const int r_b = r + runs.pair_rows;
+  const float* base = kernel + static_cast<std::ptrdiff_t>(r) * kKernelRowFloats;
+  const int* offsets = runs.op_offset;
   for (int x0 = 0; x0 < kRowFloats; x0 += 128) {
     Stretch<Vec16> a, b;
-    LoadStretch(row_a + x0, a);
-    LoadStretch(row_b + x0, b);
-    // Row b stays shift runs ahead of row a where it can.
-    int next_a = 0, next_b = 0;
-    while (next_a < count) {
-      if (next_b < count && next_b - next_a == shift && runs.repeats[next_a]) {
-        const float* row =
-            kernel + static_cast<std::ptrdiff_t>(runs.kernel_row[next_a] + r) * kKernelRowFloats +
-            x0;
-        if (runs.subtract[next_a])
-          for (int k = runs.start[next_a]; k < runs.start[next_a + 1]; ++k)
-            AddEightTwice<true>(a, b, row + runs.column[k]);
-        else
-          for (int k = runs.start[next_a]; k < runs.start[next_a + 1]; ++k)
-            AddEightTwice<false>(a, b, row + runs.column[k]);
-        ++next_a, ++next_b;
-      } else if (next_b < count && next_b - next_a < shift) {
-        AddRunTo(b,
-                 kernel +
-                     static_cast<std::ptrdiff_t>(runs.kernel_row[next_b] + r_b) * kKernelRowFloats +
-                     x0,
-                 runs, next_b);
-        ++next_b;
-      } else {
-        AddRunTo(a,
-                 kernel +
-                     static_cast<std::ptrdiff_t>(runs.kernel_row[next_a] + r) * kKernelRowFloats +
-                     x0,
-                 runs, next_a);
-        ++next_a;
+    LoadStretch(upper_row + x0, a);
+    LoadStretch(lower_row + x0, b);
+    const float* row = base + x0;
+    int op = 0;
+    for (int s = 0; s < runs.segment_count; ++s) {
+      const int end = runs.segment_end[s];
+      switch (runs.segment_mode[s]) {
+        case kUpperRow | kLowerRow:
+          for (; op < end; ++op) AddEightTwice<false>(a, b, row + offsets[op]);
+          break;
+        case kSubtracted | kUpperRow | kLowerRow:
+          for (; op < end; ++op) AddEightTwice<true>(a, b, row + offsets[op]);
+          break;
+        case kSubtracted:
+          AddPairOps<true>(a, b, row, runs, op, end);
+          break;
+        default:
+          AddPairOps<false>(a, b, row, runs, op, end);
+          break;
       }
+      op = end;
     }
-    for (; next_b < count; ++next_b)
-      AddRunTo(b,
-               kernel +
-                   static_cast<std::ptrdiff_t>(runs.kernel_row[next_b] + r_b) * kKernelRowFloats +
-                   x0,
-               runs, next_b);
-    StoreStretch(a, row_a + x0);
-    StoreStretch(b, row_b + x0);
+    StoreStretch(a, upper_row + x0);
+    StoreStretch(b, lower_row + x0);
   }
 }
 #endif
 
-// Whether runs a and b have the same sign and the same columns.
-bool SameShape(const BlockRuns& runs, int a, int b) {
-  const int length = runs.start[a + 1] - runs.start[a];
-  return runs.subtract[a] == runs.subtract[b] && runs.start[b + 1] - runs.start[b] == length &&
-         std::equal(runs.column + runs.start[a], runs.column + runs.start[a] + length,
-                    runs.column + runs.start[b]);
-}
-
-// Looks for runs that repeat every one or two runs (an area of one colour,
-// a checkerboard) and marks them; pair_shift stays 0 unless at least half
-// of the runs repeat.
-void FindRepeats(BlockRuns& runs) {
-  runs.pair_shift = 0;
-  for (int shift = 1; shift <= 2 && shift < runs.count; ++shift) {
-    const int rows = runs.kernel_row[0] - runs.kernel_row[shift];
-    if (rows < 1) continue;
-    int repeating = 0;
-    for (int k = 0; k < runs.count; ++k) {
-      runs.repeats[k] = k + shift < runs.count &&
-                        runs.kernel_row[k] - runs.kernel_row[k + shift] == rows &&
-                        SameShape(runs, k, k + shift);
-      repeating += runs.repeats[k];
-    }
-    if (2 * repeating >= runs.count) {
-      runs.pair_shift = shift;
-      runs.pair_rows = rows;
-      return;
-    }
-  }
-}
-
-using BatchAdder = void (*)(float*, const float*, int, const BlockRuns&, int, int);
+using BatchAdder = void (*)(float*, const float*, int, const int*, int, int, bool);
 
 // The widest adder this processor runs, within the limit.
 BatchAdder ChooseAdder(int max_vector_floats) {
@@ -274,24 +365,26 @@ BatchAdder ChooseAdder(int max_vector_floats) {
 }
 
 // Turned rows first_row..end_row - 1: for each row, the batches in order;
-// with the 512-bit adder and repeating runs, rows pair_rows apart in pairs.
+// with the 512-bit adder and a pair schedule, rows pair_apart apart in pairs.
 void AddRows(const BlockRuns& runs, const KernelTable& kernel_table, FieldGrid& field_grid,
              int first_row, int end_row, BatchAdder add) {
   const float* kernel = &kernel_table[0][0][0];
   int r = first_row;
 #ifdef FLUXART_WIDE_VECTORS
-  if (add == AddBatch512 && runs.pair_shift > 0) {
-    const int apart = runs.pair_rows;
+  if (add == AddBatch512 && runs.pair_apart > 0) {
+    const int apart = runs.pair_apart;
     for (; r + 2 * apart <= end_row; r += 2 * apart)
       for (int pair = r; pair < r + apart; ++pair)
         AddRowPair512(field_grid[pair][0], field_grid[pair + apart][0], kernel, pair, runs);
   }
 #endif
   for (; r < end_row; ++r)
-    for (int k = 0; k < runs.count;) {
-      const int end = BatchEnd(runs, k);
-      add(field_grid[r][0], kernel, r, runs, k, end);
-      k = end;
+    for (int g = 0; g < runs.group_count; ++g) {
+      const int first = runs.group_start[g], end = runs.group_start[g + 1];
+      const int batches = (end - first + kBatchBlocks - 1) / kBatchBlocks;
+      for (int n = 0; n < batches; ++n)
+        add(field_grid[r][0], kernel, r, runs.offset, first + PartStart(end - first, n, batches),
+            first + PartStart(end - first, n + 1, batches), runs.group_subtract[g]);
     }
 }
 
@@ -309,7 +402,9 @@ void AddBlockGroups(Workspace& workspace, const BlockGroup* groups, int group_co
   CollectRuns(groups, group_count, runs);
   if (runs.count == 0) return;
   const BatchAdder add = ChooseAdder(options.max_vector_floats);
-  FindRepeats(runs);
+#ifdef FLUXART_WIDE_VECTORS
+  if (add == AddBatch512) PlanRowPairs(runs);
+#endif
   const KernelTable& kernel_table = workspace.kernel_table;
   FieldGrid& field_grid = workspace.field_grid;
   RunParallelRows(kPictureSide, options.threads, [&](int first_row, int end_row) {

@@ -53,7 +53,21 @@ TEST(BlockSuperposition, StepMatchesBlocksAddedOneByOne) {
   for (int16_t row = 100; row < 160; ++row)
     for (int16_t col = 50 + row % 2; col < 90; col += 2) checkerboard.push_back({row, col});
 
+  // Two slanted bands of a few blocks per row, as a thin sector of a ring:
+  // rows paired where a block has one below it, with the others added to
+  // one row of the pair alone.
+  std::vector<BlockCentre> band, other_band;
+  for (int16_t row = 200; row < 260; ++row) {
+    for (int16_t col = 300 + row / 3; col < 303 + row / 2; ++col) band.push_back({row, col});
+    for (int16_t col = 500 - row / 4; col < 502 - row / 4 + row % 3; ++col)
+      other_band.push_back({static_cast<int16_t>(row + 300), col});
+  }
+
   for (float sign : {1.0f, -1.0f}) {
+    std::memcpy(ws->field_grid, start.data(), sizeof(FieldGrid));
+    for (const BlockCentre& b : band) ReferenceAddBlockField(*ws, b.row, b.col, sign);
+    for (const BlockCentre& b : other_band) ReferenceAddBlockField(*ws, b.row, b.col, -sign);
+    const std::vector<float> expected_bands = FieldCopy(*ws);
     std::memcpy(ws->field_grid, start.data(), sizeof(FieldGrid));
     for (const BlockCentre& b : blocks) ReferenceAddBlockField(*ws, b.row, b.col, sign);
     for (const BlockCentre& b : more) ReferenceAddBlockField(*ws, b.row, b.col, -sign);
@@ -88,6 +102,15 @@ TEST(BlockSuperposition, StepMatchesBlocksAddedOneByOne) {
         EXPECT_TRUE(FieldIs(*ws, expected_with_checkerboard))
             << "checkerboard, sign " << sign << ", width " << width << ", " << threads
             << " threads";
+        const BlockGroup bands[] = {
+            {band.data(), static_cast<int>(band.size()), sign},
+            {other_band.data(), static_cast<int>(other_band.size()), -sign}};
+        std::memcpy(ws->field_grid, start.data(), sizeof(FieldGrid));
+        TurnFieldGrid(ws->field_grid);
+        AddBlockGroups(*ws, bands, 2, options);
+        TurnFieldGrid(ws->field_grid);
+        EXPECT_TRUE(FieldIs(*ws, expected_bands))
+            << "bands, sign " << sign << ", width " << width << ", " << threads << " threads";
       }
   }
   // No blocks, nothing added.
