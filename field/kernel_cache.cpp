@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "core/free_space.h"
+#include "core/parallel_rows.h"
 #include "core/whole_file.h"
 #include "core/z_tag.h"
 #include "field/kernel_sums.h"
@@ -36,23 +38,47 @@ std::string KernelCacheName(int kind, int h, int angle, float z) {
   return name;
 }
 
-bool LoadKernelFile(const std::string& path, KernelTable& table, float bound) {
+namespace {
+
+// Reads bytes [begin, end) of the file at path into bytes + begin and checks
+// their values against bound; with at_end, also that the file ends at end.
+// Reads in pieces that stay in the processor's cache while their values are
+// checked, which makes the check nearly free beside the read.
+bool ReadKernelPart(const std::string& path, unsigned char* bytes, std::size_t begin,
+                    std::size_t end, bool at_end, float bound) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return false;
-  // Read in pieces that stay in the processor's cache while their values
-  // are checked, which makes the check nearly free beside the read.
   constexpr std::size_t kPieceBytes = 256 * 1024;
-  unsigned char* bytes = reinterpret_cast<unsigned char*>(&table[0][0][0]);
-  bool whole = true, within = true;
-  for (std::size_t at = 0; whole && at < kKernelFileBytes; at += kPieceBytes) {
-    const std::size_t piece = std::min(kPieceBytes, kKernelFileBytes - at);
+  bool whole = std::fseek(file, static_cast<long>(begin), SEEK_SET) == 0, within = true;
+  for (std::size_t at = begin; whole && at < end; at += kPieceBytes) {
+    const std::size_t piece = std::min(kPieceBytes, end - at);
     whole = std::fread(bytes + at, 1, piece, file) == piece;
     within = within &&
              ValuesWithin(reinterpret_cast<const float*>(bytes + at), piece / sizeof(float), bound);
   }
-  whole = whole && std::fgetc(file) == EOF && !std::ferror(file);
+  if (at_end) whole = whole && std::fgetc(file) == EOF;
+  whole = whole && !std::ferror(file);
   std::fclose(file);
   return whole && within;
+}
+
+}  // namespace
+
+bool LoadKernelFile(const std::string& path, KernelTable& table, float bound, int threads) {
+  // Each thread reads its own share of the file through its own handle, so
+  // the copies out of the system's file cache run side by side.
+  constexpr std::size_t kShareUnit = 1024 * 1024;
+  constexpr int kUnits = static_cast<int>((kKernelFileBytes + kShareUnit - 1) / kShareUnit);
+  const int parts = std::max(1, std::min(threads, kUnits));
+  unsigned char* bytes = reinterpret_cast<unsigned char*>(&table[0][0][0]);
+  std::vector<unsigned char> read(parts, 0);
+  RunParts(parts, [&](int part) {
+    const std::size_t begin = kShareUnit * PartStart(kUnits, part, parts);
+    const std::size_t end =
+        std::min(kKernelFileBytes, kShareUnit * PartStart(kUnits, part + 1, parts));
+    read[part] = ReadKernelPart(path, bytes, begin, end, part == parts - 1, bound);
+  });
+  return std::all_of(read.begin(), read.end(), [](unsigned char ok) { return ok != 0; });
 }
 
 bool StoreKernelFile(const std::string& path, const KernelTable& table, std::string* reason) {
@@ -63,11 +89,13 @@ bool StoreKernelFile(const std::string& path, const KernelTable& table, std::str
   return WriteWholeFile(path, table, kKernelFileBytes, false, reason ? reason : &ignored);
 }
 
-bool LoadCachedKernel(Workspace& workspace, int kind, int h, int angle, bool check_contents) {
+bool LoadCachedKernel(Workspace& workspace, int kind, int h, int angle, bool check_contents,
+                      int threads) {
   if (h == 0) return false;
   const std::string name = KernelCacheName(kind, h, angle, workspace.z);
-  if (!check_contents) return LoadKernelFile(name, workspace.kernel_table);
-  return LoadKernelFile(name, workspace.kernel_table, KernelValueBound(h, workspace.z)) &&
+  if (!check_contents)
+    return LoadKernelFile(name, workspace.kernel_table, std::numeric_limits<float>::max(), threads);
+  return LoadKernelFile(name, workspace.kernel_table, KernelValueBound(h, workspace.z), threads) &&
          SampledCellsMatch(kind, h, angle, workspace.z, workspace.kernel_table);
 }
 
@@ -75,7 +103,8 @@ void FillKernelTable(Workspace& workspace, int kind, int h, int angle, const Run
   const bool cached = h != 0;
   const std::string name = KernelCacheName(kind, h, angle, workspace.z);
   if (cached) {
-    if (LoadCachedKernel(workspace, kind, h, angle, options.check_cache_contents)) return;
+    if (LoadCachedKernel(workspace, kind, h, angle, options.check_cache_contents, options.threads))
+      return;
     std::printf(" - Creating New %s File", name.c_str());
     std::fflush(stdout);
   }

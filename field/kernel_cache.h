@@ -17,11 +17,12 @@ constexpr std::size_t kKernelFileBytes = sizeof(KernelTable);
 // towards zero; the angle term only for PlanarDipole.
 std::string KernelCacheName(int kind, int h, int angle, float z);
 
-// Reads path into table. True only when the file holds exactly
-// kKernelFileBytes and every value is finite and no larger than bound in
-// size; otherwise false, and the table holds unspecified data.
+// Reads path into table, on up to `threads` threads at once. True only when
+// the file holds exactly kKernelFileBytes and every value is finite and no
+// larger than bound in size; otherwise false, and the table holds
+// unspecified data.
 bool LoadKernelFile(const std::string& path, KernelTable& table,
-                    float bound = std::numeric_limits<float>::max());
+                    float bound = std::numeric_limits<float>::max(), int threads = 1);
 
 // Writes table whole to path (core/whole_file.h). False when anything
 // failed, with *reason (when given) saying why; then no file is left under
@@ -36,7 +37,9 @@ bool StoreKernelFile(const std::string& path, const KernelTable& table,
 // field/kernel_verification.h (then the table holds unspecified data).
 // Computes only the sampled cells.
 // check_contents false skips the sampled cells and the range (tests only).
-bool LoadCachedKernel(Workspace& workspace, int kind, int h, int angle, bool check_contents = true);
+// Reads on up to `threads` threads.
+bool LoadCachedKernel(Workspace& workspace, int kind, int h, int angle, bool check_contents = true,
+                      int threads = 1);
 
 // Fills workspace.kernel_table for (kind, h, angle) at workspace.z: loads
 // the cache file when h >= 1 and it is trusted; otherwise prints

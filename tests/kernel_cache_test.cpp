@@ -79,19 +79,29 @@ TEST(KernelCache, FilesOfTheWrongSizeOrWithBadValuesAreNotTrusted) {
   ASSERT_TRUE(StoreKernelFile(path, table.table()));
   const std::string good = ReadFile(path);
 
-  EXPECT_FALSE(LoadKernelFile(dir / "Fluxart_Z5003_3002000.dat", loaded.table()));  // missing
-  WriteBytes(path, "");
-  EXPECT_FALSE(LoadKernelFile(path, loaded.table()));
-  WriteBytes(path, good.substr(0, good.size() - 1));
-  EXPECT_FALSE(LoadKernelFile(path, loaded.table()));
-  WriteBytes(path, good + "x");
-  EXPECT_FALSE(LoadKernelFile(path, loaded.table()));
-  for (float bad :
-       {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
-    std::string corrupt = good;
-    std::memcpy(&corrupt[12 * 1000 + 4], &bad, 4);
-    WriteBytes(path, corrupt);
-    EXPECT_FALSE(LoadKernelFile(path, loaded.table()));
+  // Read on one thread, or in shares on several: every share is checked.
+  for (int threads : {1, 2, 3}) {
+    const auto load = [&](const std::string& file) {
+      return LoadKernelFile(file, loaded.table(), std::numeric_limits<float>::max(), threads);
+    };
+    EXPECT_FALSE(load(dir / "Fluxart_Z5003_3002000.dat"));  // missing
+    for (const std::string& wrong_size :
+         {std::string(), good.substr(0, good.size() - 1), good.substr(0, good.size() / 2),
+          good + "x"}) {
+      WriteBytes(path, wrong_size);
+      EXPECT_FALSE(load(path)) << wrong_size.size() << " bytes, " << threads << " threads";
+    }
+    for (float bad :
+         {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()})
+      for (std::size_t at : {std::size_t{12 * 1000 + 4}, good.size() - 8}) {
+        std::string corrupt = good;
+        std::memcpy(&corrupt[at], &bad, 4);
+        WriteBytes(path, corrupt);
+        EXPECT_FALSE(load(path)) << "bad value at " << at << ", " << threads << " threads";
+      }
+    WriteBytes(path, good);
+    EXPECT_TRUE(load(path)) << threads << " threads";
+    EXPECT_TRUE(loaded.SameBytes(table.values.data())) << threads << " threads";
   }
   ASSERT_EQ(mkdir((dir / "Fluxart_Z5003_3003000.dat").c_str(), 0755), 0);
   EXPECT_FALSE(LoadKernelFile(dir / "Fluxart_Z5003_3003000.dat", loaded.table()));
