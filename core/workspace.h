@@ -22,6 +22,13 @@ using MagnitudeGrid = float[kPictureSide][kPictureSide];
 // offset (p - 641, q - 641) from the block's centre.
 using KernelTable = float[kKernelSide][kKernelSide][3];
 
+// A rectangle of kernel table entries: rows [row_begin, row_end), columns
+// [column_begin, column_end).
+struct KernelWindow {
+  int row_begin = 0, row_end = kKernelSide;
+  int column_begin = 0, column_end = kKernelSide;
+};
+
 // What the kernel table holds; kind 0 means nothing yet.
 struct HeldKernel {
   int half_size = 0;

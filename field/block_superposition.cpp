@@ -396,6 +396,23 @@ void TurnFieldGrid(FieldGrid& grid) {
     for (int n = 0; n < 3; ++n) std::swap(cells[3 * front + n], cells[3 * back + n]);
 }
 
+KernelWindow KernelWindowOf(const BlockGroup* groups, int group_count) {
+  int low_row = kPictureSide, high_row = -1, low_col = kPictureSide, high_col = -1;
+  for (int g = 0; g < group_count; ++g)
+    for (int b = 0; b < groups[g].count; ++b) {
+      const BlockCentre block = groups[g].blocks[b];
+      low_row = std::min(low_row, static_cast<int>(block.row));
+      high_row = std::max(high_row, static_cast<int>(block.row));
+      low_col = std::min(low_col, static_cast<int>(block.col));
+      high_col = std::max(high_col, static_cast<int>(block.col));
+    }
+  if (high_row < 0) return {0, 0, 0, 0};
+  // Turned cell (r, c) of block (p0, q0) reads entry
+  // [kTurnedToKernel - p0 + r][kTurnedToKernel - q0 + c].
+  return {kTurnedToKernel - high_row, kTurnedToKernel - low_row + kPictureSide,
+          kTurnedToKernel - high_col, kTurnedToKernel - low_col + kPictureSide};
+}
+
 void AddBlockGroups(Workspace& workspace, const BlockGroup* groups, int group_count,
                     const RunOptions& options) {
   BlockRuns& runs = workspace.block_runs;

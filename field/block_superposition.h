@@ -25,6 +25,9 @@ struct BlockGroup {
   float sign;  // +1 or -1
 };
 
+// The entries of the kernel table that adding the groups' blocks reads.
+KernelWindow KernelWindowOf(const BlockGroup* groups, int group_count);
+
 // Adds the groups' blocks, group after group, with the one kernel in
 // workspace.kernel_table, into the half-turned workspace.field_grid: every
 // cell receives the same additions in the same order as from AddStepBlocks

@@ -141,3 +141,11 @@ void PrepareKernel(Workspace& workspace, const MagnetColor& row, int h, const Ru
   if (row.kind == AxialDipole || row.kind == PlanarDipole || row.kind == Monopole)
     FillKernelTable(workspace, row.kind, h, row.kind == PlanarDipole ? row.angle : 0, options);
 }
+
+void PrepareSingleCubeKernel(Workspace& workspace, const MagnetColor& row,
+                             const KernelWindow& window, const RunOptions& options) {
+  workspace.held_kernel = HeldKernel();
+  if (row.kind == AxialDipole || row.kind == PlanarDipole || row.kind == Monopole)
+    ComputeSingleCubeWindow(row.kind, row.kind == PlanarDipole ? row.angle : 0, workspace.z, window,
+                            workspace.kernel_table, options);
+}

@@ -55,3 +55,10 @@ void FillKernelTable(Workspace& workspace, int kind, int h, int angle,
 // already does; records what it holds.
 void PrepareKernel(Workspace& workspace, const MagnetColor& row, int h,
                    const RunOptions& options = RunOptions());
+
+// Fills the window of workspace.kernel_table with the kernel of a single
+// cube (h = 0) of row's kind and angle at workspace.z (never cached). The
+// table then holds part of a kernel, so workspace.held_kernel is emptied:
+// no later step takes it for a whole one.
+void PrepareSingleCubeKernel(Workspace& workspace, const MagnetColor& row,
+                             const KernelWindow& window, const RunOptions& options = RunOptions());

@@ -618,3 +618,23 @@ void ComputeKernel(int kind, int h, int angle, float z, KernelTable& table,
   RunParallelRows(kKernelSide, options.threads,
                   [&plan, &table](int begin, int end) { ComputeRows(plan, begin, end, table); });
 }
+
+void ComputeSingleCubeWindow(int kind, int angle, float z, const KernelWindow& window,
+                             KernelTable& table, const RunOptions& options) {
+  if (kind != AxialDipole && kind != PlanarDipole && kind != Monopole) {
+    std::memset(table, 0, sizeof(KernelTable));
+    return;
+  }
+  // Each entry evaluated where it stands: the mirrored entries of
+  // ComputeSingleCubeRows are exactly these evaluations.
+  const KernelPlan plan = PlanKernel(kind, 0, angle, z, options.max_vector_floats);
+  const int rows = window.row_end - window.row_begin;
+  RunParallelRows(rows, options.threads, [&plan, &table, &window](int begin, int end) {
+    for (int p = window.row_begin + begin; p < window.row_begin + end; ++p) {
+      float* row = &table[p][0][0];
+      FillContributions(plan, plan.rows.plus[p], plan.rows.minus[p], window.column_begin,
+                        window.column_end, row);
+      for (int x = 3 * window.column_begin; x < 3 * window.column_end; ++x) row[x] = row[x] + 0.0f;
+    }
+  });
+}

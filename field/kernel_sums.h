@@ -21,3 +21,10 @@
 // table zero.
 void ComputeKernel(int kind, int h, int angle, float z, KernelTable& table,
                    const RunOptions& options = RunOptions());
+
+// Fills only the entries of window with the kernel of a single cube (h = 0)
+// of (kind, angle) at height z, each with the bits ComputeKernel gives it;
+// the rest of the table is left as it was. Threads and vectors as
+// ComputeKernel. An unknown kind leaves the table zero.
+void ComputeSingleCubeWindow(int kind, int angle, float z, const KernelWindow& window,
+                             KernelTable& table, const RunOptions& options = RunOptions());
