@@ -82,6 +82,22 @@ void FindPassBlocks(Workspace& workspace, int h) {
   }
 }
 
+// The kernel entries that the blocks of row k read, with those of the rows
+// after it that share its kernel (the rows the loop below adds together).
+KernelWindow WindowOfKernelGroup(const PassBlocks& pass, int k) {
+  const MagnetColor& first = MagnetColorTable[k];
+  BlockGroup groups[kMagnetColorCount];
+  int group_count = 0;
+  for (int j = k; j < kMagnetColorCount; ++j) {
+    const int count = pass.start[j + 1] - pass.start[j];
+    if (count == 0) continue;
+    const MagnetColor& row = MagnetColorTable[j];
+    if (row.kind != first.kind || row.angle != first.angle) break;
+    groups[group_count++] = {pass.blocks + pass.start[j], count, 1.0f};
+  }
+  return KernelWindowOf(groups, group_count);
+}
+
 }  // namespace
 
 bool BlockIsUniform(const Workspace& workspace, int p0, int q0, int h, int r, int g, int b) {
@@ -134,7 +150,12 @@ void SynthesizeField(Workspace& workspace, int thickness, const RunOptions& opti
           AddBlockGroups(workspace, waiting, waiting_count, options);
           waiting_count = 0;
         }
-        PrepareKernel(workspace, row, h, options);
+        // A single cube's kernel is computed anew for each group, and only
+        // where the group's blocks read it.
+        if (h != 0)
+          PrepareKernel(workspace, row, h, options);
+        else if (waiting_count == 0)
+          PrepareSingleCubeKernel(workspace, row, WindowOfKernelGroup(pass, k), options);
         waiting[waiting_count++] = {pass.blocks + pass.start[k], count,
                                     static_cast<float>(row.sign)};
         waiting_row = &row;
