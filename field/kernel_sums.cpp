@@ -558,44 +558,62 @@ constexpr float kComponent0Negated[12] = {-1, 1, 1, -1, 1, 1, -1, 1, 1, -1, 1, 1
 
 // A single cube's kernel: each entry is its cube's one contribution plus the
 // cleared table's 0, which makes every zero +0. Flipping the offset keeps
-// every square, so the rows X < 0 are not evaluated but mirrored from the
-// rows X > 0: for the axial and monopole models the entry at (-X, Y) is the
-// one at (X, Y) with component 0 negated; for the planar model (-X, -Y) puts
-// each charge where the other was, which gives the entry at (X, Y) with
-// component 2 negated. 0 - v negates exactly and leaves +0 for a zero, as the
-// evaluation does. Row p mirrors into row 1282 - p; the planar column 1283
-// (Y = 642) has no mirror and is evaluated on its own.
+// every square, so the rows X < 0 need not be evaluated but can be mirrored
+// from the rows X > 0: for the axial and monopole models the entry at
+// (-X, Y) is the one at (X, Y) with component 0 negated; for the planar model
+// (-X, -Y) puts each charge where the other was, which gives the entry at
+// (X, Y) with component 2 negated. 0 - v negates exactly and leaves +0 for a
+// zero, as the evaluation does. Row p mirrors into row 1282 - p; the planar
+// column 1283 (Y = 642) has no mirror and is evaluated on its own.
+constexpr int kLastColumn = kKernelSide - 1;
+
+// Entries [q_begin, q_end) of table row mirror_p, mirrored from `row`, the
+// finished row 1282 - mirror_p (for the planar model its entries
+// 1283 - q_end .. 1282 - q_begin). May write the first float of entry
+// q_end.
+void MirrorSingleCubeRow(const KernelPlan& plan, const float* row, int mirror_p, float* mirror,
+                         int q_begin, int q_end) {
+  if (plan.kind != PlanarDipole) {
+    // 0 + (-v) is 0 - v, and 0 + v is v, since no value here is -0.
+    for (int q = q_begin; q < q_end; ++q)
+      for (int n = 0; n < 3; ++n) mirror[3 * q + n] = 0.0f + kComponent0Negated[n] * row[3 * q + n];
+    return;
+  }
+  // Four floats at a time, the fourth overwritten by the next entry.
+  const int mirrored_end = std::min(q_end, kLastColumn);
+  for (int q = q_begin; q < mirrored_end; ++q) {
+    Vec4 v;
+    LoadVec(row + 3 * (2 * kKernelCentre - q), v);
+    const Vec4 negated = Vec4{0.0f, 0.0f, 0.0f, 0.0f} - v;
+    v[2] = negated[2];
+    StoreVec(mirror + 3 * q, v);
+  }
+  if (q_end < kKernelSide) return;
+  const FieldVector last =
+      ContributionAt(plan, plan.rows.plus[mirror_p], plan.rows.minus[mirror_p], kLastColumn);
+  mirror[3 * kLastColumn] = last.c0 + 0.0f;
+  mirror[3 * kLastColumn + 1] = last.c1 + 0.0f;
+  mirror[3 * kLastColumn + 2] = last.c2 + 0.0f;
+}
+
+// Rows [p_begin, p_end) of the X >= 0 half, each mirrored as it is made.
 void ComputeSingleCubeRows(const KernelPlan& plan, int p_begin, int p_end, KernelTable& table) {
-  const bool planar = plan.kind == PlanarDipole;
-  constexpr int kLastColumn = kKernelSide - 1;
   for (int p = p_begin; p < p_end; ++p) {
     float* row = &table[p][0][0];
     FillContributionRow(plan, plan.rows.plus[p], plan.rows.minus[p], row);
     for (int x = 0; x < kRowFloats; ++x) row[x] = row[x] + 0.0f;
     const int mirror_p = 2 * kKernelCentre - p;
     if (mirror_p < 0 || mirror_p == p) continue;  // row 641 (X = 0) is made whole
-    float* mirror = &table[mirror_p][0][0];
-    if (!planar) {
-      // 0 + (-v) is 0 - v, and 0 + v is v, since no value here is -0.
-      for (int x = 0; x < kRowFloats; x += 12)
-        for (int n = 0; n < 12; ++n) mirror[x + n] = 0.0f + kComponent0Negated[n] * row[x + n];
-      continue;
-    }
-    // Four floats at a time, the fourth overwritten by the next entry; the
-    // last entry's fourth float is the last column's, made below.
-    for (int q = 0; q < kLastColumn; ++q) {
-      Vec4 v;
-      LoadVec(row + 3 * (2 * kKernelCentre - q), v);
-      const Vec4 negated = Vec4{0.0f, 0.0f, 0.0f, 0.0f} - v;
-      v[2] = negated[2];
-      StoreVec(mirror + 3 * q, v);
-    }
-    const FieldVector last =
-        ContributionAt(plan, plan.rows.plus[mirror_p], plan.rows.minus[mirror_p], kLastColumn);
-    mirror[3 * kLastColumn] = last.c0 + 0.0f;
-    mirror[3 * kLastColumn + 1] = last.c1 + 0.0f;
-    mirror[3 * kLastColumn + 2] = last.c2 + 0.0f;
+    MirrorSingleCubeRow(plan, row, mirror_p, &table[mirror_p][0][0], 0, kKernelSide);
   }
+}
+
+// Evaluates entries [q_begin, q_end) of table row p where they stand.
+void EvaluateSingleCubeEntries(const KernelPlan& plan, int p, int q_begin, int q_end,
+                               KernelTable& table) {
+  float* row = &table[p][0][0];
+  FillContributions(plan, plan.rows.plus[p], plan.rows.minus[p], q_begin, q_end, row);
+  for (int x = 3 * q_begin; x < 3 * q_end; ++x) row[x] = row[x] + 0.0f;
 }
 
 }  // namespace
@@ -625,16 +643,31 @@ void ComputeSingleCubeWindow(int kind, int angle, float z, const KernelWindow& w
     std::memset(table, 0, sizeof(KernelTable));
     return;
   }
-  // Each entry evaluated where it stands: the mirrored entries of
-  // ComputeSingleCubeRows are exactly these evaluations.
   const KernelPlan plan = PlanKernel(kind, 0, angle, z, options.max_vector_floats);
-  const int rows = window.row_end - window.row_begin;
-  RunParallelRows(rows, options.threads, [&plan, &table, &window](int begin, int end) {
-    for (int p = window.row_begin + begin; p < window.row_begin + end; ++p) {
-      float* row = &table[p][0][0];
-      FillContributions(plan, plan.rows.plus[p], plan.rows.minus[p], window.column_begin,
-                        window.column_end, row);
-      for (int x = 3 * window.column_begin; x < 3 * window.column_end; ++x) row[x] = row[x] + 0.0f;
+  const int q_begin = window.column_begin, q_end = window.column_end;
+  // A window row with X < 0 is mirrored from its row 1282 - p when that is a
+  // window row too; the others are evaluated. A planar mirror reads its
+  // source row at the mirrored columns, which are evaluated with it.
+  const int mirrored_from = 2 * kKernelCentre - (window.row_end - 1);
+  std::vector<int> rows;
+  for (int p = window.row_begin; p < window.row_end; ++p)
+    if (p >= kKernelCentre || p < mirrored_from) rows.push_back(p);
+  int source_begin = q_begin, source_end = q_end;
+  if (kind == PlanarDipole) {
+    source_begin = std::min(q_begin, kLastColumn - std::min(q_end, kLastColumn));
+    source_end = std::max(q_end, kLastColumn - q_begin);
+  }
+  const int count = static_cast<int>(rows.size());
+  RunParallelRows(count, options.threads, [&](int begin, int end) {
+    for (int i = begin; i < end; ++i) {
+      const int p = rows[static_cast<std::size_t>(i)];
+      const int mirror_p = 2 * kKernelCentre - p;
+      if (mirror_p >= kKernelCentre || mirror_p < window.row_begin) {
+        EvaluateSingleCubeEntries(plan, p, q_begin, q_end, table);
+        continue;
+      }
+      EvaluateSingleCubeEntries(plan, p, source_begin, source_end, table);
+      MirrorSingleCubeRow(plan, &table[p][0][0], mirror_p, &table[mirror_p][0][0], q_begin, q_end);
     }
   });
 }

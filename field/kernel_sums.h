@@ -22,9 +22,10 @@
 void ComputeKernel(int kind, int h, int angle, float z, KernelTable& table,
                    const RunOptions& options = RunOptions());
 
-// Fills only the entries of window with the kernel of a single cube (h = 0)
-// of (kind, angle) at height z, each with the bits ComputeKernel gives it;
-// the rest of the table is left as it was. Threads and vectors as
-// ComputeKernel. An unknown kind leaves the table zero.
+// Fills the entries of window with the kernel of a single cube (h = 0) of
+// (kind, angle) at height z, each with the bits ComputeKernel gives it,
+// mirroring where the window holds both halves; entries outside the window
+// are unspecified. Threads and vectors as ComputeKernel. An unknown kind
+// leaves the table zero.
 void ComputeSingleCubeWindow(int kind, int angle, float z, const KernelWindow& window,
                              KernelTable& table, const RunOptions& options = RunOptions());
