@@ -29,12 +29,19 @@ struct KernelWindow {
   int column_begin = 0, column_end = kKernelSide;
 };
 
-// What the kernel table holds; kind 0 means nothing yet.
+// Whether every entry of inner lies in outer.
+inline bool Covers(const KernelWindow& outer, const KernelWindow& inner) {
+  return outer.row_begin <= inner.row_begin && outer.row_end >= inner.row_end &&
+         outer.column_begin <= inner.column_begin && outer.column_end >= inner.column_end;
+}
+
+// What the kernel table holds, and where; kind 0 means nothing yet.
 struct HeldKernel {
   int half_size = 0;
   int kind = 0;
   int angle = 0;
   int z = 0;
+  KernelWindow window;
 };
 
 // Centre of a block in the picture frame: row p0, column q0.

@@ -141,6 +141,7 @@ void SynthesizeField(Workspace& workspace, int thickness, const RunOptions& opti
       BlockGroup waiting[kMagnetColorCount];
       int waiting_count = 0;
       const MagnetColor* waiting_row = nullptr;
+      KernelWindow window;
       for (int k = 0; k < kMagnetColorCount; ++k) {
         PrintStep(&step);
         const int count = pass.start[k + 1] - pass.start[k];
@@ -150,12 +151,10 @@ void SynthesizeField(Workspace& workspace, int thickness, const RunOptions& opti
           AddBlockGroups(workspace, waiting, waiting_count, options);
           waiting_count = 0;
         }
-        // A single cube's kernel is computed anew for each group, and only
-        // where the group's blocks read it.
-        if (h != 0)
-          PrepareKernel(workspace, row, h, options);
-        else if (waiting_count == 0)
-          PrepareSingleCubeKernel(workspace, row, WindowOfKernelGroup(pass, k), options);
+        // A kernel is loaded or computed only where the group's blocks read
+        // it.
+        if (waiting_count == 0) window = WindowOfKernelGroup(pass, k);
+        PrepareKernel(workspace, row, h, options, window);
         waiting[waiting_count++] = {pass.blocks + pass.start[k], count,
                                     static_cast<float>(row.sign)};
         waiting_row = &row;

@@ -41,9 +41,10 @@ std::string KernelCacheName(int kind, int h, int angle, float z) {
 namespace {
 
 // Reads bytes [begin, end) of the file at path into bytes + begin and checks
-// their values against bound; with at_end, also that the file ends at end.
-// Reads in pieces that stay in the processor's cache while their values are
-// checked, which makes the check nearly free beside the read.
+// their values against bound; with at_end, also that the file holds exactly
+// kKernelFileBytes. Reads in pieces that stay in the processor's cache while
+// their values are checked, which makes the check nearly free beside the
+// read.
 bool ReadKernelPart(const std::string& path, unsigned char* bytes, std::size_t begin,
                     std::size_t end, bool at_end, float bound) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -56,6 +57,9 @@ bool ReadKernelPart(const std::string& path, unsigned char* bytes, std::size_t b
     within = within &&
              ValuesWithin(reinterpret_cast<const float*>(bytes + at), piece / sizeof(float), bound);
   }
+  if (at_end && whole && end != kKernelFileBytes)
+    whole = std::fseek(file, static_cast<long>(kKernelFileBytes - 1), SEEK_SET) == 0 &&
+            std::fgetc(file) != EOF;
   if (at_end) whole = whole && std::fgetc(file) == EOF;
   whole = whole && !std::ferror(file);
   std::fclose(file);
@@ -64,18 +68,19 @@ bool ReadKernelPart(const std::string& path, unsigned char* bytes, std::size_t b
 
 }  // namespace
 
-bool LoadKernelFile(const std::string& path, KernelTable& table, float bound, int threads) {
-  // Each thread reads its own share of the file through its own handle, so
+bool LoadKernelFile(const std::string& path, KernelTable& table, float bound, int threads,
+                    int row_begin, int row_end) {
+  // Each thread reads its own share of the rows through its own handle, so
   // the copies out of the system's file cache run side by side.
-  constexpr std::size_t kShareUnit = 1024 * 1024;
-  constexpr int kUnits = static_cast<int>((kKernelFileBytes + kShareUnit - 1) / kShareUnit);
-  const int parts = std::max(1, std::min(threads, kUnits));
+  constexpr std::size_t kRowBytes = sizeof(table[0]);
+  constexpr int kRowsPerShare = 64;
+  const int rows = std::max(0, row_end - row_begin);
+  const int parts = std::max(1, std::min(threads, (rows + kRowsPerShare - 1) / kRowsPerShare));
   unsigned char* bytes = reinterpret_cast<unsigned char*>(&table[0][0][0]);
   std::vector<unsigned char> read(parts, 0);
   RunParts(parts, [&](int part) {
-    const std::size_t begin = kShareUnit * PartStart(kUnits, part, parts);
-    const std::size_t end =
-        std::min(kKernelFileBytes, kShareUnit * PartStart(kUnits, part + 1, parts));
+    const std::size_t begin = kRowBytes * (row_begin + PartStart(rows, part, parts));
+    const std::size_t end = kRowBytes * (row_begin + PartStart(rows, part + 1, parts));
     read[part] = ReadKernelPart(path, bytes, begin, end, part == parts - 1, bound);
   });
   return std::all_of(read.begin(), read.end(), [](unsigned char ok) { return ok != 0; });
@@ -90,26 +95,31 @@ bool StoreKernelFile(const std::string& path, const KernelTable& table, std::str
 }
 
 bool LoadCachedKernel(Workspace& workspace, int kind, int h, int angle, bool check_contents,
-                      int threads) {
+                      int threads, const KernelWindow& window) {
   if (h == 0) return false;
   const std::string name = KernelCacheName(kind, h, angle, workspace.z);
-  if (!check_contents)
-    return LoadKernelFile(name, workspace.kernel_table, std::numeric_limits<float>::max(), threads);
-  return LoadKernelFile(name, workspace.kernel_table, KernelValueBound(h, workspace.z), threads) &&
-         SampledCellsMatch(kind, h, angle, workspace.z, workspace.kernel_table);
+  const float bound =
+      check_contents ? KernelValueBound(h, workspace.z) : std::numeric_limits<float>::max();
+  if (!LoadKernelFile(name, workspace.kernel_table, bound, threads, window.row_begin,
+                      window.row_end))
+    return false;
+  return !check_contents || SampledCellsMatch(kind, h, angle, workspace.z, workspace.kernel_table,
+                                              window.row_begin, window.row_end);
 }
 
-void FillKernelTable(Workspace& workspace, int kind, int h, int angle, const RunOptions& options) {
-  const bool cached = h != 0;
-  const std::string name = KernelCacheName(kind, h, angle, workspace.z);
-  if (cached) {
-    if (LoadCachedKernel(workspace, kind, h, angle, options.check_cache_contents, options.threads))
-      return;
-    std::printf(" - Creating New %s File", name.c_str());
-    std::fflush(stdout);
+void FillKernelTable(Workspace& workspace, int kind, int h, int angle, const RunOptions& options,
+                     const KernelWindow& window) {
+  if (h == 0) {
+    ComputeSingleCubeWindow(kind, angle, workspace.z, window, workspace.kernel_table, options);
+    return;
   }
+  if (LoadCachedKernel(workspace, kind, h, angle, options.check_cache_contents, options.threads,
+                       window))
+    return;
+  const std::string name = KernelCacheName(kind, h, angle, workspace.z);
+  std::printf(" - Creating New %s File", name.c_str());
+  std::fflush(stdout);
   ComputeKernel(kind, h, angle, workspace.z, workspace.kernel_table, options);
-  if (!cached) return;
   CacheNotices& told = workspace.cache_notices;
   std::string notice;
   if (!LeavesReserve(".", kKernelFileBytes)) {
@@ -131,21 +141,15 @@ void FillKernelTable(Workspace& workspace, int kind, int h, int angle, const Run
   std::fflush(stdout);
 }
 
-void PrepareKernel(Workspace& workspace, const MagnetColor& row, int h, const RunOptions& options) {
-  const HeldKernel wanted{h, row.kind, row.angle, static_cast<int>(workspace.z)};
+void PrepareKernel(Workspace& workspace, const MagnetColor& row, int h, const RunOptions& options,
+                   const KernelWindow& window) {
+  const HeldKernel wanted{h, row.kind, row.angle, static_cast<int>(workspace.z), window};
   const HeldKernel& held = workspace.held_kernel;
   if (held.half_size == wanted.half_size && held.kind == wanted.kind &&
-      held.angle == wanted.angle && held.z == wanted.z)
+      held.angle == wanted.angle && held.z == wanted.z && Covers(held.window, window))
     return;
   workspace.held_kernel = wanted;
   if (row.kind == AxialDipole || row.kind == PlanarDipole || row.kind == Monopole)
-    FillKernelTable(workspace, row.kind, h, row.kind == PlanarDipole ? row.angle : 0, options);
-}
-
-void PrepareSingleCubeKernel(Workspace& workspace, const MagnetColor& row,
-                             const KernelWindow& window, const RunOptions& options) {
-  workspace.held_kernel = HeldKernel();
-  if (row.kind == AxialDipole || row.kind == PlanarDipole || row.kind == Monopole)
-    ComputeSingleCubeWindow(row.kind, row.kind == PlanarDipole ? row.angle : 0, workspace.z, window,
-                            workspace.kernel_table, options);
+    FillKernelTable(workspace, row.kind, h, row.kind == PlanarDipole ? row.angle : 0, options,
+                    window);
 }

@@ -17,12 +17,14 @@ constexpr std::size_t kKernelFileBytes = sizeof(KernelTable);
 // towards zero; the angle term only for PlanarDipole.
 std::string KernelCacheName(int kind, int h, int angle, float z);
 
-// Reads path into table, on up to `threads` threads at once. True only when
-// the file holds exactly kKernelFileBytes and every value is finite and no
-// larger than bound in size; otherwise false, and the table holds
-// unspecified data.
+// Reads rows [row_begin, row_end) of the file at path into the same rows
+// of table, on up to `threads` threads at once. True only when the file
+// holds exactly kKernelFileBytes and every value read is finite and no
+// larger than bound in size; otherwise false, and those rows hold
+// unspecified data. The other rows are left as they were.
 bool LoadKernelFile(const std::string& path, KernelTable& table,
-                    float bound = std::numeric_limits<float>::max(), int threads = 1);
+                    float bound = std::numeric_limits<float>::max(), int threads = 1,
+                    int row_begin = 0, int row_end = kKernelSide);
 
 // Writes table whole to path (core/whole_file.h). False when anything
 // failed, with *reason (when given) saying why; then no file is left under
@@ -31,34 +33,31 @@ bool LoadKernelFile(const std::string& path, KernelTable& table,
 bool StoreKernelFile(const std::string& path, const KernelTable& table,
                      std::string* reason = nullptr);
 
-// Fills workspace.kernel_table for (kind, h, angle) at workspace.z from its
-// cache file. True when it did; false when the kernel must be computed:
-// always for h = 0, and when the file is missing or fails the checks of
-// field/kernel_verification.h (then the table holds unspecified data).
-// Computes only the sampled cells.
+// Fills the rows of window in workspace.kernel_table for (kind, h, angle) at
+// workspace.z from its cache file. True when it did; false when the kernel
+// must be computed: always for h = 0, and when the file is missing or the
+// rows read fail the checks of field/kernel_verification.h (then the table
+// holds unspecified data). Computes only the sampled cells of those rows.
 // check_contents false skips the sampled cells and the range (tests only).
 // Reads on up to `threads` threads.
 bool LoadCachedKernel(Workspace& workspace, int kind, int h, int angle, bool check_contents = true,
-                      int threads = 1);
+                      int threads = 1, const KernelWindow& window = KernelWindow());
 
-// Fills workspace.kernel_table for (kind, h, angle) at workspace.z: loads
-// the cache file when h >= 1 and it is trusted; otherwise prints
-// " - Creating New <name> File" (h >= 1 only), computes, stores, and wipes
-// the message. The file is not stored when the disk would keep less than
-// FreeSpaceReserve() free; that, and a store that failed, are each told
-// once per run (workspace.cache_notices) in one line.
+// Fills workspace.kernel_table for (kind, h, angle) at workspace.z, at least
+// in window: for h = 0 computes the window's entries alone (single cubes are
+// never cached); for h >= 1 loads the window's rows from the cache file
+// when it is trusted, otherwise prints " - Creating New <name> File",
+// computes the whole kernel, stores it, and wipes the message. The file is
+// not stored when the disk would keep less than FreeSpaceReserve() free;
+// that, and a store that failed, are each told once per run
+// (workspace.cache_notices) in one line.
 void FillKernelTable(Workspace& workspace, int kind, int h, int angle,
-                     const RunOptions& options = RunOptions());
+                     const RunOptions& options = RunOptions(),
+                     const KernelWindow& window = KernelWindow());
 
 // Makes workspace.kernel_table hold the kernel of (h, row's kind and angle,
-// workspace.z) with FillKernelTable, unless workspace.held_kernel says it
-// already does; records what it holds.
+// workspace.z) in window with FillKernelTable, unless workspace.held_kernel
+// says it already does there; records what it holds and where.
 void PrepareKernel(Workspace& workspace, const MagnetColor& row, int h,
-                   const RunOptions& options = RunOptions());
-
-// Fills the window of workspace.kernel_table with the kernel of a single
-// cube (h = 0) of row's kind and angle at workspace.z (never cached). The
-// table then holds part of a kernel, so workspace.held_kernel is emptied:
-// no later step takes it for a whole one.
-void PrepareSingleCubeKernel(Workspace& workspace, const MagnetColor& row,
-                             const KernelWindow& window, const RunOptions& options = RunOptions());
+                   const RunOptions& options = RunOptions(),
+                   const KernelWindow& window = KernelWindow());

@@ -1,5 +1,6 @@
 #include "field/kernel_verification.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -106,13 +107,21 @@ bool ValuesWithin(const float* values, std::size_t count, float bound) {
   return outside == 0;
 }
 
-bool SampledCellsMatch(int kind, int h, int angle, float z, const KernelTable& table) {
+bool SampledCellsMatch(int kind, int h, int angle, float z, const KernelTable& table, int row_begin,
+                       int row_end) {
+  const auto in_rows = [row_begin, row_end](Cell cell) {
+    return cell.p >= row_begin && cell.p < row_end;
+  };
   for (Cell cell : FixedSamples(h))
-    if (!CellMatches(kind, h, angle, z, table, cell)) return false;
-  constexpr int kCells = kKernelSide * kKernelSide;
+    if (in_rows(cell) && !CellMatches(kind, h, angle, z, table, cell)) return false;
   // The first sample sits in the first stride, the last one within a
   // stride of the end.
-  for (int c = kSampleStride / 2; c < kCells; c += kSampleStride)
-    if (!CellMatches(kind, h, angle, z, table, {c / kKernelSide, c % kKernelSide})) return false;
+  const int first = std::max(0, row_begin * kKernelSide - kSampleStride / 2);
+  const int end = row_end * kKernelSide;
+  for (int c = kSampleStride / 2 + first / kSampleStride * kSampleStride; c < end;
+       c += kSampleStride) {
+    const Cell cell{c / kKernelSide, c % kKernelSide};
+    if (in_rows(cell) && !CellMatches(kind, h, angle, z, table, cell)) return false;
+  }
   return true;
 }

@@ -25,5 +25,7 @@ float KernelValueBound(int h, float z);
 // bound in size.
 bool ValuesWithin(const float* values, std::size_t count, float bound);
 
-// True when the sampled cells of table match DirectKernelEntry bit for bit.
-bool SampledCellsMatch(int kind, int h, int angle, float z, const KernelTable& table);
+// True when the sampled cells of table in rows [row_begin, row_end) match
+// DirectKernelEntry bit for bit.
+bool SampledCellsMatch(int kind, int h, int angle, float z, const KernelTable& table,
+                       int row_begin = 0, int row_end = kKernelSide);

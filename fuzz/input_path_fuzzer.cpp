@@ -218,15 +218,11 @@ size_t MutateImageData(uint8_t* data, size_t size, size_t max_size, unsigned see
 }  // namespace
 
 // The program's kernel preparation, replaced for this target (see above):
-// every step that finds a block asks for its kernel. Both entry points are
-// replaced, so that the program's own are not linked.
-void PrepareKernel(Workspace& ws, const MagnetColor& row, int h, const RunOptions&) {
+// every step that finds a block asks for its kernel.
+void PrepareKernel(Workspace& ws, const MagnetColor& row, int h, const RunOptions&,
+                   const KernelWindow&) {
   Check(row.angle >= 0 && row.angle < 360, "planar angle in whole degrees");
   StandInKernel(ws, row.kind, h);
-}
-void PrepareSingleCubeKernel(Workspace&, const MagnetColor&, const KernelWindow&,
-                             const RunOptions&) {
-  Check(false, "no single-cube kernel in a pass of 3 x 3 blocks");
 }
 
 extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t max_size,

@@ -18,9 +18,10 @@
 void ReferencePrepareKernel(Workspace& workspace, const MagnetColor& row, int h) {
   const int z = static_cast<int>(workspace.z);
   HeldKernel& held = workspace.held_kernel;
-  if (held.half_size == h && held.kind == row.kind && held.angle == row.angle && held.z == z)
+  if (held.half_size == h && held.kind == row.kind && held.angle == row.angle && held.z == z &&
+      Covers(held.window, KernelWindow()))
     return;
-  held = {h, row.kind, row.angle, z};
+  held = {h, row.kind, row.angle, z, KernelWindow()};
   const std::string name = KernelCacheName(row.kind, h, row.angle, workspace.z);
   if (h != 0) {
     if (LoadKernelFile(name, workspace.kernel_table)) return;

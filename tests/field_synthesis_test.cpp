@@ -218,6 +218,14 @@ TEST_F(FieldSynthesis, KernelMemorySkipsPreparationOnlyForTheSameKernel) {
   ws->held_kernel = HeldKernel{};  // nothing held: the next preparation fills the table
   PrepareKernel(*ws, MagnetColorTable[364], 0);
   EXPECT_NE(ws->kernel_table[0][0][0], 42.0f);
+  // A kernel made in a window serves requests inside that window only.
+  const KernelWindow window{0, 700, 0, 800}, inside{0, 600, 10, 800}, wider{0, 700, 0, 900};
+  PrepareKernel(*ws, pink, 0, RunOptions(), window);
+  ws->kernel_table[0][0][0] = 42.0f;
+  PrepareKernel(*ws, purple, 0, RunOptions(), inside);
+  EXPECT_EQ(ws->kernel_table[0][0][0], 42.0f);
+  PrepareKernel(*ws, purple, 0, RunOptions(), wider);
+  EXPECT_NE(ws->kernel_table[0][0][0], 42.0f);
 }
 
 TEST_F(FieldSynthesis, LayersStepZAndAddUp) {

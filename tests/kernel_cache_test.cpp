@@ -79,17 +79,20 @@ TEST(KernelCache, FilesOfTheWrongSizeOrWithBadValuesAreNotTrusted) {
   ASSERT_TRUE(StoreKernelFile(path, table.table()));
   const std::string good = ReadFile(path);
 
-  // Read on one thread, or in shares on several: every share is checked.
+  // Read on one thread, or in shares on several: every share is checked;
+  // the size also when only some rows are read.
   for (int threads : {1, 2, 3}) {
-    const auto load = [&](const std::string& file) {
-      return LoadKernelFile(file, loaded.table(), std::numeric_limits<float>::max(), threads);
+    const auto load_rows = [&](const std::string& file, int begin, int end) {
+      return LoadKernelFile(file, loaded.table(), std::numeric_limits<float>::max(), threads, begin,
+                            end);
     };
+    const auto load = [&](const std::string& file) { return load_rows(file, 0, kKernelSide); };
     EXPECT_FALSE(load(dir / "Fluxart_Z5003_3002000.dat"));  // missing
-    for (const std::string& wrong_size :
-         {std::string(), good.substr(0, good.size() - 1), good.substr(0, good.size() / 2),
-          good + "x"}) {
+    for (const std::string& wrong_size : {std::string(), good.substr(0, good.size() - 1),
+                                          good.substr(0, good.size() / 2), good + "x"}) {
       WriteBytes(path, wrong_size);
       EXPECT_FALSE(load(path)) << wrong_size.size() << " bytes, " << threads << " threads";
+      EXPECT_FALSE(load_rows(path, 1, 700)) << wrong_size.size() << " bytes, rows 1..699";
     }
     for (float bad :
          {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()})
@@ -98,6 +101,8 @@ TEST(KernelCache, FilesOfTheWrongSizeOrWithBadValuesAreNotTrusted) {
         std::memcpy(&corrupt[at], &bad, 4);
         WriteBytes(path, corrupt);
         EXPECT_FALSE(load(path)) << "bad value at " << at << ", " << threads << " threads";
+        // Rows that do not hold the bad value are read and trusted.
+        EXPECT_TRUE(load_rows(path, 1, kKernelSide - 1)) << "bad value at " << at;
       }
     WriteBytes(path, good);
     EXPECT_TRUE(load(path)) << threads << " threads";
@@ -271,6 +276,19 @@ TEST_F(KernelEntryPoints, CorruptedFilesOfTheRightSizeAreRecomputedAndRewritten)
     EXPECT_TRUE(TableIsExpected()) << what;
     EXPECT_TRUE(ReadFile(name_) == good) << what;
   }
+  // A load of some rows checks those rows: 64 KiB of zeros in the first
+  // rows goes unseen by a window below them and is caught by one over them.
+  std::string zeros_at_start = good;
+  std::fill(zeros_at_start.begin(), zeros_at_start.begin() + 65536, '\0');
+  const KernelWindow below{600, 1284, 0, 1284}, over{0, 700, 0, 1284};
+  WriteBytes(name_, zeros_at_start);
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0, RunOptions(), below); }), "");
+  EXPECT_EQ(std::memcmp(&ws->kernel_table[600][0][0], &expected_.values[600 * 1284 * 3],
+                        sizeof(float) * 684 * 1284 * 3),
+            0);
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0, RunOptions(), over); }),
+            CreatingMessage(name_) + kWipe);
+  EXPECT_TRUE(ReadFile(name_) == good);
 }
 
 TEST(KernelVerification, EveryModelsOwnTablePasses) {
