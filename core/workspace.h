@@ -59,13 +59,13 @@ constexpr int kMaxStepBlocks = kPictureSide * kPictureSide;
 // and a block row: start[k]..start[k + 1] - 1 are run k's blocks,
 // kernel_row[k] its kernel row for turned row 0, column[b] block b's float
 // offset in a kernel row for turned column 0.
-// Where a block has a partner pair_apart block rows below at the same
+// Where a block has a partner pair_apart picture rows below it at the same
 // column in its group (partner[b], else -1), field rows pair_apart apart
 // read the same kernel row there. The pair schedule lists what the two rows
 // add, op by op: op_offset (for the upper row's kernel row) and op_rows
-// (bit 0: the upper row adds it, bit 1: the lower row), in segments of one
-// sign (segment_end, segment_subtract). pair_apart is 0 when too few blocks
-// have partners.
+// (which rows add it, and whether it is subtracted), in segments that end
+// at segment_end and are added as segment_mode says. pair_apart is 0 when
+// too few blocks have partners.
 struct BlockRuns {
   int count = 0;
   int start[kMaxStepBlocks + 1];

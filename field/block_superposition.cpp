@@ -160,7 +160,7 @@ __attribute__((target("avx512f"))) void AddBatch512(float* field_row, const floa
 // ops (segment_mode: both rows plainly, or each op as its rows say).
 constexpr unsigned char kUpperRow = 1, kLowerRow = 2, kSubtracted = 4;
 
-// Pairs each block with the block pair_apart block rows below it at the same
+// Pairs each block with the block `apart` picture rows below it at the same
 // column in its group: partner[b], or -1. Gives the number of pairs.
 int FindPartners(BlockRuns& runs, int apart) {
   int pairs = 0;
@@ -223,26 +223,26 @@ void PlanPairSchedule(BlockRuns& runs) {
     lower = partner + 1;
   }
   emit_lower(total);
-  // Segments: a long stretch of ops for both rows is added plainly, the
-  // rest with masks; a segment has one sign.
+  // Segments of one sign: a stretch of at least kPlainBoth ops for both
+  // rows is added plainly, everything between such stretches with masks.
   constexpr int kPlainBoth = 8;
+  const auto both_rows_from = [&runs, ops](int op) {
+    const unsigned char both = (runs.op_rows[op] & kSubtracted) | kUpperRow | kLowerRow;
+    int end = op;
+    while (end < ops && runs.op_rows[end] == both) ++end;
+    return end - op;
+  };
   runs.segment_count = 0;
   for (int op = 0; op < ops;) {
     const unsigned char sign = runs.op_rows[op] & kSubtracted;
-    int end = op;
-    while (end < ops && runs.op_rows[end] == (sign | kUpperRow | kLowerRow)) ++end;
-    bool both = end - op >= kPlainBoth;
-    if (!both) {
-      end = op + 1;
-      for (int probe = end; probe < ops && (runs.op_rows[probe] & kSubtracted) == sign;) {
-        int plain = probe;
-        while (plain < ops && runs.op_rows[plain] == (sign | kUpperRow | kLowerRow)) ++plain;
-        if (plain - probe >= kPlainBoth) break;
-        probe = end = std::max(plain, probe + 1);
-      }
-    }
+    const bool plain = both_rows_from(op) >= kPlainBoth;
+    int end = op + both_rows_from(op);
+    if (!plain)
+      for (end = op; end < ops && (runs.op_rows[end] & kSubtracted) == sign &&
+                     both_rows_from(end) < kPlainBoth;)
+        ++end;
     runs.segment_mode[runs.segment_count] =
-        static_cast<unsigned char>(sign | (both ? kUpperRow | kLowerRow : 0));
+        static_cast<unsigned char>(sign | (plain ? kUpperRow | kLowerRow : 0));
     runs.segment_end[runs.segment_count++] = end;
     op = end;
   }
