@@ -1,6 +1,6 @@
-# The browser build (emcmake). The static grids need about 59 MB, above the
-# default 16 MB of memory.
-set(FLUXART_WEB_MEMORY -sINITIAL_MEMORY=64MB -sALLOW_MEMORY_GROWTH=1)
+# The browser build (emcmake). The static grids and scratch need about
+# 69 MB, above the default 16 MB of memory.
+set(FLUXART_WEB_MEMORY -sINITIAL_MEMORY=80MB -sALLOW_MEMORY_GROWTH=1)
 
 # fluxart.js: the program itself for node, on the real file system, so that
 # it takes the same command line as the native build.

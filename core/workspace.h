@@ -73,8 +73,8 @@ struct BlockRuns {
   int column[kMaxStepBlocks];
   int offset[kMaxStepBlocks];
   int group_count = 0;
-  int group_start[kMaxStepBlocks + 1];
-  bool group_subtract[kMaxStepBlocks];
+  int group_start[kMagnetColorCount + 1];
+  bool group_subtract[kMagnetColorCount];
   int pair_apart = 0;
   int partner[kMaxStepBlocks];
   int segment_count = 0;

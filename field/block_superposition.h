@@ -32,8 +32,9 @@ KernelWindow KernelWindowOf(const BlockGroup* groups, int group_count);
 // workspace.kernel_table, into the half-turned workspace.field_grid: every
 // cell receives the same additions in the same order as from AddStepBlocks
 // called for each group in turn, but each field row is read and written
-// once for all of them. At most kMaxStepBlocks blocks in all (the blocks of
-// one pass never exceed it). Scratch, threads and vectors as AddStepBlocks.
+// once for all of them. At most kMagnetColorCount groups (one per colour
+// row) and kMaxStepBlocks blocks in all (the blocks of one pass never
+// exceed it). Scratch, threads and vectors as AddStepBlocks.
 void AddBlockGroups(Workspace& workspace, const BlockGroup* groups, int group_count,
                     const RunOptions& options = RunOptions());
 
