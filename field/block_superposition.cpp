@@ -258,11 +258,13 @@ void PlanRowPairs(BlockRuns& runs) {
     if (gap > 0 && (spacing == 0 || gap < spacing)) spacing = gap;
   }
   if (spacing == 0) return;
-  const int one = FindPartners(runs, spacing);
+  // The nearer pairing is found last, so that partner[] holds it when it
+  // wins.
   const int two = FindPartners(runs, 2 * spacing);
+  const int one = FindPartners(runs, spacing);
   const int apart = two > one ? 2 * spacing : spacing;
   if (4 * std::max(one, two) < runs.start[runs.count]) return;
-  if (apart == spacing) FindPartners(runs, spacing);
+  if (apart != spacing) FindPartners(runs, apart);
   runs.pair_apart = apart;
   PlanPairSchedule(runs);
 }

@@ -82,6 +82,12 @@ void FindPassBlocks(Workspace& workspace, int h) {
   }
 }
 
+// Whether rows a and b use the same kernel in a pass (they may differ in
+// sign alone).
+bool SharesKernel(const MagnetColor& a, const MagnetColor& b) {
+  return a.kind == b.kind && a.angle == b.angle;
+}
+
 // The kernel entries that the blocks of row k read, with those of the rows
 // after it that share its kernel (the rows the loop below adds together).
 KernelWindow WindowOfKernelGroup(const PassBlocks& pass, int k) {
@@ -91,8 +97,7 @@ KernelWindow WindowOfKernelGroup(const PassBlocks& pass, int k) {
   for (int j = k; j < kMagnetColorCount; ++j) {
     const int count = pass.start[j + 1] - pass.start[j];
     if (count == 0) continue;
-    const MagnetColor& row = MagnetColorTable[j];
-    if (row.kind != first.kind || row.angle != first.angle) break;
+    if (!SharesKernel(MagnetColorTable[j], first)) break;
     groups[group_count++] = {pass.blocks + pass.start[j], count, 1.0f};
   }
   return KernelWindowOf(groups, group_count);
@@ -147,7 +152,7 @@ void SynthesizeField(Workspace& workspace, int thickness, const RunOptions& opti
         const int count = pass.start[k + 1] - pass.start[k];
         if (count == 0) continue;
         const MagnetColor& row = MagnetColorTable[k];
-        if (waiting_row && (waiting_row->kind != row.kind || waiting_row->angle != row.angle)) {
+        if (waiting_row && !SharesKernel(*waiting_row, row)) {
           AddBlockGroups(workspace, waiting, waiting_count, options);
           waiting_count = 0;
         }

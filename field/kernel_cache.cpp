@@ -57,10 +57,9 @@ bool ReadKernelPart(const std::string& path, unsigned char* bytes, std::size_t b
     within = within &&
              ValuesWithin(reinterpret_cast<const float*>(bytes + at), piece / sizeof(float), bound);
   }
-  if (at_end && whole && end != kKernelFileBytes)
-    whole = std::fseek(file, static_cast<long>(kKernelFileBytes - 1), SEEK_SET) == 0 &&
-            std::fgetc(file) != EOF;
-  if (at_end) whole = whole && std::fgetc(file) == EOF;
+  if (at_end)
+    whole = whole && std::fseek(file, static_cast<long>(kKernelFileBytes - 1), SEEK_SET) == 0 &&
+            std::fgetc(file) != EOF && std::fgetc(file) == EOF;
   whole = whole && !std::ferror(file);
   std::fclose(file);
   return whole && within;

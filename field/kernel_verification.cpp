@@ -1,6 +1,5 @@
 #include "field/kernel_verification.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -116,10 +115,7 @@ bool SampledCellsMatch(int kind, int h, int angle, float z, const KernelTable& t
     if (in_rows(cell) && !CellMatches(kind, h, angle, z, table, cell)) return false;
   // The first sample sits in the first stride, the last one within a
   // stride of the end.
-  const int first = std::max(0, row_begin * kKernelSide - kSampleStride / 2);
-  const int end = row_end * kKernelSide;
-  for (int c = kSampleStride / 2 + first / kSampleStride * kSampleStride; c < end;
-       c += kSampleStride) {
+  for (int c = kSampleStride / 2; c < kKernelSide * kKernelSide; c += kSampleStride) {
     const Cell cell{c / kKernelSide, c % kKernelSide};
     if (in_rows(cell) && !CellMatches(kind, h, angle, z, table, cell)) return false;
   }
