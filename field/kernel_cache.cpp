@@ -40,22 +40,46 @@ std::string KernelCacheName(int kind, int h, int angle, float z) {
 
 namespace {
 
-// Reads bytes [begin, end) of the file at path into bytes + begin and checks
-// their values against bound; with at_end, also that the file holds exactly
-// kKernelFileBytes. Reads in pieces that stay in the processor's cache while
-// their values are checked, which makes the check nearly free beside the
-// read.
-bool ReadKernelPart(const std::string& path, unsigned char* bytes, std::size_t begin,
-                    std::size_t end, bool at_end, float bound) {
+constexpr std::size_t kCellBytes = 3 * sizeof(float);
+constexpr std::size_t kRowBytes = kCellBytes * kKernelSide;
+static_assert(kRowBytes * kKernelSide == kKernelFileBytes, "the file is the table, row by row");
+
+// Opens the file at path for reads that go straight into the table.
+std::FILE* OpenKernelFile(const std::string& path) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file) std::setvbuf(file, nullptr, _IONBF, 0);
+  return file;
+}
+
+// Reads the entries of rows [first_row, end_row), columns [column_begin,
+// column_end) of the file at path into the same places of table and checks
+// their values against bound; with at_end, also that the file holds exactly
+// kKernelFileBytes. Whole rows are one stretch of the file, narrower columns
+// one stretch per row. Reads in pieces that stay in the processor's cache
+// while their values are checked, which makes the check nearly free beside
+// the read.
+bool ReadKernelPart(const std::string& path, KernelTable& table, int first_row, int end_row,
+                    int column_begin, int column_end, bool at_end, float bound) {
+  std::FILE* file = OpenKernelFile(path);
   if (!file) return false;
   constexpr std::size_t kPieceBytes = 256 * 1024;
-  bool whole = std::fseek(file, static_cast<long>(begin), SEEK_SET) == 0, within = true;
-  for (std::size_t at = begin; whole && at < end; at += kPieceBytes) {
-    const std::size_t piece = std::min(kPieceBytes, end - at);
-    whole = std::fread(bytes + at, 1, piece, file) == piece;
-    within = within &&
-             ValuesWithin(reinterpret_cast<const float*>(bytes + at), piece / sizeof(float), bound);
+  unsigned char* bytes = reinterpret_cast<unsigned char*>(&table[0][0][0]);
+  const bool whole_rows = column_begin == 0 && column_end == kKernelSide;
+  const int stretches = whole_rows ? 1 : end_row - first_row;
+  const std::size_t stretch_bytes = whole_rows
+                                        ? kRowBytes * (end_row - first_row)
+                                        : kCellBytes * std::max(0, column_end - column_begin);
+  bool whole = true, within = true;
+  for (int s = 0; whole && s < stretches; ++s) {
+    const std::size_t begin = kRowBytes * (first_row + s) + kCellBytes * column_begin;
+    const std::size_t end = begin + stretch_bytes;
+    whole = std::fseek(file, static_cast<long>(begin), SEEK_SET) == 0;
+    for (std::size_t at = begin; whole && at < end; at += kPieceBytes) {
+      const std::size_t piece = std::min(kPieceBytes, end - at);
+      whole = std::fread(bytes + at, 1, piece, file) == piece;
+      within = within && ValuesWithin(reinterpret_cast<const float*>(bytes + at),
+                                      piece / sizeof(float), bound);
+    }
   }
   if (at_end)
     whole = whole && std::fseek(file, static_cast<long>(kKernelFileBytes - 1), SEEK_SET) == 0 &&
@@ -65,22 +89,37 @@ bool ReadKernelPart(const std::string& path, unsigned char* bytes, std::size_t b
   return whole && within;
 }
 
+// Reads the entries of cells from the file at path into their places in
+// table.
+bool ReadKernelCells(const std::string& path, KernelTable& table,
+                     const std::vector<KernelCell>& cells) {
+  std::FILE* file = OpenKernelFile(path);
+  if (!file) return false;
+  bool whole = true;
+  for (std::size_t k = 0; whole && k < cells.size(); ++k) {
+    const KernelCell cell = cells[k];
+    whole = std::fseek(file, static_cast<long>(kRowBytes * cell.p + kCellBytes * cell.q),
+                       SEEK_SET) == 0 &&
+            std::fread(table[cell.p][cell.q], 1, kCellBytes, file) == kCellBytes;
+  }
+  std::fclose(file);
+  return whole;
+}
+
 }  // namespace
 
 bool LoadKernelFile(const std::string& path, KernelTable& table, float bound, int threads,
-                    int row_begin, int row_end) {
+                    const KernelWindow& window) {
   // Each thread reads its own share of the rows through its own handle, so
   // the copies out of the system's file cache run side by side.
-  constexpr std::size_t kRowBytes = sizeof(table[0]);
   constexpr int kRowsPerShare = 64;
-  const int rows = std::max(0, row_end - row_begin);
+  const int rows = std::max(0, window.row_end - window.row_begin);
   const int parts = std::max(1, std::min(threads, (rows + kRowsPerShare - 1) / kRowsPerShare));
-  unsigned char* bytes = reinterpret_cast<unsigned char*>(&table[0][0][0]);
   std::vector<unsigned char> read(parts, 0);
   RunParts(parts, [&](int part) {
-    const std::size_t begin = kRowBytes * (row_begin + PartStart(rows, part, parts));
-    const std::size_t end = kRowBytes * (row_begin + PartStart(rows, part + 1, parts));
-    read[part] = ReadKernelPart(path, bytes, begin, end, part == parts - 1, bound);
+    read[part] = ReadKernelPart(path, table, window.row_begin + PartStart(rows, part, parts),
+                                window.row_begin + PartStart(rows, part + 1, parts),
+                                window.column_begin, window.column_end, part == parts - 1, bound);
   });
   return std::all_of(read.begin(), read.end(), [](unsigned char ok) { return ok != 0; });
 }
@@ -99,11 +138,16 @@ bool LoadCachedKernel(Workspace& workspace, int kind, int h, int angle, bool che
   const std::string name = KernelCacheName(kind, h, angle, workspace.z);
   const float bound =
       check_contents ? KernelValueBound(h, workspace.z) : std::numeric_limits<float>::max();
-  if (!LoadKernelFile(name, workspace.kernel_table, bound, threads, window.row_begin,
-                      window.row_end))
-    return false;
-  return !check_contents || SampledCellsMatch(kind, h, angle, workspace.z, workspace.kernel_table,
-                                              window.row_begin, window.row_end);
+  KernelTable& table = workspace.kernel_table;
+  if (!LoadKernelFile(name, table, bound, threads, window)) return false;
+  if (!check_contents) return true;
+  // The rows read are checked at every sampled cell, as whole rows are.
+  std::vector<KernelCell> outside_columns;
+  for (KernelCell cell : SampledCells(h, window.row_begin, window.row_end))
+    if (cell.q < window.column_begin || cell.q >= window.column_end)
+      outside_columns.push_back(cell);
+  return ReadKernelCells(name, table, outside_columns) &&
+         SampledCellsMatch(kind, h, angle, workspace.z, table, window.row_begin, window.row_end);
 }
 
 void FillKernelTable(Workspace& workspace, int kind, int h, int angle, const RunOptions& options,

@@ -17,14 +17,14 @@ constexpr std::size_t kKernelFileBytes = sizeof(KernelTable);
 // towards zero; the angle term only for PlanarDipole.
 std::string KernelCacheName(int kind, int h, int angle, float z);
 
-// Reads rows [row_begin, row_end) of the file at path into the same rows
-// of table, on up to `threads` threads at once. True only when the file
-// holds exactly kKernelFileBytes and every value read is finite and no
-// larger than bound in size; otherwise false, and those rows hold
-// unspecified data. The other rows are left as they were.
+// Reads the entries of window (rows and columns) of the file at path into
+// the same places of table, on up to `threads` threads at once. True only
+// when the file holds exactly kKernelFileBytes and every value read is
+// finite and no larger than bound in size; otherwise false, and the window
+// holds unspecified data. Entries outside the window are left as they were.
 bool LoadKernelFile(const std::string& path, KernelTable& table,
                     float bound = std::numeric_limits<float>::max(), int threads = 1,
-                    int row_begin = 0, int row_end = kKernelSide);
+                    const KernelWindow& window = KernelWindow());
 
 // Writes table whole to path (core/whole_file.h). False when anything
 // failed, with *reason (when given) saying why; then no file is left under
@@ -33,11 +33,13 @@ bool LoadKernelFile(const std::string& path, KernelTable& table,
 bool StoreKernelFile(const std::string& path, const KernelTable& table,
                      std::string* reason = nullptr);
 
-// Fills the rows of window in workspace.kernel_table for (kind, h, angle) at
+// Fills window in workspace.kernel_table for (kind, h, angle) at
 // workspace.z from its cache file. True when it did; false when the kernel
 // must be computed: always for h = 0, and when the file is missing or the
-// rows read fail the checks of field/kernel_verification.h (then the table
-// holds unspecified data). Computes only the sampled cells of those rows.
+// window's rows fail the checks of field/kernel_verification.h (then the
+// table holds unspecified data). Every sampled cell of the window's rows is
+// checked, those outside its columns read on their own (they land in the
+// table there). Computes only the sampled cells of those rows.
 // check_contents false skips the sampled cells and the range (tests only).
 // Reads on up to `threads` threads.
 bool LoadCachedKernel(Workspace& workspace, int kind, int h, int angle, bool check_contents = true,
@@ -45,7 +47,7 @@ bool LoadCachedKernel(Workspace& workspace, int kind, int h, int angle, bool che
 
 // Fills workspace.kernel_table for (kind, h, angle) at workspace.z, at least
 // in window: for h = 0 computes the window's entries alone (single cubes are
-// never cached); for h >= 1 loads the window's rows from the cache file
+// never cached); for h >= 1 loads the window from the cache file
 // when it is trusted, otherwise prints " - Creating New <name> File",
 // computes the whole kernel, stores it, and wipes the message. The file is
 // not stored when the disk would keep less than FreeSpaceReserve() free;

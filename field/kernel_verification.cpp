@@ -13,15 +13,11 @@ namespace {
 // 65,536 bytes holds one whole sampled cell.
 constexpr int kSampleStride = 5400;
 
-struct Cell {
-  int p, q;
-};
-
 // The fixed samples: the centre, rings at growing distance on both axes and
 // both sides (the block's edge h and just beyond it included), the corners
 // and the middles of the edges.
-std::vector<Cell> FixedSamples(int h) {
-  std::vector<Cell> cells = {{kKernelCentre, kKernelCentre}};
+std::vector<KernelCell> FixedSamples(int h) {
+  std::vector<KernelCell> cells = {{kKernelCentre, kKernelCentre}};
   const int rings[] = {1, 2, h, h + 1, 7, 31, 160, 640};
   for (int r : rings) {
     if (r <= 0) continue;
@@ -50,7 +46,7 @@ bool SameBits(float a, float b) {
   return a_bits == b_bits;
 }
 
-bool CellMatches(int kind, int h, int angle, float z, const KernelTable& table, Cell cell) {
+bool CellMatches(int kind, int h, int angle, float z, const KernelTable& table, KernelCell cell) {
   const FieldVector direct = DirectKernelEntry(kind, h, angle, z, cell.p, cell.q);
   const float* stored = table[cell.p][cell.q];
   return SameBits(direct.c0, stored[0]) && SameBits(direct.c1, stored[1]) &&
@@ -106,18 +102,25 @@ bool ValuesWithin(const float* values, std::size_t count, float bound) {
   return outside == 0;
 }
 
-bool SampledCellsMatch(int kind, int h, int angle, float z, const KernelTable& table, int row_begin,
-                       int row_end) {
-  const auto in_rows = [row_begin, row_end](Cell cell) {
+std::vector<KernelCell> SampledCells(int h, int row_begin, int row_end) {
+  const auto in_rows = [row_begin, row_end](KernelCell cell) {
     return cell.p >= row_begin && cell.p < row_end;
   };
-  for (Cell cell : FixedSamples(h))
-    if (in_rows(cell) && !CellMatches(kind, h, angle, z, table, cell)) return false;
+  std::vector<KernelCell> cells;
+  for (KernelCell cell : FixedSamples(h))
+    if (in_rows(cell)) cells.push_back(cell);
   // The first sample sits in the first stride, the last one within a
   // stride of the end.
   for (int c = kSampleStride / 2; c < kKernelSide * kKernelSide; c += kSampleStride) {
-    const Cell cell{c / kKernelSide, c % kKernelSide};
-    if (in_rows(cell) && !CellMatches(kind, h, angle, z, table, cell)) return false;
+    const KernelCell cell{c / kKernelSide, c % kKernelSide};
+    if (in_rows(cell)) cells.push_back(cell);
   }
+  return cells;
+}
+
+bool SampledCellsMatch(int kind, int h, int angle, float z, const KernelTable& table, int row_begin,
+                       int row_end) {
+  for (KernelCell cell : SampledCells(h, row_begin, row_end))
+    if (!CellMatches(kind, h, angle, z, table, cell)) return false;
   return true;
 }

@@ -8,6 +8,7 @@
 // bytes of the file, so that any corrupted stretch of 64 KiB or more holds
 // a sample. A smaller stretch of in-range values can go unnoticed.
 #include <cstddef>
+#include <vector>
 
 #include "core/workspace.h"
 #include "field/charge_model.h"
@@ -24,6 +25,14 @@ float KernelValueBound(int h, float z);
 // True when every one of the count values is finite and no larger than
 // bound in size.
 bool ValuesWithin(const float* values, std::size_t count, float bound);
+
+struct KernelCell {
+  int p, q;  // row and column of the table
+};
+
+// The sampled cells of the kernel of half-size h that lie in rows
+// [row_begin, row_end).
+std::vector<KernelCell> SampledCells(int h, int row_begin = 0, int row_end = kKernelSide);
 
 // True when the sampled cells of table in rows [row_begin, row_end) match
 // DirectKernelEntry bit for bit.

@@ -69,6 +69,18 @@ TEST(KernelCache, StoredFileIsTheTableByteForByte) {
 
   ASSERT_TRUE(LoadKernelFile(path, loaded.table()));
   EXPECT_TRUE(loaded.SameBytes(table.values.data()));
+
+  // A window of rows and columns lands in its place and nowhere else.
+  KernelBuffer part;
+  std::fill(part.values.begin(), part.values.end(), -7.0f);
+  const KernelWindow window{5, 900, 100, 1001};
+  ASSERT_TRUE(LoadKernelFile(path, part.table(), std::numeric_limits<float>::max(), 2, window));
+  for (int p = 0; p < kKernelSide; ++p)
+    for (int q = 0; q < kKernelSide; ++q) {
+      const bool inside = p >= 5 && p < 900 && q >= 100 && q < 1001;
+      for (int n = 0; n < 3; ++n)
+        ASSERT_EQ(part.at(p, q, n), inside ? table.at(p, q, n) : -7.0f) << p << " " << q;
+    }
 }
 
 TEST(KernelCache, FilesOfTheWrongSizeOrWithBadValuesAreNotTrusted) {
@@ -80,11 +92,14 @@ TEST(KernelCache, FilesOfTheWrongSizeOrWithBadValuesAreNotTrusted) {
   const std::string good = ReadFile(path);
 
   // Read on one thread, or in shares on several: every share is checked;
-  // the size also when only some rows are read.
+  // the size also when only some rows or columns are read.
   for (int threads : {1, 2, 3}) {
+    const auto load_window = [&](const std::string& file, const KernelWindow& window) {
+      return LoadKernelFile(file, loaded.table(), std::numeric_limits<float>::max(), threads,
+                            window);
+    };
     const auto load_rows = [&](const std::string& file, int begin, int end) {
-      return LoadKernelFile(file, loaded.table(), std::numeric_limits<float>::max(), threads, begin,
-                            end);
+      return load_window(file, {begin, end, 0, kKernelSide});
     };
     const auto load = [&](const std::string& file) { return load_rows(file, 0, kKernelSide); };
     EXPECT_FALSE(load(dir / "Fluxart_Z5003_3002000.dat"));  // missing
@@ -93,6 +108,7 @@ TEST(KernelCache, FilesOfTheWrongSizeOrWithBadValuesAreNotTrusted) {
       WriteBytes(path, wrong_size);
       EXPECT_FALSE(load(path)) << wrong_size.size() << " bytes, " << threads << " threads";
       EXPECT_FALSE(load_rows(path, 1, 700)) << wrong_size.size() << " bytes, rows 1..699";
+      EXPECT_FALSE(load_window(path, {1, 700, 3, 600})) << wrong_size.size() << " bytes, window";
     }
     for (float bad :
          {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()})
@@ -101,8 +117,13 @@ TEST(KernelCache, FilesOfTheWrongSizeOrWithBadValuesAreNotTrusted) {
         std::memcpy(&corrupt[at], &bad, 4);
         WriteBytes(path, corrupt);
         EXPECT_FALSE(load(path)) << "bad value at " << at << ", " << threads << " threads";
-        // Rows that do not hold the bad value are read and trusted.
+        // Rows and columns that do not hold the bad value are read and
+        // trusted.
         EXPECT_TRUE(load_rows(path, 1, kKernelSide - 1)) << "bad value at " << at;
+        const int column = static_cast<int>(at / 12 % kKernelSide);
+        EXPECT_TRUE(load_window(path, {0, kKernelSide, 0, column})) << "bad value at " << at;
+        EXPECT_FALSE(load_window(path, {0, kKernelSide, column, column + 1}))
+            << "bad value at " << at;
       }
     WriteBytes(path, good);
     EXPECT_TRUE(load(path)) << threads << " threads";
@@ -289,6 +310,22 @@ TEST_F(KernelEntryPoints, CorruptedFilesOfTheRightSizeAreRecomputedAndRewritten)
   EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0, RunOptions(), over); }),
             CreatingMessage(name_) + kWipe);
   EXPECT_TRUE(ReadFile(name_) == good);
+  // A window of some columns still checks every sample of its rows: 64 KiB
+  // of zeros from row 10 holds one sample, at column 660, outside the
+  // columns read, which the zeros reach all the same.
+  std::string zeros_at_row_10 = good;
+  std::fill_n(zeros_at_row_10.begin() + 10 * 1284 * 12, 65536, '\0');
+  const KernelWindow right_side{0, 700, 700, 1284};
+  WriteBytes(name_, zeros_at_row_10);
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0, RunOptions(), right_side); }),
+            CreatingMessage(name_) + kWipe);
+  EXPECT_TRUE(ReadFile(name_) == good);
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0, RunOptions(), right_side); }), "");
+  for (int p = 0; p < 700; ++p)
+    ASSERT_EQ(std::memcmp(&ws->kernel_table[p][700][0], &expected_.values[(p * 1284 + 700) * 3],
+                          sizeof(float) * 584 * 3),
+              0)
+        << "row " << p;
 }
 
 TEST(KernelVerification, EveryModelsOwnTablePasses) {
