@@ -235,8 +235,9 @@ void PlanPairSchedule(BlockRuns& runs) {
   runs.segment_count = 0;
   for (int op = 0; op < ops;) {
     const unsigned char sign = runs.op_rows[op] & kSubtracted;
-    const bool plain = both_rows_from(op) >= kPlainBoth;
-    int end = op + both_rows_from(op);
+    const int both = both_rows_from(op);
+    const bool plain = both >= kPlainBoth;
+    int end = op + both;
     if (!plain)
       for (end = op; end < ops && (runs.op_rows[end] & kSubtracted) == sign &&
                      both_rows_from(end) < kPlainBoth;)

@@ -596,23 +596,19 @@ void MirrorSingleCubeRow(const KernelPlan& plan, const float* row, int mirror_p,
   mirror[3 * kLastColumn + 2] = last.c2 + 0.0f;
 }
 
-// Rows [p_begin, p_end) of the X >= 0 half, each mirrored as it is made.
-void ComputeSingleCubeRows(const KernelPlan& plan, int p_begin, int p_end, KernelTable& table) {
-  for (int p = p_begin; p < p_end; ++p) {
-    float* row = &table[p][0][0];
-    FillContributionRow(plan, plan.rows.plus[p], plan.rows.minus[p], row);
-    for (int x = 0; x < kRowFloats; ++x) row[x] = row[x] + 0.0f;
-    const int mirror_p = 2 * kKernelCentre - p;
-    if (mirror_p < 0 || mirror_p == p) continue;  // row 641 (X = 0) is made whole
-    MirrorSingleCubeRow(plan, row, mirror_p, &table[mirror_p][0][0], 0, kKernelSide);
-  }
-}
-
-// Evaluates entries [q_begin, q_end) of table row p where they stand.
+// Evaluates entries [q_begin, q_end) of table row p where they stand. The
+// axial and monopole models make the whole row instead: it is mirrored in Y
+// as it is made, so it costs half a row's evaluations, never more than a
+// window's (every window is at least 640 columns wide).
 void EvaluateSingleCubeEntries(const KernelPlan& plan, int p, int q_begin, int q_end,
                                KernelTable& table) {
   float* row = &table[p][0][0];
-  FillContributions(plan, plan.rows.plus[p], plan.rows.minus[p], q_begin, q_end, row);
+  if (plan.kind == PlanarDipole) {
+    FillContributions(plan, plan.rows.plus[p], plan.rows.minus[p], q_begin, q_end, row);
+  } else {
+    FillContributionRow(plan, plan.rows.plus[p], plan.rows.minus[p], row);
+    q_begin = 0, q_end = kKernelSide;
+  }
   for (int x = 3 * q_begin; x < 3 * q_end; ++x) row[x] = row[x] + 0.0f;
 }
 
@@ -624,15 +620,11 @@ void ComputeKernel(int kind, int h, int angle, float z, KernelTable& table,
     std::memset(table, 0, sizeof(KernelTable));
     return;
   }
-  const KernelPlan plan = PlanKernel(kind, h, angle, z, options.max_vector_floats);
   if (h == 0) {
-    // Rows 641 .. 1283 (X >= 0), each mirrored as it is made.
-    RunParallelRows(
-        kKernelSide - kKernelCentre, options.threads, [&plan, &table](int begin, int end) {
-          ComputeSingleCubeRows(plan, kKernelCentre + begin, kKernelCentre + end, table);
-        });
+    ComputeSingleCubeWindow(kind, angle, z, KernelWindow(), table, options);
     return;
   }
+  const KernelPlan plan = PlanKernel(kind, h, angle, z, options.max_vector_floats);
   RunParallelRows(kKernelSide, options.threads,
                   [&plan, &table](int begin, int end) { ComputeRows(plan, begin, end, table); });
 }

@@ -77,38 +77,37 @@ TEST(BlockSuperposition, StepMatchesBlocksAddedOneByOne) {
     for (int width : {16, 8, 4, 1})
       for (int threads : {1, 2, 3}) {
         const RunOptions options{threads, width};
-        std::memcpy(ws->field_grid, start.data(), sizeof(FieldGrid));
-        TurnFieldGrid(ws->field_grid);
-        AddStepBlocks(*ws, blocks.data(), static_cast<int>(blocks.size()), sign, options);
-        AddStepBlocks(*ws, more.data(), static_cast<int>(more.size()), -sign, options);
-        TurnFieldGrid(ws->field_grid);
+        // Runs add on the start field, in the turned frame the adders work in.
+        const auto from_start = [&](const auto& add) {
+          std::memcpy(ws->field_grid, start.data(), sizeof(FieldGrid));
+          TurnFieldGrid(ws->field_grid);
+          add();
+          TurnFieldGrid(ws->field_grid);
+        };
+        from_start([&] {
+          AddStepBlocks(*ws, blocks.data(), static_cast<int>(blocks.size()), sign, options);
+          AddStepBlocks(*ws, more.data(), static_cast<int>(more.size()), -sign, options);
+        });
         EXPECT_TRUE(FieldIs(*ws, expected))
             << "sign " << sign << ", width " << width << ", " << threads << " threads";
         // Both steps at once, as the synthesis adds steps that share a kernel.
         const BlockGroup groups[] = {{blocks.data(), static_cast<int>(blocks.size()), sign},
                                      {more.data(), static_cast<int>(more.size()), -sign}};
-        std::memcpy(ws->field_grid, start.data(), sizeof(FieldGrid));
-        TurnFieldGrid(ws->field_grid);
-        AddBlockGroups(*ws, groups, 2, options);
-        TurnFieldGrid(ws->field_grid);
+        from_start([&] { AddBlockGroups(*ws, groups, 2, options); });
         EXPECT_TRUE(FieldIs(*ws, expected))
             << "groups, sign " << sign << ", width " << width << ", " << threads << " threads";
-        std::memcpy(ws->field_grid, start.data(), sizeof(FieldGrid));
-        TurnFieldGrid(ws->field_grid);
-        AddBlockGroups(*ws, groups, 2, options);
-        AddStepBlocks(*ws, checkerboard.data(), static_cast<int>(checkerboard.size()), sign,
-                      options);
-        TurnFieldGrid(ws->field_grid);
+        from_start([&] {
+          AddBlockGroups(*ws, groups, 2, options);
+          AddStepBlocks(*ws, checkerboard.data(), static_cast<int>(checkerboard.size()), sign,
+                        options);
+        });
         EXPECT_TRUE(FieldIs(*ws, expected_with_checkerboard))
             << "checkerboard, sign " << sign << ", width " << width << ", " << threads
             << " threads";
         const BlockGroup bands[] = {
             {band.data(), static_cast<int>(band.size()), sign},
             {other_band.data(), static_cast<int>(other_band.size()), -sign}};
-        std::memcpy(ws->field_grid, start.data(), sizeof(FieldGrid));
-        TurnFieldGrid(ws->field_grid);
-        AddBlockGroups(*ws, bands, 2, options);
-        TurnFieldGrid(ws->field_grid);
+        from_start([&] { AddBlockGroups(*ws, bands, 2, options); });
         EXPECT_TRUE(FieldIs(*ws, expected_bands))
             << "bands, sign " << sign << ", width " << width << ", " << threads << " threads";
       }
