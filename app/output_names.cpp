@@ -1,9 +1,11 @@
 #include "app/output_names.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
+#include "core/stale_temporaries.h"
 #include "core/z_tag.h"
 
 namespace {
@@ -53,6 +55,24 @@ std::string OutputThatIsTheInput(const OutputNames& names, const std::string& in
   for (int k = 0; k < count; ++k) {
     std::error_code error;  // a name that does not exist yet is not the input
     if (std::filesystem::equivalent(written[k], input_name, error) && !error) return written[k];
+  }
+  return "";
+}
+
+std::string CacheFileThatIsTheInput(const std::string& input_name, float z, int thickness) {
+  namespace fs = std::filesystem;
+  const int layers = thickness >= 0 ? thickness : -thickness;
+  const int first = ZTag(z);
+  const int last = thickness >= 1 ? first + layers - 1 : first - layers + 1;
+  std::error_code error;
+  fs::directory_iterator entries(".", error);
+  for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
+    const std::string name = entries->path().filename().string();
+    if (layers == 0 || !IsKernelCacheName(name)) continue;
+    const int tag = std::stoi(name.substr(9, 4));
+    if (tag < std::min(first, last) || tag > std::max(first, last)) continue;
+    std::error_code same_error;
+    if (fs::equivalent(name, input_name, same_error) && !same_error) return name;
   }
   return "";
 }

@@ -24,3 +24,9 @@ OutputNames BuildOutputNames(const std::string& input_name, float z);
 // so also through a symlink or a hard link. "" when none is.
 std::string OutputThatIsTheInput(const OutputNames& names, const std::string& input_name,
                                  bool with_tables);
+
+// The first kernel cache file in the current folder that a run from z with
+// thickness layers may write (its tag that of one of the layers) and that is
+// the input file itself, under its own name or through a link. "" when none
+// is.
+std::string CacheFileThatIsTheInput(const std::string& input_name, float z, int thickness);

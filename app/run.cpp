@@ -102,6 +102,15 @@ int RunFluxart(const std::vector<std::string>& args, Workspace& workspace) {
                 clash.c_str());
     return 1;
   }
+  const std::string cache_clash =
+      CacheFileThatIsTheInput(settings.input_name, settings.z, settings.thickness);
+  if (!cache_clash.empty()) {
+    std::printf(
+        "\nfluxart: %s is both the drawing and a kernel cache file of this run; rename the "
+        "drawing\n",
+        cache_clash.c_str());
+    return 1;
+  }
   // The trial encode and the loading of the drawing into the workspace run
   // at once; a refused setting still ends the run before anything is
   // computed or any file is touched.
@@ -117,10 +126,10 @@ int RunFluxart(const std::vector<std::string>& args, Workspace& workspace) {
     return 1;
   }
   // Temporary files of killed runs, in the cache's folder and the outputs'.
-  RemoveStaleTemporaries(".");
+  RemoveStaleTemporaries(".", settings.input_name);
   const std::string output_folder =
       std::filesystem::path(names.contour_image).parent_path().string();
-  if (!output_folder.empty()) RemoveStaleTemporaries(output_folder);
+  if (!output_folder.empty()) RemoveStaleTemporaries(output_folder, settings.input_name);
 
   SynthesizeField(workspace, settings.thickness);
 

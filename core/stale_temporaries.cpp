@@ -3,6 +3,7 @@
 #include <fcntl.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -37,7 +38,7 @@ bool Unlocked(const std::string& path) {
 }
 #else
 bool Unlocked(const std::string& path) {
-  const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
   if (descriptor < 0) return false;
   const bool free = flock(descriptor, LOCK_EX | LOCK_NB) == 0;
   close(descriptor);  // also releases the lock just taken
@@ -45,26 +46,49 @@ bool Unlocked(const std::string& path) {
 }
 #endif
 
+bool AllDigits(const std::string& text, std::size_t begin, std::size_t end) {
+  if (end > text.size()) return false;
+  for (std::size_t k = begin; k < end; ++k)
+    if (text[k] < '0' || text[k] > '9') return false;
+  return true;
+}
+
 }  // namespace
 
-bool IsFluxartTemporaryName(const std::string& name) {
-  if (!EndsWith(name, ".tmp")) return false;
-  const std::string rest = name.substr(0, name.size() - 4);
-  const std::size_t dot = rest.rfind('.');
-  if (dot == std::string::npos || dot + 1 == rest.size()) return false;
-  for (std::size_t k = dot + 1; k < rest.size(); ++k) {
-    const char c = rest[k];
-    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+bool IsKernelCacheName(const std::string& file_name) {
+  const std::string& n = file_name;
+  return n.size() == 25 && n.compare(0, 9, "Fluxart_Z") == 0 && AllDigits(n, 9, 13) &&
+         n[13] == '_' && AllDigits(n, 14, 21) && n.compare(21, 4, ".dat") == 0;
+}
+
+bool IsOutputFileName(const std::string& file_name) {
+  for (const char* suffix : {"_contours.png", "_streamlines.png", "_stream_contours.png",
+                             "_i_vector.txt", "_j_vector.txt", "_k_vector.txt"}) {
+    if (!EndsWith(file_name, suffix)) continue;
+    // The base slot's tail: 1 to 13 characters, no ".", the last one "_".
+    const std::size_t tag = file_name.size() - std::strlen(suffix) - 5;
+    if (tag < 1 || tag > 13 || file_name[tag] != 'Z' || file_name[tag - 1] != '_') continue;
+    if (!AllDigits(file_name, tag + 1, tag + 5)) continue;
+    if (file_name.find_first_of("./\\") < tag) continue;
+    return true;
   }
-  const std::string base = rest.substr(0, dot);
-  if (base.compare(0, 9, "Fluxart_Z") == 0 && EndsWith(base, ".dat")) return true;
-  for (const char* suffix :
-       {"_contours.png", "_streamlines.png", "_i_vector.txt", "_j_vector.txt", "_k_vector.txt"})
-    if (EndsWith(base, suffix)) return true;  // "_stream_contours.png" ends in "_contours.png"
   return false;
 }
 
-int RemoveStaleTemporaries(const std::string& folder) {
+bool IsFluxartTemporaryName(const std::string& file_name) {
+  constexpr std::size_t kTail = 1 + 16 + 4;  // ".<16 hex digits>.tmp"
+  if (file_name.size() <= kTail || !EndsWith(file_name, ".tmp")) return false;
+  const std::size_t dot = file_name.size() - kTail;
+  if (file_name[dot] != '.') return false;
+  for (std::size_t k = dot + 1; k < dot + 17; ++k) {
+    const char c = file_name[k];
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+  }
+  const std::string stem = file_name.substr(0, dot);
+  return IsKernelCacheName(stem) || IsOutputFileName(stem);
+}
+
+int RemoveStaleTemporaries(const std::string& folder, const std::string& keep) {
   namespace fs = std::filesystem;
   std::error_code error;
   fs::directory_iterator entries(folder.empty() ? "." : folder, error);
@@ -79,6 +103,9 @@ int RemoveStaleTemporaries(const std::string& folder) {
     if (error) continue;
     const auto age = fs::file_time_type::clock::now() - written;
     if (age < std::chrono::seconds(kStaleAfterSeconds)) continue;
+    // The drawing is never removed, whatever its name; when that cannot be
+    // told, nothing is.
+    if (!keep.empty() && (fs::equivalent(path, keep, error) || error)) continue;
     if (!Unlocked(path.string())) continue;
     if (fs::remove(path, error) && !error) ++removed;
   }

@@ -191,6 +191,29 @@ TEST(RunOutputs, OutputsReplaceSymlinksAndNeverTheDrawingAndStaleTemporariesGo) 
             std::string::npos)
       << run.output;
   EXPECT_EQ(run.output.find("Calculating"), std::string::npos) << "nothing is computed";
+
+  // A drawing named like a kernel cache file of one of the run's layers,
+  // itself or through a link; a cache name of another z is only a name.
+  for (const std::string cache_name : {"Fluxart_Z5003_2005000.dat", "Fluxart_Z5001_1001000.dat"}) {
+    WritePng(dir / cache_name, Drawing());
+    run = RunFluxart(dir.path(), {cache_name, "1", "3"});
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_NE(run.output.find("\nfluxart: " + cache_name +
+                              " is both the drawing and a kernel cache file of this run; rename "
+                              "the drawing\n"),
+              std::string::npos)
+        << run.output;
+    EXPECT_EQ(ReadFile(dir / cache_name), drawing);
+    ASSERT_EQ(unlink((dir / cache_name).c_str()), 0);
+  }
+  ASSERT_EQ(symlink("blank.png", (dir / "Fluxart_Z4999_3002000.dat").c_str()), 0);
+  run = RunFluxart(dir.path(), {"blank.png", "1", "-3"});
+  EXPECT_NE(run.output.find("fluxart: Fluxart_Z4999_3002000.dat is both the drawing"),
+            std::string::npos)
+      << run.output;
+  WritePng(dir / "Fluxart_Z5004_2005000.dat", Drawing());
+  run = RunFluxart(dir.path(), {"Fluxart_Z5004_2005000.dat"});
+  EXPECT_EQ(run.status, 0) << "z = 3 writes no file of z = 4\n" << run.output;
 }
 
 // A full disk: the tables do not fit into a small file system of their own.

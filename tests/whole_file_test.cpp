@@ -110,13 +110,26 @@ void MakeOld(const std::string& path) {
 
 TEST(StaleTemporaries, OnlyUnlockedOldTemporariesOfThisProgramAreRemoved) {
   EXPECT_TRUE(IsFluxartTemporaryName("Fluxart_Z5003_2003045.dat.0123456789abcdef.tmp"));
-  EXPECT_TRUE(IsFluxartTemporaryName("Fluxart_Z5003_2003045.dat.8412345.tmp"));  // older runs
-  EXPECT_TRUE(IsFluxartTemporaryName("rin_________Z5003_stream_contours.png.00ff.tmp"));
-  EXPECT_TRUE(IsFluxartTemporaryName("bar_________Z4997_k_vector.txt.0a.tmp"));
-  EXPECT_FALSE(IsFluxartTemporaryName("Fluxart_Z5003_2003045.dat"));
-  EXPECT_FALSE(IsFluxartTemporaryName("notes.txt.0123.tmp"));
-  EXPECT_FALSE(IsFluxartTemporaryName("Fluxart_Z5003_2003045.dat.tmp"));
-  EXPECT_FALSE(IsFluxartTemporaryName("Fluxart_Z5003_2003045.dat.01XY.tmp"));
+  EXPECT_TRUE(IsFluxartTemporaryName("rin_________Z5003_stream_contours.png.00ff00ff00ff00ff.tmp"));
+  EXPECT_TRUE(IsFluxartTemporaryName("rin_Z5003_k_vector.txt.0a0a0a0a0a0a0a0a.tmp"));  // a folder
+  EXPECT_TRUE(IsFluxartTemporaryName("_Z4997_streamlines.png.ffffffffffffffff.tmp"));
+  // Only the exact form: 16 lower-case hex digits after a cache or output name.
+  for (const char* other : {
+           "Fluxart_Z5003_2003045.dat", "Fluxart_Z5003_2003045.dat.tmp",
+           "Fluxart_Z5003_2003045.dat.8412345.tmp", "Fluxart_Z5003_2003045.dat.01XY.tmp",
+           "Fluxart_Z5003_2003045.dat.0123456789ABCDEF.tmp",
+           "Fluxart_Z5003_2003045.dat.0123456789abcdef0.tmp", "Fluxart_Zmine.dat.0.tmp",
+           "Fluxart_Zmine.dat.0123456789abcdef.tmp", "Fluxart_Z5003_203045.dat.0123456789abcdef.tmp",
+           "my_contours.png.1.tmp", "my_contours.png.0123456789abcdef.tmp",
+           "notes_contours.png.a.tmp", "holiday_k_vector.txt.beef.tmp",
+           "holiday_____Z50x3_k_vector.txt.0123456789abcdef.tmp",
+           "a.b_________Z5003_contours.png.0123456789abcdef.tmp",
+           "thirteen_chars_Z5003_contours.png.0123456789abcdef.tmp",
+           "notes.txt.0123456789abcdef.tmp"})
+    EXPECT_FALSE(IsFluxartTemporaryName(other)) << other;
+  EXPECT_TRUE(IsKernelCacheName("Fluxart_Z4997_1005000.dat"));
+  EXPECT_FALSE(IsKernelCacheName("Fluxart_Z4997_1005000.dat.0123456789abcdef.tmp"));
+  EXPECT_FALSE(IsKernelCacheName("fluxart_Z4997_1005000.dat"));
 
   ScratchDir dir;
   const std::string stale = "Fluxart_Z5003_3001000.dat.00000000000000aa.tmp";
@@ -139,6 +152,18 @@ TEST(StaleTemporaries, OnlyUnlockedOldTemporariesOfThisProgramAreRemoved) {
   EXPECT_TRUE(FileExists(writing.temporary));
   ASSERT_TRUE(FinishWholeFile(&writing, &reason)) << reason;
   EXPECT_TRUE(FileExists(dir / "a____________Z5003_contours.png"));
+
+  // The drawing itself is never swept, even under a temporary's name or
+  // through a link.
+  const std::string drawing = "b____________Z5003_contours.png.0123456789abcdef.tmp";
+  const std::string linked = "Fluxart_Z5003_3001000.dat.0123456789abcdef.tmp";
+  WriteText(dir / drawing, "my drawing");
+  ASSERT_EQ(link((dir / drawing).c_str(), (dir / linked).c_str()), 0);
+  MakeOld(dir / drawing);
+  EXPECT_EQ(RemoveStaleTemporaries(dir.path(), dir / drawing), 0);
+  EXPECT_EQ(ReadFile(dir / drawing), "my drawing");
+  EXPECT_TRUE(FileExists(dir / linked));
+  EXPECT_EQ(RemoveStaleTemporaries(dir.path()), 2);
 }
 
 }  // namespace
