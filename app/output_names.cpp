@@ -67,7 +67,7 @@ std::string CacheFileThatIsTheInput(const std::string& input_name, float z, int 
   std::error_code error;
   fs::directory_iterator entries(".", error);
   for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
-    const std::string name = entries->path().filename().string();
+    std::string name = entries->path().filename().string();
     if (layers == 0 || !IsKernelCacheName(name)) continue;
     const int tag = std::stoi(name.substr(9, 4));
     if (tag < std::min(first, last) || tag > std::max(first, last)) continue;
