@@ -12,7 +12,7 @@ target_link_options(fluxart PRIVATE ${FLUXART_WEB_MEMORY} -sNODERAWFS=1 -sEXIT_R
 # the in-memory file system; the page writes the drawing and the kept
 # kernels there and reads the outputs back.
 add_executable(fluxart_web app/web_entry.cpp)
-target_link_libraries(fluxart_web PRIVATE fluxart_core)
+target_link_libraries(fluxart_web PRIVATE fluxart_app)
 set(FLUXART_WEB_EXPORTS _fluxart_run _malloc _free _fluxart_message _fluxart_decode_png
   _fluxart_encode_png _fluxart_encoded _fluxart_color_table _fluxart_color_count
   _fluxart_color_row _fluxart_color_name _fluxart_color_direction _fluxart_read_settings
@@ -33,7 +33,7 @@ if(EXISTS ${FLUXART_GTEST_SOURCE}/src/gtest-all.cc)
     ${FLUXART_GTEST_SOURCE}/src/gtest-all.cc ${FLUXART_GTEST_SOURCE}/src/gtest_main.cc)
   target_include_directories(magnet_color_table_test_wasm PRIVATE
     ${FLUXART_GTEST_SOURCE}/include ${FLUXART_GTEST_SOURCE})
-  target_link_libraries(magnet_color_table_test_wasm PRIVATE fluxart_core)
+  target_link_libraries(magnet_color_table_test_wasm PRIVATE fluxart_field)
   target_link_options(magnet_color_table_test_wasm PRIVATE ${FLUXART_WEB_MEMORY} -sEXIT_RUNTIME=1
     -sENVIRONMENT=node -sWASM_ASYNC_COMPILATION=0)
 endif()
