@@ -5,8 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "core/stale_temporaries.h"
-#include "core/z_tag.h"
+#include "core/file_names.h"
 
 namespace {
 
@@ -38,12 +37,12 @@ OutputNames BuildOutputNames(const std::string& input_name, float z) {
   const int tag = ZTag(z);
 
   OutputNames names;
-  FillName(names.contour_image, base, tag, "_contours.png");
-  FillName(names.stream_image, base, tag, "_streamlines.png");
-  FillName(names.combined_image, base, tag, "_stream_contours.png");
-  FillName(names.i_table, base, tag, "_i_vector.txt");
-  FillName(names.j_table, base, tag, "_j_vector.txt");
-  FillName(names.k_table, base, tag, "_k_vector.txt");
+  FillName(names.contour_image, base, tag, kContourImageSuffix);
+  FillName(names.stream_image, base, tag, kStreamImageSuffix);
+  FillName(names.combined_image, base, tag, kCombinedImageSuffix);
+  FillName(names.i_table, base, tag, kITableSuffix);
+  FillName(names.j_table, base, tag, kJTableSuffix);
+  FillName(names.k_table, base, tag, kKTableSuffix);
   return names;
 }
 
@@ -68,9 +67,9 @@ std::string CacheFileThatIsTheInput(const std::string& input_name, float z, int 
   fs::directory_iterator entries(".", error);
   for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
     std::string name = entries->path().filename().string();
-    if (layers == 0 || !IsKernelCacheName(name)) continue;
-    const int tag = std::stoi(name.substr(9, 4));
-    if (tag < std::min(first, last) || tag > std::max(first, last)) continue;
+    KernelCacheKey key;
+    if (layers == 0 || !ParseKernelCacheName(name, &key)) continue;
+    if (key.z_tag < std::min(first, last) || key.z_tag > std::max(first, last)) continue;
     std::error_code same_error;
     if (fs::equivalent(name, input_name, same_error) && !same_error) return name;
   }

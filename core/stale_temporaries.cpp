@@ -3,9 +3,10 @@
 #include <fcntl.h>
 
 #include <chrono>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
+
+#include "core/file_names.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -16,10 +17,6 @@
 
 namespace {
 
-bool EndsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 // True when no process holds the writer's lock on path (and it could be
 // opened to look).
 #ifdef _WIN32
@@ -29,7 +26,8 @@ bool Unlocked(const std::string& path) {
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   OVERLAPPED where = {};
-  where.OffsetHigh = 0x40000000;  // the byte core/whole_file.cpp locks
+  where.Offset = static_cast<DWORD>(kLockByteOffset);
+  where.OffsetHigh = static_cast<DWORD>(kLockByteOffset >> 32);
   const bool free =
       LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &where) != 0;
   if (free) UnlockFileEx(handle, 0, 1, 0, &where);
@@ -46,47 +44,7 @@ bool Unlocked(const std::string& path) {
 }
 #endif
 
-bool AllDigits(const std::string& text, std::size_t begin, std::size_t end) {
-  if (end > text.size()) return false;
-  for (std::size_t k = begin; k < end; ++k)
-    if (text[k] < '0' || text[k] > '9') return false;
-  return true;
-}
-
 }  // namespace
-
-bool IsKernelCacheName(const std::string& file_name) {
-  const std::string& n = file_name;
-  return n.size() == 25 && n.compare(0, 9, "Fluxart_Z") == 0 && AllDigits(n, 9, 13) &&
-         n[13] == '_' && AllDigits(n, 14, 21) && n.compare(21, 4, ".dat") == 0;
-}
-
-bool IsOutputFileName(const std::string& file_name) {
-  for (const char* suffix : {"_contours.png", "_streamlines.png", "_stream_contours.png",
-                             "_i_vector.txt", "_j_vector.txt", "_k_vector.txt"}) {
-    if (!EndsWith(file_name, suffix)) continue;
-    // The base slot's tail: 1 to 13 characters, no ".", the last one "_".
-    const std::size_t tag = file_name.size() - std::strlen(suffix) - 5;
-    if (tag < 1 || tag > 13 || file_name[tag] != 'Z' || file_name[tag - 1] != '_') continue;
-    if (!AllDigits(file_name, tag + 1, tag + 5)) continue;
-    if (file_name.find_first_of("./\\") < tag) continue;
-    return true;
-  }
-  return false;
-}
-
-bool IsFluxartTemporaryName(const std::string& file_name) {
-  constexpr std::size_t kTail = 1 + 16 + 4;  // ".<16 hex digits>.tmp"
-  if (file_name.size() <= kTail || !EndsWith(file_name, ".tmp")) return false;
-  const std::size_t dot = file_name.size() - kTail;
-  if (file_name[dot] != '.') return false;
-  for (std::size_t k = dot + 1; k < dot + 17; ++k) {
-    const char c = file_name[k];
-    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
-  }
-  const std::string stem = file_name.substr(0, dot);
-  return IsKernelCacheName(stem) || IsOutputFileName(stem);
-}
 
 int RemoveStaleTemporaries(const std::string& folder, const std::string& keep) {
   namespace fs = std::filesystem;

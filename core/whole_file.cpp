@@ -10,6 +10,7 @@
 #include <random>
 #include <system_error>
 
+#include "core/file_names.h"
 #include "core/interruption.h"
 
 #ifdef _WIN32
@@ -42,11 +43,10 @@ int OpenNew(const std::string& path, bool text) {
   return _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | (text ? _O_TEXT : _O_BINARY),
                _S_IREAD | _S_IWRITE);
 }
-// One byte far beyond any data, so that the lock never stands in the way of
-// reading or writing the file itself (Windows locks are mandatory).
 bool LockForWriting(int descriptor) {
   OVERLAPPED where = {};
-  where.OffsetHigh = 0x40000000;
+  where.Offset = static_cast<DWORD>(kLockByteOffset);
+  where.OffsetHigh = static_cast<DWORD>(kLockByteOffset >> 32);
   return LockFileEx(reinterpret_cast<HANDLE>(_get_osfhandle(descriptor)),
                     LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &where) != 0;
 }
@@ -69,7 +69,7 @@ bool BeginWholeFile(const std::string& path, bool text, bool sync, WholeFile* fi
                     std::string* reason) {
   file->path = path;
   file->sync = sync;
-  file->temporary = path + "." + UniqueTag() + ".tmp";
+  file->temporary = TemporaryName(path, UniqueTag());
   errno = 0;
   file->descriptor = OpenNew(file->temporary, text);
   if (file->descriptor < 0) {

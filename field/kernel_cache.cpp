@@ -7,7 +7,6 @@
 #include "core/free_space.h"
 #include "core/parallel_rows.h"
 #include "core/whole_file.h"
-#include "core/z_tag.h"
 #include "field/kernel_sums.h"
 #include "field/kernel_verification.h"
 
@@ -28,17 +27,6 @@ static_assert(sizeof(kMessageWipe) == 3 * 46 + 1, "46 backspaces, 46 blanks, 46 
 // breaks that line, so it ends with blanks as wide as the counter's line,
 // over whose end the counter goes on counting.
 void PrintNotice(const std::string& line) { std::printf("\n%s%33s", line.c_str(), ""); }
-
-}  // namespace
-
-std::string KernelCacheName(int kind, int h, int angle, float z) {
-  const int code = kind * 1000000 + h * 1000 + (kind == PlanarDipole ? angle : 0);
-  char name[35] = "Fluxart_";
-  std::snprintf(name + 8, sizeof(name) - 8, "Z%d%s%d%s", ZTag(z), "_", code, ".dat");
-  return name;
-}
-
-namespace {
 
 constexpr std::size_t kCellBytes = 3 * sizeof(float);
 constexpr std::size_t kRowBytes = kCellBytes * kKernelSide;

@@ -2,20 +2,18 @@
 // Kernel cache files and the workspace's kernel table. One file per
 // (z, kind, h, angle) in the working directory holds the 1284 x 1284 x 3
 // float table as raw little-endian bytes with no header; the name alone says
-// what the file holds. Kernels of single cubes (h = 0) are never cached.
+// what the file holds (KernelCacheName, core/file_names.h). Kernels of
+// single cubes (h = 0) are never cached.
 #include <cstddef>
 #include <limits>
 #include <string>
 
+#include "core/file_names.h"
 #include "core/magnet_color_table.h"
 #include "core/run_options.h"
 #include "core/workspace.h"
 
 constexpr std::size_t kKernelFileBytes = sizeof(KernelTable);
-
-// "Fluxart_Z<z + 5000>_<kind * 1000000 + h * 1000 + angle>.dat", z cut
-// towards zero; the angle term only for PlanarDipole.
-std::string KernelCacheName(int kind, int h, int angle, float z);
 
 // Reads the entries of window (rows and columns) of the file at path into
 // the same places of table, on up to `threads` threads at once. True only

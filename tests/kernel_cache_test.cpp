@@ -32,18 +32,6 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
-TEST(KernelCache, NamesFollowDistanceKindSizeAndAngle) {
-  EXPECT_EQ(KernelCacheName(AxialDipole, 5, 0, 3.0f), "Fluxart_Z5003_1005000.dat");
-  EXPECT_EQ(KernelCacheName(PlanarDipole, 3, 45, 3.0f), "Fluxart_Z5003_2003045.dat");
-  EXPECT_EQ(KernelCacheName(PlanarDipole, 2, 0, 3.0f), "Fluxart_Z5003_2002000.dat");
-  EXPECT_EQ(KernelCacheName(PlanarDipole, 1, 270, 4.0f), "Fluxart_Z5004_2001270.dat");
-  EXPECT_EQ(KernelCacheName(Monopole, 2, 0, -2.0f), "Fluxart_Z4998_3002000.dat");
-  EXPECT_EQ(KernelCacheName(Monopole, 1, 0, 0.0f), "Fluxart_Z5000_3001000.dat");
-  // Only planar kernels carry the angle; z is cut towards zero.
-  EXPECT_EQ(KernelCacheName(AxialDipole, 1, 45, 2.9f), "Fluxart_Z5002_1001000.dat");
-  EXPECT_EQ(KernelCacheName(Monopole, 1, 0, -2002.0f), "Fluxart_Z2998_3001000.dat");
-}
-
 TEST(KernelCache, StoredFileIsTheTableByteForByte) {
   ScratchDir dir;
   KernelBuffer table, loaded;
