@@ -147,7 +147,7 @@ int RunFluxart(const std::vector<std::string>& args, Workspace& workspace) {
   if (settings.export_vectors)
     all_written &= WriteVectorTables(workspace, names.i_table, names.j_table, names.k_table);
 
-  std::puts(kStreamlineHeading);
+  workspace.observer->StageStarted(RunStage::kStreamlines);
   if (!SaveOutput(names.stream_image, "   +Writing Magnetic Streamlines File+\n", encoded,
                   kStreamPicture, &all_written))
     return 1;

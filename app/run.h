@@ -11,8 +11,10 @@
 
 // Runs the program on args (the arguments after the program name), reading
 // the prompt's answer from standard input when the arguments do not drive
-// the run, and printing everything to standard output. workspace holds the
-// run's state; its field_grid holds the run's field afterwards. Returns the
+// the run, printing the banners, the messages and the pictures' lines to
+// standard output and telling workspace.observer how the stages go.
+// workspace holds the run's state; its field_grid holds the run's field
+// afterwards. Returns the
 // exit status: 0 for a completed run with every file written, or the user's
 // own exit at the prompt; 1 when the run ended on a failure or a file could
 // not be written.

@@ -14,15 +14,59 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/console_observer.h"
 #include "app/png_codec.h"
 #include "app/run.h"
+#include "core/file_names.h"
 #include "core/magnet_color_names.h"
 #include "core/magnet_color_table.h"
 #include "core/workspace.h"
+#include "field/field_synthesis.h"
 #include "render/vector_tables.h"
+
+// Hands each event of a run to the page as a call of
+// Module.onRunEvent(type, a, b, c, text), when the page gave one.
+EM_JS(void, PostRunEvent, (const char* type, int a, int b, int c, const char* text), {
+  if (Module.onRunEvent) Module.onRunEvent(UTF8ToString(type), a, b, c, UTF8ToString(text));
+});
 
 namespace {
 
+// The console's text, and every event handed to the page as well:
+// "layer" (z, layer, layers), "step" (step, steps), "kernel-making" (the
+// file's name), "kernel-finished" (stored or not, the kernel's kind and
+// angle, the name), "notice" (the line) and "stage" (a RunStage).
+class PageObserver : public ConsoleObserver {
+ public:
+  void LayerStarted(int z, int layer, int layers) override {
+    ConsoleObserver::LayerStarted(z, layer, layers);
+    PostRunEvent("layer", z, layer, layers, "");
+  }
+  void StepStarted(int step, int steps) override {
+    ConsoleObserver::StepStarted(step, steps);
+    PostRunEvent("step", step, steps, 0, "");
+  }
+  void KernelBeingMade(const std::string& name) override {
+    ConsoleObserver::KernelBeingMade(name);
+    PostRunEvent("kernel-making", 0, 0, 0, name.c_str());
+  }
+  void KernelFinished(const std::string& name, bool stored) override {
+    ConsoleObserver::KernelFinished(name, stored);
+    KernelCacheKey key;
+    ParseKernelCacheName(name, &key);
+    PostRunEvent("kernel-finished", stored ? 1 : 0, key.kind, key.angle, name.c_str());
+  }
+  void Notice(const std::string& line) override {
+    ConsoleObserver::Notice(line);
+    PostRunEvent("notice", 0, 0, 0, line.c_str());
+  }
+  void StageStarted(RunStage stage) override {
+    ConsoleObserver::StageStarted(stage);
+    PostRunEvent("stage", static_cast<int>(stage), 0, 0, "");
+  }
+};
+
+PageObserver page_observer;
 std::string message;
 std::vector<unsigned char> encoded;
 // Some 50 MB: static storage, zero at start.
@@ -34,8 +78,10 @@ extern "C" {
 
 // Runs the program with argv[0..argc) as the arguments after its name, in
 // the current folder of the in-memory file system, printing to standard
-// output (flushed on return). Returns the exit status as main would.
+// output (flushed on return) and handing the run's events to the page (see
+// PageObserver). Returns the exit status as main would.
 EMSCRIPTEN_KEEPALIVE int fluxart_run(int argc, const char* const* argv) {
+  workspace.observer = &page_observer;
   const int status = RunFluxart(std::vector<std::string>(argv, argv + argc), workspace);
   std::fflush(stdout);
   return status;
@@ -76,10 +122,8 @@ EMSCRIPTEN_KEEPALIVE int fluxart_encode_png(const unsigned char* pixels) {
   message.clear();
   lodepng::State state;
   SetUpPngState(state);
-  state.encoder.text_compression = 1;
   const std::vector<unsigned char> raw(pixels, pixels + kPictureSide * kPictureSide * 3);
-  encoded.clear();
-  const unsigned error = lodepng::encode(encoded, raw, kPictureSide, kPictureSide, state);
+  const unsigned error = EncodePicture(state, raw, encoded);
   if (error) {
     message = CodecErrorLine("encoder error ", error);
     encoded.clear();
@@ -93,17 +137,12 @@ EMSCRIPTEN_KEEPALIVE const unsigned char* fluxart_encoded() { return encoded.dat
 // kind, angle), in table order.
 EMSCRIPTEN_KEEPALIVE const MagnetColor* fluxart_color_table() { return MagnetColorTable.data(); }
 EMSCRIPTEN_KEEPALIVE int fluxart_color_count() { return kMagnetColorCount; }
+// The steps of one layer of the field: one per pass and table row.
+EMSCRIPTEN_KEEPALIVE int fluxart_steps_per_layer() { return kStepsPerLayer; }
 
 // The row a pixel of colour (r, g, b) acts as (the first in table order), or
 // -1 for empty space.
-EMSCRIPTEN_KEEPALIVE int fluxart_color_row(int r, int g, int b) {
-  if (!IsMagnetColor(r, g, b)) return -1;
-  for (int row = 0; row < kMagnetColorCount; ++row) {
-    const MagnetColor& color = MagnetColorTable[row];
-    if (color.r == r && color.g == g && color.b == b) return row;
-  }
-  return -1;
-}
+EMSCRIPTEN_KEEPALIVE int fluxart_color_row(int r, int g, int b) { return FirstRowOfColor(r, g, b); }
 
 // The palette name of a row ("12:00 light yellow", "dir 045 (+)") in
 // fluxart_message(), and the clock direction of its magnetisation in the

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "core/magnet_color_table.h"
+#include "core/run_observer.h"
 
 constexpr int kPictureSide = 640;
 constexpr int kKernelSide = 1284;
@@ -114,6 +115,10 @@ struct Workspace {
   KernelTable kernel_table;
   HeldKernel held_kernel;
   CacheNotices cache_notices;
+
+  // Who is told how the run goes (core/run_observer.h); main sets the
+  // console's.
+  RunObserver* observer = &SilentObserver();
 
   // Height of the layer being computed in mm, always a whole number: the
   // starting z from the command line outside the field synthesis.

@@ -1,14 +1,11 @@
 #include "field/field_synthesis.h"
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "field/block_superposition.h"
 #include "field/kernel_cache.h"
 
 namespace {
-
-constexpr int kHalfSizes[] = {5, 3, 2, 1, 0};
 
 // color_rows := the first table row of each picture_plane pixel's colour.
 void NoteColorRows(Workspace& workspace) {
@@ -28,19 +25,6 @@ int UniformBlockRow(const Workspace& workspace, int p0, int q0, int h) {
     for (int col = q0 - h; col <= q0 + h; ++col)
       if (workspace.color_rows[row][col] != first) return -1;
   return first;
-}
-
-// "    Processing Step 0001 of 1860 ", then each later step replaces its
-// thirteen-character number part in place.
-void PrintStep(int* step) {
-  if (*step == 0) {
-    *step = 1;
-    std::printf("    Processing Step %04d of 1860 ", *step);
-  } else {
-    ++*step;
-    std::printf("\b\b\b\b\b\b\b\b\b\b\b\b\b%04d of 1860 ", *step);
-  }
-  std::fflush(stdout);
 }
 
 void PaintBlockWhite(ImagePlane& plane, int p0, int q0, int h) {
@@ -134,11 +118,10 @@ void SynthesizeField(Workspace& workspace, int thickness, const RunOptions& opti
   const float start_z = workspace.z;
   TurnFieldGrid(workspace.field_grid);
   for (int layer = 1; layer <= layers; ++layer) {
-    std::printf("\n\n   +Calculating Vector Fields for Z layer %d (%d/%d) +\n\n",
-                static_cast<int>(workspace.z), layer, layers);
+    workspace.observer->LayerStarted(static_cast<int>(workspace.z), layer, layers);
     NoteColorRows(workspace);
     int step = 0;
-    for (int h : kHalfSizes) {
+    for (int h : kBlockHalfSizes) {
       FindPassBlocks(workspace, h);
       const PassBlocks& pass = workspace.pass_blocks;
       // Steps in a row that need the same kernel (a colour and its sign
@@ -148,7 +131,7 @@ void SynthesizeField(Workspace& workspace, int thickness, const RunOptions& opti
       const MagnetColor* waiting_row = nullptr;
       KernelWindow window;
       for (int k = 0; k < kMagnetColorCount; ++k) {
-        PrintStep(&step);
+        workspace.observer->StepStarted(++step, kStepsPerLayer);
         const int count = pass.start[k + 1] - pass.start[k];
         if (count == 0) continue;
         const MagnetColor& row = MagnetColorTable[k];

@@ -2,15 +2,23 @@
 // Builds the field of the picture. For each of |thickness| layers, at
 // workspace.z, z + 1, ... (thickness >= 1) or z, z - 1, ... (otherwise), it
 // cuts work_plane into uniform blocks of the magnet colours, largest first,
-// and adds each block's kernel into field_grid, printing the layer headers
-// and the step counter.
+// and adds each block's kernel into field_grid, telling workspace.observer
+// of each layer and step.
 //
 // Reads picture_plane, work_plane (which must equal picture_plane) and z;
 // adds into field_grid; uses the kernel table and the scratch. On return
 // work_plane equals picture_plane again and z is back at its starting value.
+#include <iterator>
+
 #include "core/magnet_color_table.h"
 #include "core/run_options.h"
 #include "core/workspace.h"
+
+// The half-sizes of the blocks, one pass each, largest first.
+inline constexpr int kBlockHalfSizes[] = {5, 3, 2, 1, 0};
+// A layer's steps: one per pass and table row.
+inline constexpr int kStepsPerLayer =
+    static_cast<int>(std::size(kBlockHalfSizes)) * kMagnetColorCount;
 
 void SynthesizeField(Workspace& workspace, int thickness, const RunOptions& options = RunOptions());
 

@@ -16,18 +16,6 @@
 
 namespace {
 
-// Wipes the 46-character " - Creating New <name> File" line in place.
-constexpr char kMessageWipe[] =
-    "\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b"
-    "                                              "
-    "\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b\b";
-static_assert(sizeof(kMessageWipe) == 3 * 46 + 1, "46 backspaces, 46 blanks, 46 backspaces");
-
-// The step counter is written in place after the cache message; a notice
-// breaks that line, so it ends with blanks as wide as the counter's line,
-// over whose end the counter goes on counting.
-void PrintNotice(const std::string& line) { std::printf("\n%s%33s", line.c_str(), ""); }
-
 constexpr std::size_t kCellBytes = 3 * sizeof(float);
 constexpr std::size_t kRowBytes = kCellBytes * kKernelSide;
 static_assert(kRowBytes * kKernelSide == kKernelFileBytes, "the file is the table, row by row");
@@ -148,28 +136,28 @@ void FillKernelTable(Workspace& workspace, int kind, int h, int angle, const Run
                        window))
     return;
   const std::string name = KernelCacheName(kind, h, angle, workspace.z);
-  std::printf(" - Creating New %s File", name.c_str());
-  std::fflush(stdout);
+  workspace.observer->KernelBeingMade(name);
   ComputeKernel(kind, h, angle, workspace.z, workspace.kernel_table, options);
   CacheNotices& told = workspace.cache_notices;
   std::string notice;
+  bool stored = false;
   if (!LeavesReserve(".", kKernelFileBytes)) {
     if (!told.short_of_room)
       notice = "fluxart: " + name + " not kept: less than " +
                std::to_string(FreeSpaceReserve() >> 20) +
-               " MiB would stay free on the disk; free some room to keep kernel cache files\n";
+               " MiB would stay free on the disk; free some room to keep kernel cache files";
     told.short_of_room = true;
   } else {
     std::string reason;
-    if (!StoreKernelFile(name, workspace.kernel_table, &reason) && !told.not_kept) {
+    stored = StoreKernelFile(name, workspace.kernel_table, &reason);
+    if (!stored && !told.not_kept) {
       notice = "fluxart: could not keep the kernel cache file " + name + " (" + reason +
-               "); check the folder can be written\n";
+               "); check the folder can be written";
       told.not_kept = true;
     }
   }
-  std::fputs(kMessageWipe, stdout);
-  if (!notice.empty()) PrintNotice(notice);
-  std::fflush(stdout);
+  workspace.observer->KernelFinished(name, stored);
+  if (!notice.empty()) workspace.observer->Notice(notice);
 }
 
 void PrepareKernel(Workspace& workspace, const MagnetColor& row, int h, const RunOptions& options,

@@ -46,11 +46,11 @@ bool LoadCachedKernel(Workspace& workspace, int kind, int h, int angle, bool che
 // Fills workspace.kernel_table for (kind, h, angle) at workspace.z, at least
 // in window: for h = 0 computes the window's entries alone (single cubes are
 // never cached); for h >= 1 loads the window from the cache file
-// when it is trusted, otherwise prints " - Creating New <name> File",
-// computes the whole kernel, stores it, and wipes the message. The file is
-// not stored when the disk would keep less than FreeSpaceReserve() free;
-// that, and a store that failed, are each told once per run
-// (workspace.cache_notices) in one line.
+// when it is trusted, otherwise computes the whole kernel and stores it,
+// telling workspace.observer when it begins and ends. The file is not
+// stored when the disk would keep less than FreeSpaceReserve() free; that,
+// and a store that failed, are each told once per run
+// (workspace.cache_notices) as a notice.
 void FillKernelTable(Workspace& workspace, int kind, int h, int angle,
                      const RunOptions& options = RunOptions(),
                      const KernelWindow& window = KernelWindow());

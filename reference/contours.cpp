@@ -53,8 +53,7 @@ ContourSweeps ReferenceDrawContourBands(Workspace& workspace, float lowest, floa
 }
 
 void ReferenceDrawContours(Workspace& workspace) {
-  std::fputs("\n\n   +Calculating Isopotential Contours+\n\n", stdout);
-  std::fflush(stdout);
+  workspace.observer->StageStarted(RunStage::kContours);
   const ValueRange range = ReferenceComputeMagnitudes(workspace);
   const float step = (range.highest - range.lowest) / 100.0f;
   ReferenceDrawContourBands(workspace, range.lowest, step);

@@ -1,6 +1,5 @@
 #include "reference/field.h"
 
-#include <cstdio>
 #include <cstdlib>
 
 void ReferenceAddBlockField(Workspace& workspace, int p0, int q0, float sign) {
@@ -17,19 +16,12 @@ void ReferenceSynthesizeField(Workspace& workspace, int thickness, KernelPrepare
   const float start_z = workspace.z;
   const int layers = std::abs(thickness);
   for (int layer = 1; layer <= layers; ++layer) {
-    std::printf("\n\n   +Calculating Vector Fields for Z layer %d (%d/%d) +\n\n",
-                static_cast<int>(workspace.z), layer, layers);
+    workspace.observer->LayerStarted(static_cast<int>(workspace.z), layer, layers);
     int step = 0;
     for (int h : {5, 3, 2, 1, 0})
       for (const MagnetColor& row : MagnetColorTable) {
-        if (step == 0) {
-          step = 1;
-          std::printf("    Processing Step %04d of 1860 ", step);
-        } else {
-          step = step + 1;
-          std::printf("\b\b\b\b\b\b\b\b\b\b\b\b\b%04d of 1860 ", step);
-        }
-        std::fflush(stdout);
+        step = step + 1;
+        workspace.observer->StepStarted(step, 5 * kMagnetColorCount);
         bool kernel_ready = false;
         for (int p0 = h; p0 < 640 - h; p0 += 2 * h + 1)
           for (int q0 = h; q0 < 640 - h; q0 += 2 * h + 1) {

@@ -25,16 +25,11 @@ void ReferencePrepareKernel(Workspace& workspace, const MagnetColor& row, int h)
   const std::string name = KernelCacheName(row.kind, h, row.angle, workspace.z);
   if (h != 0) {
     if (LoadKernelFile(name, workspace.kernel_table)) return;
-    std::printf(" - Creating New %s File", name.c_str());
-    std::fflush(stdout);
+    workspace.observer->KernelBeingMade(name);
   }
   ReferenceKernel(row.kind, h, row.angle, workspace.z, &workspace.kernel_table[0][0][0]);
-  if (h != 0) {
-    StoreKernelFile(name, workspace.kernel_table);
-    const std::string wipe = std::string(46, '\b') + std::string(46, ' ') + std::string(46, '\b');
-    std::fputs(wipe.c_str(), stdout);
-    std::fflush(stdout);
-  }
+  if (h != 0)
+    workspace.observer->KernelFinished(name, StoreKernelFile(name, workspace.kernel_table));
 }
 
 int ReferenceRun(const RunSettings& settings, Workspace& workspace) {
@@ -63,7 +58,7 @@ int ReferenceRun(const RunSettings& settings, Workspace& workspace) {
   if (settings.export_vectors)
     all_written &= WriteVectorTables(workspace, names.i_table, names.j_table, names.k_table);
 
-  std::puts(kStreamlineHeading);
+  workspace.observer->StageStarted(RunStage::kStreamlines);
   TraceStreamlines(workspace);
   ComposeStreamPicture(workspace, pixel_buffer);
   written = WritePicture(names.stream_image, "   +Writing Magnetic Streamlines File+\n", png_state,

@@ -184,8 +184,7 @@ ContourSweeps DrawContourBands(Workspace& workspace, float lowest, float step,
 }
 
 void DrawContours(Workspace& workspace, const RunOptions& options) {
-  std::fputs("\n\n   +Calculating Isopotential Contours+\n\n", stdout);
-  std::fflush(stdout);
+  workspace.observer->StageStarted(RunStage::kContours);
   const ValueRange range = ComputeMagnitudes(workspace, options);
   const float step = (range.highest - range.lowest) / 100.0f;
   DrawContourBands(workspace, range.lowest, step, options);

@@ -35,7 +35,7 @@ struct ContourSweeps {
 ContourSweeps DrawContourBands(Workspace& workspace, float lowest, float step,
                                const RunOptions& options = RunOptions());
 
-// The whole stage: prints its message, fills magnitude_grid from
+// The whole stage: tells workspace.observer it begins, fills magnitude_grid from
 // field_grid, draws into contour_plane (which must start black) and turns it
 // into contour_image.
 void DrawContours(Workspace& workspace, const RunOptions& options = RunOptions());

@@ -28,7 +28,6 @@ void TraceLine(Workspace& workspace, int seed_row, int seed_col, int direction);
 // The whole stage: traces the 400 seeds of the 32-cell lattice row by row
 // (forward, then backward), and turns stream_plane into stream_image.
 // stream_plane must start black. It prints nothing: run control prints the
-// stage's heading (puts adds the second line end) where the console shows
-// it, after the contour picture is saved.
+// stage's heading (RunStage::kStreamlines) where the console shows it,
+// after the contour picture is saved.
 void TraceStreamlines(Workspace& workspace);
-inline constexpr char kStreamlineHeading[] = "   +Calculating  Magnetic Streamlines+\n";

@@ -67,7 +67,7 @@ void EndLine(TableFile& table) {
 
 bool WriteVectorTables(const Workspace& workspace, const char* i_name, const char* j_name,
                        const char* k_name) {
-  std::puts("   +Writing   Vector   Data   Files  +\n");
+  workspace.observer->StageStarted(RunStage::kVectorTables);
 
   const FieldGrid& field = workspace.field_grid;
   TableFile tables[3] = {{i_name, 0, {}}, {j_name, 1, {}}, {k_name, 2, {}}};

@@ -14,7 +14,7 @@ constexpr int kFirstValueWidth = 12;
 // length written.
 int FormatTableValue(float value, int width, char* text, size_t size);
 
-// Prints the stage message and writes components 0, 1 and 2 of
+// Tells workspace.observer the stage begins and writes components 0, 1 and 2 of
 // workspace.field_grid into the files i_name, j_name and k_name, cell by
 // cell in step, one line per grid row, each file whole (core/whole_file.h),
 // replacing existing files. A table

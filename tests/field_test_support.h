@@ -15,12 +15,19 @@
 #include <string>
 #include <vector>
 
+#include "app/console_observer.h"
 #include "core/workspace.h"
 #include "field/kernel_sums.h"
 #include "tests/test_support.h"
 
-// A workspace of its own for a test, zero as at the start of the program.
-inline std::unique_ptr<Workspace> NewWorkspace() { return std::make_unique<Workspace>(); }
+// A workspace of its own for a test, zero as at the start of the program,
+// that tells the console how the stages go, as the program's does.
+inline std::unique_ptr<Workspace> NewWorkspace() {
+  static ConsoleObserver console;
+  auto workspace = std::make_unique<Workspace>();
+  workspace->observer = &console;
+  return workspace;
+}
 
 // Values of every size and both signs, with zeros of both signs among them,
 // so that any change in the order of additions shows in the bits.

@@ -8,18 +8,12 @@
 // Posts 'progress' as the step counter moves, 'kernel' with each kernel file
 // the run has just stored (then deleted here unless the run may load it
 // again), and 'done' with the exit status, the console text, the output
-// files and the field grid.
+// files and the field grid. What the run does comes from its events
+// (PageObserver in app/web_entry.cpp), never from its console text.
 import { instantiate, Program } from './program.js';
 
 const FOLDER = '/run';
-const STEPS_PER_LAYER = 1860;
 const PROGRESS_INTERVAL_MS = 40;
-const STEP_TEXT = /[ \b](\d{4}) of 1860 $/;
-const LAYER_TEXT = /\((\d+)\/(\d+)\) \+$/;
-const CREATING_TEXT = / - Creating New (Fluxart_Z\S+\.dat) File$/;
-// After " File", the run wipes the message with 46 backspaces, 46 blanks and
-// 46 backspaces once the file is stored.
-const WIPE_LENGTH = 3 * 46;
 
 // Keys (kind, angle) of kernels that table rows far apart share: a kernel
 // file of such a key may be loaded again later in the same layer.
@@ -35,11 +29,6 @@ function reusedKernelKeys(rows) {
   return new Set([...seen].filter(([, e]) => e.last - e.first + 1 !== e.count).map(([key]) => key));
 }
 
-function kernelKey(fileName) {
-  const code = Number(/_(\d+)\.dat$/.exec(fileName)[1]);
-  return `${Math.floor(code / 1000000)}:${code % 1000}`;
-}
-
 // Kept kernels arrive one message each, before the run's own message: one
 // message of every kernel at once can be too large for the browser to copy.
 const kernels = [];
@@ -50,9 +39,8 @@ self.onmessage = ({ data }) => {
 
 async function run({ wasmModule, png, name, args }) {
   const output = [];
-  let tail = '';
-  let layer = 1, layers = 1, step = 0, lastPost = 0;
-  let creating = null, wipeLeft = 0;
+  let layer = 1, layers = 1, step = 0, steps = 0, lastPost = 0;
+  let creating = null;
   let m = null;
   let reused = new Set();
 
@@ -60,40 +48,34 @@ async function run({ wasmModule, png, name, args }) {
     const now = performance.now();
     if (!force && now - lastPost < PROGRESS_INTERVAL_MS) return;
     lastPost = now;
-    self.postMessage({ type: 'progress', layer, layers, step, steps: STEPS_PER_LAYER, creating });
+    self.postMessage({ type: 'progress', layer, layers, step, steps, creating });
   };
 
-  const handOverKernel = (fileName) => {
+  // key: the kernel's "kind:angle" as the run read it from the file's name.
+  const handOverKernel = (fileName, key) => {
     const path = `${FOLDER}/${fileName}`;
     if (!m.FS.analyzePath(path).exists) return;
     const bytes = m.FS.readFile(path);
     self.postMessage({ type: 'kernel', name: fileName, bytes }, [bytes.buffer]);
-    if (!reused.has(kernelKey(fileName))) m.FS.unlink(path);
+    if (!reused.has(key)) m.FS.unlink(path);
   };
 
-  const watch = (byte) => {
-    output.push(byte);
-    if (wipeLeft > 0 && --wipeLeft === 0) {
-      handOverKernel(creating);
+  const onRunEvent = (type, a, b, c, text) => {
+    if (type === 'layer') { layer = b; layers = c; step = 0; postProgress(true); }
+    else if (type === 'step') { step = a; steps = b; postProgress(false); }
+    else if (type === 'kernel-making') { creating = text; postProgress(true); }
+    else if (type === 'kernel-finished') {
+      if (a) handOverKernel(text, `${b}:${c}`);
       creating = null;
       postProgress(true);
     }
-    tail = (tail + String.fromCharCode(byte)).slice(-120);
-    if (byte === 32) {
-      const counter = STEP_TEXT.exec(tail);
-      if (counter) { step = Number(counter[1]); postProgress(false); }
-    } else if (byte === 10) {
-      const heading = LAYER_TEXT.exec(tail.slice(0, -1));
-      if (heading) { layer = Number(heading[1]); layers = Number(heading[2]); step = 0; postProgress(true); }
-    } else if (byte === 101 /* the e of " File" */) {
-      const message = CREATING_TEXT.exec(tail);
-      if (message) { creating = message[1]; wipeLeft = WIPE_LENGTH; postProgress(true); }
-    }
   };
+  const keep = (byte) => { output.push(byte); };
 
   try {
-    m = await instantiate(wasmModule, { stdout: watch, stderr: watch, noExitRuntime: true });
+    m = await instantiate(wasmModule, { stdout: keep, stderr: keep, onRunEvent, noExitRuntime: true });
     reused = reusedKernelKeys(new Program(wasmModule, m).rows);
+    steps = m._fluxart_steps_per_layer();
     m.FS.mkdir(FOLDER);
     m.FS.chdir(FOLDER);
     m.FS.writeFile(name, png);
