@@ -122,12 +122,6 @@ unsigned EncodePicture(lodepng::State& state, const std::vector<unsigned char>& 
   return lodepng::encode(png_bytes, pixels, kPictureSide, kPictureSide, state);
 }
 
-WriteResult WritePicture(const char* file_name, const char* message, lodepng::State& state,
-                         const std::vector<unsigned char>& pixels,
-                         std::vector<unsigned char>& png_bytes) {
-  return SavePicture(file_name, message, EncodePicture(state, pixels, png_bytes), png_bytes);
-}
-
 WriteResult SavePicture(const char* file_name, const char* message, unsigned encode_error,
                         const std::vector<unsigned char>& png_bytes) {
   if (encode_error) {

@@ -54,27 +54,23 @@ std::string InputProblemLine(const std::string& name, const DecodedInput& input)
 
 enum class WriteResult { kWritten, kEncodeFailed, kSaveFailed };
 
-// Encodes pixels (640 x 640 RGB) with state (text chunks compressed) into
-// the emptied png_bytes, prints message as a line and saves the file whole
-// (core/whole_file.h), replacing an existing one. The file takes the
-// interlace method and the kept chunks of the decoded input, which state
-// still holds. An encode failure prints the "encoder error" line and writes
-// nothing; a file that cannot be saved prints one line naming it and the
-// reason, and leaves nothing under its name but what was there before.
-WriteResult WritePicture(const char* file_name, const char* message, lodepng::State& state,
-                         const std::vector<unsigned char>& pixels,
-                         std::vector<unsigned char>& png_bytes);
-
-// WritePicture in two steps, so that pictures can be encoded at the same
-// time (each with its own state) and saved one after another. EncodePicture
-// gives the encoder's error code, 0 when png_bytes holds the file.
+// A picture is written in two steps, so that pictures can be encoded at the
+// same time (each with its own state) and saved one after another.
+// EncodePicture encodes pixels (640 x 640 RGB) with state (text chunks
+// compressed) into the emptied png_bytes and gives the encoder's error code,
+// 0 when png_bytes holds the file. The file takes the interlace method and
+// the kept chunks of the decoded input, which state still holds.
 unsigned EncodePicture(lodepng::State& state, const std::vector<unsigned char>& pixels,
                        std::vector<unsigned char>& png_bytes);
-// Prints and saves as WritePicture does, given the encode's error code.
+// Given the encode's error code: an encode failure prints the "encoder
+// error" line and writes nothing; otherwise prints message as a line and
+// saves png_bytes whole (core/whole_file.h), replacing an existing file. A
+// file that cannot be saved prints one line naming it and the reason, and
+// leaves nothing under its name but what was there before.
 WriteResult SavePicture(const char* file_name, const char* message, unsigned encode_error,
                         const std::vector<unsigned char>& png_bytes);
 
-// Encodes pixels with state as WritePicture does, together with a few
+// Encodes pixels with state as EncodePicture does, together with a few
 // pixels in the colours the drawings use, and writes nothing: the codec's
 // error code, 0 when the run's pictures can be encoded with these settings.
 // Lets a run find a setting the encoder refuses before it computes.

@@ -50,8 +50,8 @@ int ReferenceRun(const RunSettings& settings, Workspace& workspace) {
   ReferenceDrawContours(workspace);
   ComposeContourPicture(workspace, pixel_buffer);
   WriteResult written =
-      WritePicture(names.contour_image, "   +Writing Isopotential Contour File+\n", png_state,
-                   pixel_buffer, png_file_buffer);
+      SavePicture(names.contour_image, "   +Writing Isopotential Contour File+\n",
+                  EncodePicture(png_state, pixel_buffer, png_file_buffer), png_file_buffer);
   if (written == WriteResult::kEncodeFailed) return 1;
   all_written &= written == WriteResult::kWritten;
 
@@ -61,14 +61,14 @@ int ReferenceRun(const RunSettings& settings, Workspace& workspace) {
   workspace.observer->StageStarted(RunStage::kStreamlines);
   TraceStreamlines(workspace);
   ComposeStreamPicture(workspace, pixel_buffer);
-  written = WritePicture(names.stream_image, "   +Writing Magnetic Streamlines File+\n", png_state,
-                         pixel_buffer, png_file_buffer);
+  written = SavePicture(names.stream_image, "   +Writing Magnetic Streamlines File+\n",
+                        EncodePicture(png_state, pixel_buffer, png_file_buffer), png_file_buffer);
   if (written == WriteResult::kEncodeFailed) return 1;
   all_written &= written == WriteResult::kWritten;
 
   ComposeCombinedPicture(workspace, pixel_buffer);
-  written = WritePicture(names.combined_image, "   +Writing Stream & Contours File+\n", png_state,
-                         pixel_buffer, png_file_buffer);
+  written = SavePicture(names.combined_image, "   +Writing Stream & Contours File+\n",
+                        EncodePicture(png_state, pixel_buffer, png_file_buffer), png_file_buffer);
   if (written == WriteResult::kEncodeFailed) return 1;
   all_written &= written == WriteResult::kWritten;
 

@@ -93,7 +93,7 @@ std::vector<unsigned char> DecodeFile(const std::string& path, lodepng::State* s
 
 // Two pictures, each in a file of its own with its message printed, decode
 // back to their pixels with the interlace method and text the state holds.
-TEST(WritePicture, WrittenFilesDecodeToTheirPixelsOneFileEach) {
+TEST(SavePicture, WrittenFilesDecodeToTheirPixelsOneFileEach) {
   ScratchDir scratch;
   lodepng::State state;
   SetUpPngState(state);
@@ -107,9 +107,11 @@ TEST(WritePicture, WrittenFilesDecodeToTheirPixelsOneFileEach) {
   const std::vector<unsigned char>& a_pixels = first.rgb;
   const std::vector<unsigned char>& b_pixels = second.rgb;
   testing::internal::CaptureStdout();
-  EXPECT_EQ(WritePicture((scratch / "a.png").c_str(), "   +First+\n", state, a_pixels, png_bytes),
+  EXPECT_EQ(SavePicture((scratch / "a.png").c_str(), "   +First+\n",
+                        EncodePicture(state, a_pixels, png_bytes), png_bytes),
             WriteResult::kWritten);
-  EXPECT_EQ(WritePicture((scratch / "b.png").c_str(), "   +Second+\n", state, b_pixels, png_bytes),
+  EXPECT_EQ(SavePicture((scratch / "b.png").c_str(), "   +Second+\n",
+                        EncodePicture(state, b_pixels, png_bytes), png_bytes),
             WriteResult::kWritten);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "   +First+\n\n   +Second+\n\n");
 
@@ -129,7 +131,7 @@ TEST(WritePicture, WrittenFilesDecodeToTheirPixelsOneFileEach) {
   }
 }
 
-TEST(WritePicture, AFileThatCannotBeSavedIsReported) {
+TEST(SavePicture, AFileThatCannotBeSavedIsReported) {
   ScratchDir scratch;
   lodepng::State state;
   SetUpPngState(state);
@@ -137,14 +139,15 @@ TEST(WritePicture, AFileThatCannotBeSavedIsReported) {
   const std::vector<unsigned char> pixels = Drawing().rgb;
   const std::string name = scratch / "missing/x.png";
   testing::internal::CaptureStdout();
-  EXPECT_EQ(WritePicture(name.c_str(), "   +Writing+\n", state, pixels, png_bytes),
+  EXPECT_EQ(SavePicture(name.c_str(), "   +Writing+\n", EncodePicture(state, pixels, png_bytes),
+                        png_bytes),
             WriteResult::kSaveFailed);
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
             "   +Writing+\n\nfluxart: could not write " + name +
                 " (No such file or directory); check the folder can be written\n");
 }
 
-TEST(WritePicture, AnEncodeFailurePrintsTheCodecLineAndWritesNothing) {
+TEST(SavePicture, AnEncodeFailurePrintsTheCodecLineAndWritesNothing) {
   ScratchDir scratch;
   lodepng::State state;
   SetUpPngState(state);
@@ -152,7 +155,8 @@ TEST(WritePicture, AnEncodeFailurePrintsTheCodecLineAndWritesNothing) {
   std::vector<unsigned char> png_bytes;
   const std::vector<unsigned char> pixels = Drawing().rgb;
   testing::internal::CaptureStdout();
-  EXPECT_EQ(WritePicture((scratch / "x.png").c_str(), "   +Writing+\n", state, pixels, png_bytes),
+  EXPECT_EQ(SavePicture((scratch / "x.png").c_str(), "   +Writing+\n",
+                        EncodePicture(state, pixels, png_bytes), png_bytes),
             WriteResult::kEncodeFailed);
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
             std::string("encoder error 84: ") + lodepng_error_text(84) + "\n");
