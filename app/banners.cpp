@@ -13,6 +13,9 @@ const char kCacheLine[] = "This version can use up to 5 GB of Cache Files per z 
 const char kCacheLine[] = "This version can use up to 4 GB of Cache Files per z layer";
 #endif
 
+// FLUXART_VERSION is the project's version, handed in by the build.
+const char kTitle[] = "Fluxart Beta v" FLUXART_VERSION;
+
 const char kDashes[] = "------------------------------------------------------------";
 
 // blanks, then the text, then blanks up to the width.
@@ -29,7 +32,7 @@ const char kPromptText[] = "      PNG 640x640 filename? (blank to exit): ";
 
 std::string UsageBanner() {
   static const BannerLine kLines[] = {
-      {26, "Fluxart Beta v1.7"},
+      {26, kTitle},
       {0, nullptr},
       {7, "You draw virtual magnets and Fluxart draws the fields!(tm)"},
       {0, nullptr},
@@ -82,7 +85,7 @@ std::string RunBanner() {
   static const BannerLine kLines[] = {
       {3, kDashes},
       {0, nullptr},
-      {23, "Fluxart Beta v1.7"},
+      {23, kTitle},
       {0, nullptr},
       {3, "You draw virtual magnets and Fluxart draws the fields!(tm)"},
       {0, nullptr},
