@@ -25,6 +25,14 @@ export class Drawing {
     this.redoStack.length = 0;
   }
 
+  // Takes back every change since the last remember(), leaving nothing to
+  // redo (a stroke abandoned part way).
+  revert() {
+    if (!this.undoStack.length) return;
+    this.pixels = this.undoStack.pop();
+    this.changed();
+  }
+
   undo() { this.#swap(this.undoStack, this.redoStack); }
   redo() { this.#swap(this.redoStack, this.undoStack); }
   #swap(from, to) {

@@ -4,6 +4,7 @@ import { Drawing, WHITE } from './drawing.js';
 import { PixelView, ViewState } from './pixel_view.js';
 import { Runner, KEPT_KERNEL_LIMIT, KERNEL_FILE_BYTES } from './runner.js';
 import { fieldAt, readoutLines, storedRemanence, storeRemanence, TESLA_VALIDITY } from './readout.js';
+import { ZOOMS } from './pixel_view.js';
 
 const $ = (id) => document.getElementById(id);
 const MB = 1e6;
@@ -152,9 +153,20 @@ async function start() {
   $('undo').addEventListener('click', () => drawing.undo());
   $('redo').addEventListener('click', () => drawing.redo());
 
+  // The field pane: empty with a hint, the pictures of a run, or those
+  // pictures marked as no longer matching the inputs.
+  const RESULT_NOTES = { empty: $('result-note').textContent, shown: '', stale: 'out of date', updating: 'updating…' };
+  const showResultState = (state) => {
+    $('result-box').dataset.state = state;
+    $('result-note').textContent = RESULT_NOTES[state];
+  };
+  const inputsChanged = () => { if (result) showResultState('stale'); };
+  showResultState('empty');
+
   drawing.onChange(() => {
     drawingView.show(drawing.pixels);
     $('drawing-name').textContent = drawing.name;
+    inputsChanged();
   });
   drawing.changed();
 
@@ -181,7 +193,40 @@ async function start() {
     }
     drawing.changed();
   };
+  // Two fingers on the drawing pan and zoom it; a stroke the first finger
+  // began is taken back.
+  const touches = new Map();
+  let pinch = null;
+  const pinchGeometry = () => {
+    const [a, b] = [...touches.values()];
+    const box = $('drawing-view').getBoundingClientRect();
+    return { distance: Math.hypot(a.clientX - b.clientX, a.clientY - b.clientY),
+      vx: ((a.clientX + b.clientX) / 2 - box.left) * SIDE / box.width,
+      vy: ((a.clientY + b.clientY) / 2 - box.top) * SIDE / box.height };
+  };
+  const startPinch = () => {
+    if (stroke && stroke.tool !== 'pan') drawing.revert();
+    stroke = null;
+    const g = pinchGeometry();
+    pinch = { ...g, zoom: viewState.zoom, px: viewState.x + g.vx / viewState.zoom, py: viewState.y + g.vy / viewState.zoom };
+  };
+  const movePinch = () => {
+    const g = pinchGeometry();
+    const wanted = pinch.zoom * g.distance / Math.max(1, pinch.distance);
+    const zoom = ZOOMS.reduce((best, z) => Math.abs(Math.log(z / wanted)) < Math.abs(Math.log(best / wanted)) ? z : best);
+    viewState.zoom = zoom;
+    viewState.panTo(pinch.px - g.vx / zoom, pinch.py - g.vy / zoom);
+  };
+  const dropTouch = (event) => {
+    touches.delete(event.pointerId);
+    if (touches.size < 2) pinch = null;
+  };
   $('drawing-view').addEventListener('pointerdown', (event) => {
+    if (event.pointerType === 'touch') {
+      touches.set(event.pointerId, event);
+      if (touches.size === 2) { startPinch(); return; }
+      if (touches.size > 2 || pinch) return;
+    }
     if (event.button !== 0 && event.button !== 1) return;
     const active = event.button === 1 || spaceHeld ? 'pan' : tool;
     const point = drawingView.pixelAt(event);
@@ -207,6 +252,8 @@ async function start() {
     paintAt(event);
   });
   $('drawing-view').addEventListener('pointermove', (event) => {
+    if (touches.has(event.pointerId)) touches.set(event.pointerId, event);
+    if (pinch) { movePinch(); return; }
     const point = drawingView.pixelAt(event);
     if (inside(point)) {
       const rgb = drawing.colorAt(...point);
@@ -214,7 +261,10 @@ async function start() {
     }
     if (stroke) paintAt(event);
   });
-  const endStroke = () => { stroke = null; };
+  const endStroke = (event) => {
+    dropTouch(event);
+    stroke = null;
+  };
   $('drawing-view').addEventListener('pointerup', endStroke);
   $('drawing-view').addEventListener('pointercancel', endStroke);
 
@@ -293,8 +343,7 @@ async function start() {
     $('settings-read').textContent = `Reads as z = ${z} mm, ${n} layer${n === 1 ? '' : 's'}` +
       (n > 1 ? ` (z = ${z} to ${thickness >= 1 ? z + n - 1 : z - n + 1})` : '');
   };
-  $('z').addEventListener('input', readSettings);
-  $('w').addEventListener('input', readSettings);
+  for (const id of ['z', 'w']) $(id).addEventListener('input', () => { readSettings(); inputsChanged(); });
   readSettings();
 
   const showPicture = () => {
@@ -335,6 +384,7 @@ async function start() {
     const encoded = program.encode(drawing.pixels);
     if (encoded.error) { setStatus(encoded.error, 'failed'); return; }
     const args = [drawing.name, $('z').value || '3', $('w').value || '1'];
+    const settings = program.readSettings(args[1], args[2]);
     if ($('tables').checked) args.push('v');
     const models = program.modelsIn(drawing.pixels);
     const hasMonopole = models.has(`${KINDS.monopole}:0`);
@@ -350,7 +400,12 @@ async function start() {
     if (outcome.cancelled) { setStatus('Cancelled', 'failed'); return; }
     if (outcome.failed) { setStatus(`Failed: ${outcome.failed}`, 'failed'); return; }
     const pictures = {};
-    $('downloads').replaceChildren();
+    const layers = Math.abs(settings.thickness);
+    const of = `of ${args[0]} at z = ${settings.z} mm` + (layers > 1 ? `, ${layers} layers` : '');
+    $('result-of').textContent = of;
+    const caption = document.createElement('p');
+    caption.textContent = `Files ${of}:`;
+    $('downloads').replaceChildren(caption);
     for (const file of outcome.files) {
       $('downloads').append(download(file.name, file.bytes));
       const kind = /_Z\d+_(contours|streamlines|stream_contours)\.png$/.exec(file.name);
@@ -365,6 +420,7 @@ async function start() {
     }
     result = { ...outcome, pictures, hasMonopole };
     window.fluxart.result = result;
+    showResultState(Object.keys(pictures).length ? 'shown' : 'empty');
     showPicture();
   };
   $('run').addEventListener('click', run);

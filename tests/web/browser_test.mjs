@@ -288,6 +288,9 @@ try {
   const keptBefore = await page.evaluate(() => window.fluxart.runner.kept.size);
   await page.fill('#z', '20');
   await page.fill('#w', '4');
+  check(await page.textContent('#result-note') === 'out of date' &&
+    (await page.textContent('#downloads')).startsWith('Files of electric_dipole.png at z = 3 mm:'),
+  'changed inputs mark the pictures out of date, and the downloads name their drawing and z');
   await page.click('#run');
   await page.waitForFunction(() => document.getElementById('progress').value > 0.05);
   await page.click('#cancel');
@@ -296,6 +299,49 @@ try {
   check(await statusText() === 'Cancelled' && keptAfter >= keptBefore, 'cancel stops the run and keeps the kernels');
   await page.fill('#z', '3');
   await page.fill('#w', '1');
+
+  // The layout: at two window sizes the drawing, the field, Run and the
+  // run's status are in view and nothing scrolls; on a phone one column,
+  // and a finger paints a stroke whole.
+  await page.click('#examples button:text-is("bar_magnet")');
+  for (const [width, height] of [[1280, 720], [1600, 1000], [390, 844]]) {
+    await page.setViewportSize({ width, height });
+    const layout = await page.evaluate(() => {
+      const box = (id) => document.getElementById(id).getBoundingClientRect();
+      const inView = (id) => {
+        const b = box(id);
+        return b.left >= 0 && b.top >= 0 && b.right <= innerWidth && b.bottom <= innerHeight;
+      };
+      return { sideways: document.documentElement.scrollWidth > innerWidth,
+        scrolls: document.documentElement.scrollHeight > innerHeight,
+        inView: ['drawing-view', 'result-view', 'run', 'status'].filter(inView),
+        oneColumn: box('result-view').top >= box('drawing-view').bottom,
+        widest: Math.max(...[...document.querySelectorAll('body *')].map((e) => e.getBoundingClientRect().right)) };
+    });
+    const phone = width < 800;
+    check(!layout.sideways && layout.widest <= width + 0.5 &&
+      (phone ? layout.oneColumn && layout.inView.includes('run') : !layout.scrolls && layout.inView.length === 4),
+    `at ${width} x ${height}: ${phone ? 'one column, Run in view' : 'drawing, field, Run and status in view, no scrolling'}` +
+      ', nothing wider than the window', JSON.stringify(layout));
+  }
+  const touch = await context.newCDPSession(page);
+  await touch.send('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 2 });
+  await page.keyboard.press('p');
+  await page.click('#palette button[data-row="361"]');
+  await page.locator('#drawing-view').scrollIntoViewIfNeeded();
+  before = await pixels();
+  const finger = (type, x, y) => touch.send('Input.dispatchTouchEvent',
+    { type, touchPoints: type === 'touchEnd' ? [] : [{ x, y }] });
+  const [fx, fy] = await clientPoint('#drawing-view', 200, 600);
+  const [tx] = await clientPoint('#drawing-view', 320, 600);
+  await finger('touchStart', fx, fy);
+  for (let n = 1; n <= 40; ++n) await finger('touchMove', fx + (tx - fx) * n / 40, fy);
+  await finger('touchEnd');
+  expected = new Set();
+  for (let x = 200; x <= 320; ++x) expected.add(`${x},600`);
+  expectPainted(before, await pixels(), expected, [255, 0, 0], 'on a phone a finger paints the whole stroke');
+  await touch.send('Emulation.setTouchEmulationEnabled', { enabled: false });
+  await page.setViewportSize({ width: 1640, height: 1100 });
 
   console.log(`times: load ${loadSeconds.toFixed(2)} s, bar_magnet run ${firstRun.toFixed(2)} s cold, ` +
     `${secondRun.toFixed(2)} s warm; screenshot ${join(scratchRoot, 'studio.png')}`);
