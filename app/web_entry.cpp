@@ -1,7 +1,8 @@
 // The browser build's entry points. A run takes the command line as main
-// does, on the instance's one Workspace; the page makes a fresh instance
-// for every run, so each starts from zeroed memory as a new process does,
-// and reads the run's field grid afterwards. Besides runs, the page decodes
+// does, on the instance's one Workspace, which each run first sets back to
+// the state a new process starts with, so that one instance serves run
+// after run with its files (the kept kernels) in place; the page reads the
+// run's field grid afterwards. Besides runs, the page decodes
 // and encodes drawings with the run's own codec settings and messages,
 // reads the colour table and the meaning of a colour, reads z and w by the
 // command line's rules and formats a field value as the tables do. Strings
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -76,11 +78,13 @@ Workspace workspace;
 
 extern "C" {
 
-// Runs the program with argv[0..argc) as the arguments after its name, in
-// the current folder of the in-memory file system, printing to standard
-// output (flushed on return) and handing the run's events to the page (see
-// PageObserver). Returns the exit status as main would.
+// Runs the program with argv[0..argc) as the arguments after its name, from
+// a fresh Workspace, in the current folder of the in-memory file system,
+// printing to standard output (flushed on return) and handing the run's
+// events to the page (see PageObserver). Returns the exit status as main would.
 EMSCRIPTEN_KEEPALIVE int fluxart_run(int argc, const char* const* argv) {
+  workspace.~Workspace();
+  new (&workspace) Workspace();  // value-initialised: zeroed, then the members' own initial values
   workspace.observer = &page_observer;
   const int status = RunFluxart(std::vector<std::string>(argv, argv + argc), workspace);
   std::fflush(stdout);

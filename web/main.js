@@ -8,6 +8,10 @@ import { ZOOMS } from './pixel_view.js';
 
 const $ = (id) => document.getElementById(id);
 const MB = 1e6;
+// With Live on, a change of the inputs reruns after this pause (a second
+// change within it waits again).
+const LIVE_PAUSE_MS = 80;
+const TYPING_PAUSE_MS = 500;
 
 function setStatus(text, state) {
   $('status').textContent = text;
@@ -150,8 +154,10 @@ async function start() {
   viewState.views.push({ render: showZoom });
   $('zoom-in').addEventListener('click', () => viewState.step(1));
   $('zoom-out').addEventListener('click', () => viewState.step(-1));
-  $('undo').addEventListener('click', () => drawing.undo());
-  $('redo').addEventListener('click', () => drawing.redo());
+  const undo = () => { drawing.undo(); inputsSettled(); };
+  const redo = () => { drawing.redo(); inputsSettled(); };
+  $('undo').addEventListener('click', undo);
+  $('redo').addEventListener('click', redo);
 
   // The field pane: empty with a hint, the pictures of a run, or those
   // pictures marked as no longer matching the inputs.
@@ -160,7 +166,20 @@ async function start() {
     $('result-box').dataset.state = state;
     $('result-note').textContent = RESULT_NOTES[state];
   };
-  const inputsChanged = () => { if (result) showResultState('stale'); };
+  // A change of the inputs: with Live on, a rerun after a short pause (the
+  // pictures marked as updating meanwhile), with Live off the pictures are
+  // marked out of date.
+  let liveTimer = null;
+  let liveRun = () => {};
+  const inputsChanged = () => {
+    if (result) showResultState($('live').checked ? 'updating' : 'stale');
+  };
+  const inputsSettled = (pause = LIVE_PAUSE_MS) => {
+    if (!$('live').checked) return;
+    inputsChanged();
+    clearTimeout(liveTimer);
+    liveTimer = setTimeout(() => liveRun(), pause);
+  };
   showResultState('empty');
 
   drawing.onChange(() => {
@@ -239,6 +258,7 @@ async function start() {
       drawing.remember();
       drawing.fill(point[0], point[1], color);
       drawing.changed();
+      inputsSettled();
       return;
     }
     if (active !== 'pan') {
@@ -263,6 +283,7 @@ async function start() {
   });
   const endStroke = (event) => {
     dropTouch(event);
+    if (stroke && stroke.tool !== 'pan') inputsSettled();
     stroke = null;
   };
   $('drawing-view').addEventListener('pointerup', endStroke);
@@ -273,10 +294,10 @@ async function start() {
     const key = event.key;
     if ((event.ctrlKey || event.metaKey) && (key === 'z' || key === 'Z')) {
       event.preventDefault();
-      if (event.shiftKey) drawing.redo(); else drawing.undo();
+      if (event.shiftKey) redo(); else undo();
       return;
     }
-    if ((event.ctrlKey || event.metaKey) && key === 'y') { event.preventDefault(); drawing.redo(); return; }
+    if ((event.ctrlKey || event.metaKey) && key === 'y') { event.preventDefault(); redo(); return; }
     if (event.ctrlKey || event.metaKey || event.altKey) return;
     const tools = { p: 'pencil', l: 'line', r: 'rect', o: 'ellipse', f: 'fill', e: 'eraser', i: 'picker', h: 'pan' };
     if (tools[key]) selectTool(tools[key]);
@@ -298,6 +319,7 @@ async function start() {
     }
     drawing.replace(decoded.pixels, name);
     setStatus(`Opened ${name}`, 'done');
+    inputsSettled();
     return true;
   };
   $('open').addEventListener('change', async (event) => {
@@ -310,7 +332,10 @@ async function start() {
     if (encoded.error) { setStatus(encoded.error, 'failed'); return; }
     download(drawing.name, encoded.bytes, 'image/png').click();
   });
-  $('clear').addEventListener('click', () => drawing.replace(new Uint8Array(SIDE * SIDE * 3).fill(255), 'drawing.png'));
+  $('clear').addEventListener('click', () => {
+    drawing.replace(new Uint8Array(SIDE * SIDE * 3).fill(255), 'drawing.png');
+    inputsSettled();
+  });
   const openExample = async (name) => {
     const response = await fetch(`examples/${name}`);
     return openBytes(name, new Uint8Array(await response.arrayBuffer()));
@@ -343,7 +368,14 @@ async function start() {
     $('settings-read').textContent = `Reads as z = ${z} mm, ${n} layer${n === 1 ? '' : 's'}` +
       (n > 1 ? ` (z = ${z} to ${thickness >= 1 ? z + n - 1 : z - n + 1})` : '');
   };
-  for (const id of ['z', 'w']) $(id).addEventListener('input', () => { readSettings(); inputsChanged(); });
+  for (const id of ['z', 'w']) {
+    $(id).addEventListener('input', () => {
+      readSettings();
+      inputsChanged();
+      inputsSettled(TYPING_PAUSE_MS);
+    });
+  }
+  $('live').addEventListener('change', () => { if ($('live').checked) inputsSettled(); });
   readSettings();
 
   const showPicture = () => {
@@ -380,7 +412,12 @@ async function start() {
       !result.hasMonopole).join('\n');
   });
 
+  // A run of the drawing as it is now; one in flight gives way to it.
+  let runTicket = 0;
   const run = async () => {
+    clearTimeout(liveTimer);
+    runner.cancel();
+    const ticket = ++runTicket;
     const encoded = program.encode(drawing.pixels);
     if (encoded.error) { setStatus(encoded.error, 'failed'); return; }
     const args = [drawing.name, $('z').value || '3', $('w').value || '1'];
@@ -388,17 +425,20 @@ async function start() {
     if ($('tables').checked) args.push('v');
     const models = program.modelsIn(drawing.pixels);
     const hasMonopole = models.has(`${KINDS.monopole}:0`);
-    $('run').disabled = true;
     $('cancel').disabled = false;
     $('progress').value = 0;
     setStatus('Running…', 'running');
+    if (result) showResultState('updating');
     const outcome = await runner.run(encoded.bytes, drawing.name, args, models);
-    $('run').disabled = false;
+    if (ticket !== runTicket) return;
     $('cancel').disabled = true;
     $('console').textContent = terminalText(outcome.console ?? '');
     $('progress-text').textContent = outcome.cancelled ? 'Cancelled' : `Took ${outcome.seconds.toFixed(2)} s`;
-    if (outcome.cancelled) { setStatus('Cancelled', 'failed'); return; }
-    if (outcome.failed) { setStatus(`Failed: ${outcome.failed}`, 'failed'); return; }
+    if (outcome.cancelled || outcome.failed) {
+      setStatus(outcome.cancelled ? 'Cancelled' : `Failed: ${outcome.failed}`, 'failed');
+      if (result) showResultState('stale');
+      return;
+    }
     const pictures = {};
     const layers = Math.abs(settings.thickness);
     const of = `of ${args[0]} at z = ${settings.z} mm` + (layers > 1 ? `, ${layers} layers` : '');
@@ -424,6 +464,7 @@ async function start() {
     showPicture();
   };
   $('run').addEventListener('click', run);
+  liveRun = run;
   $('cancel').addEventListener('click', () => runner.cancel());
 
   // For tests and for the curious: the page's own objects.

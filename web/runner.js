@@ -1,13 +1,14 @@
-// Runs the program in a worker, one fresh worker per run, and keeps the
-// kernel files runs make, here in the page and not in the worker, so that
-// cancelling a run (which ends its worker) keeps every kernel made before.
-// Kernels are kept as byte arrays in the page's own memory. When the page is
-// cross-origin isolated (scripts/studio serves it so), they are kept in
-// shared memory and a run's worker reads the page's own bytes; otherwise
-// each run is handed copies, which costs about as much time as computing
-// them again here, because fresh memory is slow to come by. Each kernel is
-// hashed as it arrives, so that a test can compare kernels that are no
-// longer kept.
+// Runs the program in a worker that lives from run to run and keeps the
+// kernel files runs make in its own working folder, so that a rerun (a
+// live one after each stroke) hands it nothing it already holds. The page
+// keeps every kernel as well, as byte arrays in its own memory: cancelling
+// a run ends its worker, and the next worker is handed the kernels its run
+// uses. When the page is cross-origin isolated (scripts/studio serves it
+// so), the page and its worker hold one copy in shared memory; otherwise
+// a new worker is handed copies, which costs about as much time as
+// computing them again, because fresh memory is slow to come by. Each
+// kernel is hashed as it arrives, so that a test can compare kernels that
+// are no longer kept.
 
 // Each kernel file is 19,783,872 bytes; at most this many are kept (1.9 GB,
 // enough for the 93 of the direction ring). When full, the kernel cheapest
@@ -16,16 +17,19 @@
 export const KEPT_KERNEL_LIMIT = 96;
 export const KERNEL_FILE_BYTES = 19783872;
 
+const isShared = (bytes) => globalThis.SharedArrayBuffer !== undefined && bytes.buffer instanceof SharedArrayBuffer;
+
 async function sha256(bytes) {
   if (!crypto.subtle) return null;  // only secure contexts (127.0.0.1 is one) have it
-  const digest = await crypto.subtle.digest('SHA-256', bytes);
+  // digest takes no shared memory
+  const digest = await crypto.subtle.digest('SHA-256', isShared(bytes) ? bytes.slice() : bytes);
   return [...new Uint8Array(digest)].map((b) => b.toString(16).padStart(2, '0')).join('');
 }
 
 // The bytes of a kernel file as the page keeps them: in shared memory when
-// it can be shared with workers.
+// it can be shared with workers (where the worker has put them already).
 function keptBytesOf(bytes) {
-  if (!globalThis.crossOriginIsolated) return bytes;
+  if (!globalThis.crossOriginIsolated || isShared(bytes)) return bytes;
   const shared = new Uint8Array(new SharedArrayBuffer(bytes.byteLength));
   shared.set(bytes);
   return shared;
@@ -56,6 +60,7 @@ export class Runner {
     this.hashes = new Map();  // name -> SHA-256 of every kernel the page was given
     this.pendingHashes = [];
     this.worker = null;
+    this.workerHolds = new Set();  // kernels the worker has in its folder
     this.cancelRun = null;
   }
 
@@ -85,40 +90,53 @@ export class Runner {
   // choose the kept kernels it is handed. Resolves with { status, console,
   // files, field, seconds } or { cancelled: true } or { failed: message }.
   run(png, name, args, models) {
-    if (this.worker) throw new Error('a run is already going');
+    if (this.cancelRun) throw new Error('a run is already going');
     const { z, thickness } = this.program.readSettings(args[1] ?? '', args[2] ?? '');
     const layerZ = new Set();
     for (let n = 0; n < Math.abs(thickness); ++n) layerZ.add(thickness >= 1 ? z + n : z - n);
+    for (const held of this.workerHolds) if (!this.kept.has(held)) this.workerHolds.delete(held);
     const kernels = [];
     for (const [kernelName, bytes] of [...this.kept]) {
       const kernel = kernelOf(kernelName);
       if (!layerZ.has(kernel.z) || !models.has(kernel.model)) continue;
-      kernels.push({ name: kernelName, bytes });
+      if (!this.workerHolds.has(kernelName)) kernels.push({ name: kernelName, bytes });
       this.#keep(kernelName, bytes);  // now the most recently used
     }
 
     const started = performance.now();
-    const worker = new Worker(new URL('./run_worker.js', import.meta.url), { type: 'module' });
-    this.worker = worker;
+    if (!this.worker) {
+      this.worker = new Worker(new URL('./run_worker.js', import.meta.url), { type: 'module' });
+      this.workerHolds = new Set();
+    }
+    const worker = this.worker;
+    const endWorker = () => {
+      worker.terminate();
+      this.worker = null;
+    };
     return new Promise((resolve) => {
       const finish = (result) => {
-        worker.terminate();
-        this.worker = null;
         this.cancelRun = null;
+        worker.onmessage = null;
+        worker.onerror = null;
         resolve({ ...result, seconds: (performance.now() - started) / 1000 });
       };
-      this.cancelRun = () => finish({ cancelled: true });
-      worker.onerror = (event) => finish({ failed: event.message || 'the run stopped' });
+      this.cancelRun = () => { endWorker(); finish({ cancelled: true }); };
+      worker.onerror = (event) => { endWorker(); finish({ failed: event.message || 'the run stopped' }); };
       worker.onmessage = ({ data }) => {
         if (data.type === 'progress') this.onProgress(data);
         else if (data.type === 'kernel') {
           this.pendingHashes.push(sha256(data.bytes).then((hash) => this.hashes.set(data.name, hash)));
+          this.workerHolds.add(data.name);
           this.#keep(data.name, keptBytesOf(data.bytes));
         } else if (data.type === 'done') finish(data);
-        else if (data.type === 'failed') finish({ failed: data.message, console: data.console });
+        else if (data.type === 'failed') { endWorker(); finish({ failed: data.message, console: data.console }); }
       };
-      for (const kernel of kernels) worker.postMessage(...kernelMessage(kernel.name, kernel.bytes));
-      worker.postMessage({ type: 'run', wasmModule: this.program.wasmModule, png, name, args });
+      for (const kernel of kernels) {
+        worker.postMessage(...kernelMessage(kernel.name, kernel.bytes));
+        this.workerHolds.add(kernel.name);
+      }
+      worker.postMessage({ type: 'run', wasmModule: this.program.wasmModule, png, name, args,
+        keep: [...this.kept.keys()] });
     });
   }
 

@@ -50,7 +50,7 @@ const pixels = async () => Buffer.from(await page.evaluate(() => {
 }), 'base64');
 const colorAt = (rgb, x, y) => [...rgb.subarray(3 * (640 * y + x), 3 * (640 * y + x) + 3)];
 const same = (a, b) => a.length === b.length && a.every((v, n) => v === b[n]);
-const waitRun = () => page.waitForFunction(() => !document.getElementById('run').disabled, null, { timeout: 120000 });
+const waitRun = () => page.waitForFunction(() => document.getElementById('cancel').disabled, null, { timeout: 120000 });
 
 async function clientPoint(canvas, x, y) {
   const box = await page.locator(canvas).boundingBox();
@@ -95,6 +95,8 @@ try {
   await page.waitForFunction(() => document.getElementById('status').dataset.state === 'ready');
   const loadSeconds = (Date.now() - started) / 1000;
   check(true, `page loaded in ${loadSeconds.toFixed(2)} s`);
+  // Runs only when asked, until the live reruns are tested below.
+  await page.uncheck('#live');
 
   // One click opens an example.
   await page.click('#examples button:text-is("bar_magnet")');
@@ -239,6 +241,7 @@ try {
   try {
     await page.goto(plain.url);
     await page.waitForFunction(() => document.getElementById('status').dataset.state === 'ready');
+    await page.uncheck('#live');
     await page.click('#examples button:text-is("bar_magnet")');
     for (const run of [1, 2]) {
       await page.click('#run');
@@ -251,6 +254,7 @@ try {
   }
   await page.goto(url);
   await page.waitForFunction(() => document.getElementById('status').dataset.state === 'ready');
+  await page.uncheck('#live');
 
   // With the network gone, examples still open and runs still run.
   await page.waitForFunction(() => navigator.serviceWorker.controller !== null, null, { timeout: 10000 });
@@ -343,8 +347,32 @@ try {
   await touch.send('Emulation.setTouchEmulationEnabled', { enabled: false });
   await page.setViewportSize({ width: 1640, height: 1100 });
 
+  // Live: switched on, it runs the drawing; after a stroke it runs again by
+  // itself, with the kernels it holds, and gives the native build's files.
+  const waitLive = () => page.waitForFunction(() => document.getElementById('cancel').disabled &&
+    document.getElementById('result-box').dataset.state === 'shown', null, { timeout: 120000 });
+  await page.check('#live');
+  await waitLive();
+  await page.keyboard.press('p');
+  await drag([400, 100], [460, 130]);
+  started = Date.now();
+  const marked = await page.textContent('#result-note');
+  await waitLive();
+  const liveSeconds = (Date.now() - started) / 1000;
+  const liveFolder = join(scratch, 'live');
+  mkdirSync(liveFolder);
+  const [liveSaved] = await Promise.all([page.waitForEvent('download'), page.click('#save')]);
+  await liveSaved.saveAs(join(liveFolder, 'bar_magnet.png'));
+  execFileSync(join(root, 'build/fluxart'), ['bar_magnet.png', '3', '1'], { cwd: liveFolder, stdio: 'ignore' });
+  const liveLinks = await page.$$eval('#downloads a', (as) => as.map((a) => [a.download, a.href]));
+  let liveSame = liveLinks.length === 3;
+  for (const [name, href] of liveLinks) liveSame &&= (await blobBytes(href)).equals(readFileSync(join(liveFolder, name)));
+  check(marked === 'updating…' && liveSame && await page.evaluate(() => !window.fluxart.result.console.includes('Creating New')),
+    `after a stroke the page reruns by itself with the kernels it holds (${liveSeconds.toFixed(2)} s), ` +
+    'the old pictures marked updating meanwhile, and its files are the native build\'s');
+
   console.log(`times: load ${loadSeconds.toFixed(2)} s, bar_magnet run ${firstRun.toFixed(2)} s cold, ` +
-    `${secondRun.toFixed(2)} s warm; screenshot ${join(scratchRoot, 'studio.png')}`);
+    `${secondRun.toFixed(2)} s warm, ${liveSeconds.toFixed(2)} s live after a stroke; screenshot ${join(scratchRoot, 'studio.png')}`);
 } catch (error) {
   check(false, 'the browser test ran to its end', error.stack);
 } finally {

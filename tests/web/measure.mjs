@@ -9,6 +9,7 @@ const { page, close } = await launchChromium();
 let started = Date.now();
 await page.goto(url);
 await page.waitForFunction(() => document.getElementById('status').dataset.state === 'ready');
+await page.uncheck('#live');
 console.log(`first load: ${((Date.now() - started) / 1000).toFixed(2)} s`);
 for (const example of ['bar_magnet', 'direction_ring']) {
   await page.click(`#examples button:text-is("${example}")`);
@@ -17,7 +18,7 @@ for (const example of ['bar_magnet', 'direction_ring']) {
     const positions = new Set();
     started = Date.now();
     await page.click('#run');
-    while (await page.$eval('#run', (b) => b.disabled)) {
+    while (!await page.$eval('#cancel', (b) => b.disabled)) {
       positions.add(await page.$eval('#progress', (p) => p.value.toFixed(3)));
       await page.waitForTimeout(50);
     }
