@@ -95,9 +95,13 @@ EMSCRIPTEN_KEEPALIVE int fluxart_run(int argc, const char* const* argv) {
 // a colour's name.
 EMSCRIPTEN_KEEPALIVE const char* fluxart_message() { return message.c_str(); }
 
+// Why a file is refused, for the page to say in plain words.
+enum DecodeRefusal { kNotRefused, kNotPng, kDamaged, kTooLarge, kWrongSize };
+
 // Decodes size bytes of the file called name into pixels (640 * 640 * 3
-// bytes, RGB) as a run reads its input. Returns 1 when decoded; otherwise 0,
-// pixels are unspecified and fluxart_message() holds the program's line.
+// bytes, RGB) as a run reads its input. Returns kNotRefused when decoded;
+// otherwise why not, pixels are unspecified and fluxart_message() holds the
+// program's line.
 EMSCRIPTEN_KEEPALIVE int fluxart_decode_png(const char* name, const unsigned char* bytes, int size,
                                             unsigned char* pixels) {
   message.clear();
@@ -113,10 +117,14 @@ EMSCRIPTEN_KEEPALIVE int fluxart_decode_png(const char* name, const unsigned cha
   }
   if (input.status != InputStatus::kDecoded) {
     message = InputProblemLine(name, input);
-    return 0;
+    constexpr unsigned kNoPngSignature = 28, kInflatesTooLarge = 109;
+    if (input.status == InputStatus::kWrongSize) return kWrongSize;
+    if (input.status == InputStatus::kTooLarge || input.error == kInflatesTooLarge)
+      return kTooLarge;
+    return input.error == kNoPngSignature ? kNotPng : kDamaged;
   }
   std::copy(decoded.begin(), decoded.end(), pixels);
-  return 1;
+  return kNotRefused;
 }
 
 // Encodes 640 * 640 * 3 bytes of RGB pixels as a PNG file with the run's

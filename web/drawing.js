@@ -1,7 +1,7 @@
 // The drawing: 640 x 640 RGB bytes that are the only truth about what is
 // painted, with undo and redo, and the shapes the tools paint. Every shape
 // sets whole pixels to one exact colour; nothing is blended.
-import { SIDE } from './program.js';
+import { SIDE } from './picture_size.js';
 
 const UNDO_DEPTH = 60;
 export const WHITE = [255, 255, 255];

@@ -2,7 +2,8 @@
 import { KINDS, loadProgram, meaningOf, symbolOf, SIDE } from './program.js';
 import { Drawing, WHITE } from './drawing.js';
 import { PixelView, ViewState } from './pixel_view.js';
-import { Runner, KEPT_KERNEL_LIMIT, KERNEL_FILE_BYTES } from './runner.js';
+import { Runner, KEPT_KERNEL_LIMIT, KERNEL_FILE_BYTES, kernelOf } from './runner.js';
+import { progressEstimate } from './progress.js';
 import { fieldAt, readoutLines, storedRemanence, storeRemanence, TESLA_VALIDITY } from './readout.js';
 import { ZOOMS } from './pixel_view.js';
 
@@ -13,9 +14,12 @@ const MB = 1e6;
 const LIVE_PAUSE_MS = 80;
 const TYPING_PAUSE_MS = 500;
 
-function setStatus(text, state) {
+// The status beside Run, with a line in smaller print below it (the
+// program's own words behind a plain one).
+function setStatus(text, state, detail = '') {
   $('status').textContent = text;
   $('status').dataset.state = state;
+  $('status-detail').textContent = detail;
 }
 
 function toHex([r, g, b]) {
@@ -49,7 +53,7 @@ async function start() {
     program = await loadProgram();
   } catch (error) {
     setStatus(`Could not load the program: ${error.message}`, 'failed');
-    return;
+    return null;
   }
   const drawing = new Drawing();
   const viewState = new ViewState();
@@ -115,9 +119,11 @@ async function start() {
     $('direction-slider').value = direction;
     const rgb = fineColor(direction);
     const actsAs = program.rowOf(...rgb).direction;
-    $('direction-note').textContent = actsAs !== direction
-      ? `Directions ${actsAs} and ${direction} share ${rgb.join(' ')}, which acts as ${actsAs}°.`
-      : `${rgb.join(' ')}`;
+    const twin = program.rows.find((row) => row.row >= 360 && row.kind === KINDS.planar && row.direction === direction);
+    $('direction-note').textContent = `colour ${rgb.join(' ')}` + (actsAs !== direction
+      ? `, shared with direction ${actsAs}: it acts as ${actsAs}°.`
+      : twin ? `. The ${twin.name.replace(/: .*/, '')} swatch (${twin.r} ${twin.g} ${twin.b}) points the same way: ` +
+        `the two colours paint the same ${direction}° magnet.` : '');
     drawDial();
     if (use) setColor(rgb);
   };
@@ -314,7 +320,7 @@ async function start() {
   const openBytes = (name, bytes) => {
     const decoded = program.decode(name, bytes);
     if (decoded.error) {
-      setStatus(decoded.error, 'failed');
+      setStatus(`${decoded.refusal} Your drawing is unchanged.`, 'failed', decoded.error);
       return false;
     }
     drawing.replace(decoded.pixels, name);
@@ -351,10 +357,10 @@ async function start() {
 
   // --- running ------------------------------------------------------------
   const runner = new Runner(program, {
-    onProgress: ({ layer, layers, step, steps, creating }) => {
-      $('progress').value = ((layer - 1) * steps + step) / (layers * steps);
-      $('progress-text').textContent = `Layer ${layer} of ${layers}, step ${step} of ${steps}` +
-        (creating ? `, computing ${creating}` : '');
+    onProgress: (event) => {
+      const { fraction, text, making } = progress.update(event);
+      $('progress').value = fraction;
+      $('progress-text').textContent = making ? `${text} · ${making}` : text;
     },
     onKernels: (r) => {
       $('kernels').textContent = `Holds ${r.kept.size} kernels, ${(r.keptBytes / MB).toFixed(1)} MB ` +
@@ -412,6 +418,31 @@ async function start() {
       !result.hasMonopole).join('\n');
   });
 
+  // The progress of a run of a drawing with these models at these settings.
+  const firstRow = new Map();
+  for (const row of program.rows) {
+    const model = `${row.kind}:${row.kind === KINDS.planar ? row.angle : 0}`;
+    if (!firstRow.has(model)) firstRow.set(model, row.row);
+  }
+  const describeKernel = (name) => {
+    const { halfSize, model } = kernelOf(name);
+    const [kind, angle] = model.split(':').map(Number);
+    const block = `a ${2 * halfSize + 1} × ${2 * halfSize + 1} block`;
+    if (kind === KINDS.axial) return `${block} magnetised through the sheet`;
+    if (kind === KINDS.monopole) return `${block} of charge`;
+    return `${block} at ${program.rows.find((r) => r.kind === kind && r.angle === angle).direction}°`;
+  };
+  const runProgress = (models, { z, thickness }) => {
+    const held = new Set([...runner.kept.keys()].map((name) => {
+      const k = kernelOf(name);
+      return `${k.model}|${2 * k.halfSize + 1}|${k.z}`;
+    }));
+    const layerZ = (layer) => thickness >= 1 ? z + layer - 1 : z - layer + 1;
+    return progressEstimate({ models, firstRow, describeKernel,
+      held: (model, side, layer) => held.has(`${model}|${side}|${layerZ(layer)}`) });
+  };
+  let progress = runProgress(new Set(), { z: 3, thickness: 1 });
+
   // A run of the drawing as it is now; one in flight gives way to it.
   let runTicket = 0;
   const run = async () => {
@@ -429,6 +460,7 @@ async function start() {
     $('progress').value = 0;
     setStatus('Running…', 'running');
     if (result) showResultState('updating');
+    progress = runProgress(models, settings);
     const outcome = await runner.run(encoded.bytes, drawing.name, args, models);
     if (ticket !== runTicket) return;
     $('cancel').disabled = true;
@@ -459,7 +491,6 @@ async function start() {
       setStatus(`Done in ${outcome.seconds.toFixed(2)} s`, 'done');
     }
     result = { ...outcome, pictures, hasMonopole };
-    window.fluxart.result = result;
     showResultState(Object.keys(pictures).length ? 'shown' : 'empty');
     showPicture();
   };
@@ -467,12 +498,15 @@ async function start() {
   liveRun = run;
   $('cancel').addEventListener('click', () => runner.cancel());
 
-  // For tests and for the curious: the page's own objects.
-  window.fluxart = { program, drawing, runner, viewState, openExample, result: null, setDirection };
   setStatus('Ready', 'ready');
+  return { program, drawing, runner, viewState, get result() { return result; } };
 }
 
 // Keeps the page working offline once loaded (secure contexts only, which
 // 127.0.0.1 is).
 if ('serviceWorker' in navigator) navigator.serviceWorker.register('offline.js').catch(() => {});
-start();
+
+// The page's own objects once it is ready (null if the program did not
+// load), for the curious and for tests, which import this module: the
+// drawing's pixels, the run's result, the kernels kept.
+export const studio = start();

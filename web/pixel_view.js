@@ -1,7 +1,7 @@
 // A zoomable, pannable view of a 640 x 640 RGB picture on a canvas, drawn
 // without smoothing, with the pixel grid from 4x. Views that share one
 // ViewState zoom and pan together.
-import { SIDE } from './program.js';
+import { SIDE } from './picture_size.js';
 
 export const ZOOMS = [1, 2, 3, 4, 6, 8, 12, 16];
 const GRID_FROM_ZOOM = 4;

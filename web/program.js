@@ -2,8 +2,9 @@
 // drawings, the colour table and the formatting of values, and the compiled
 // module from which each run's worker makes its own fresh instance.
 import createFluxart from './fluxart_web.js';
+import { SIDE } from './picture_size.js';
 
-export const SIDE = 640;
+export { SIDE } from './picture_size.js';
 
 // Makes a new instance of the compiled module (a WebAssembly.Module), with
 // its memory zeroed as in a new process. options go to the module factory.
@@ -22,6 +23,10 @@ export async function loadProgram(url = 'fluxart_web.wasm') {
   const wasmModule = await WebAssembly.compileStreaming(fetch(url));
   return new Program(wasmModule, await instantiate(wasmModule));
 }
+
+// Why fluxart_decode_png refused a file, by its answer.
+const REFUSALS = [null, 'This file is not a PNG picture.', 'This PNG file is damaged or cut short.',
+  'This file is too large for a 640 × 640 drawing.', 'This picture is not 640 × 640 pixels.'];
 
 const KIND_AXIAL = 1;
 const KIND_PLANAR = 2;
@@ -64,15 +69,16 @@ export class Program {
   }
 
   // Decodes a PNG file's bytes as a run reads its input: { pixels } (640 x
-  // 640 x 3 RGB bytes) or { error } with the program's own line.
+  // 640 x 3 RGB bytes) or { error, refusal } with the program's own line and
+  // why it was refused in plain words.
   decode(name, bytes) {
     const size = SIDE * SIDE * 3;
     const out = this.m._malloc(size);
     try {
-      const ok = this.#withString(name, (namePointer) =>
+      const refusal = this.#withString(name, (namePointer) =>
         this.#withBytes(bytes, (pointer) =>
           this.m._fluxart_decode_png(namePointer, pointer, bytes.length, out)));
-      if (!ok) return { error: this.message().trimEnd() };
+      if (refusal) return { error: this.message().trimEnd(), refusal: REFUSALS[refusal] };
       return { pixels: this.m.HEAPU8.slice(out, out + size) };
     } finally {
       this.m._free(out);

@@ -2,7 +2,7 @@
 // grid: the three components as the tables write them, the magnitude, the
 // direction in the plane in the palette's degrees, and the same in
 // millitesla for a remanence the user gives.
-import { SIDE } from './program.js';
+import { SIDE } from './picture_size.js';
 
 // Where the millitesla figure can be trusted; the one place that says so.
 export const TESLA_VALIDITY =

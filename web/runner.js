@@ -44,7 +44,7 @@ function kernelMessage(name, bytes) {
 
 // "Fluxart_Z5003_2005045.dat" -> { z: 3, halfSize: 5, model: '2:45' }, the
 // model as Program.modelsIn names it.
-function kernelOf(name) {
+export function kernelOf(name) {
   const [, tag, code] = /^Fluxart_Z(-?\d+)_(\d+)\.dat$/.exec(name);
   const number = Number(code);
   return { z: Number(tag) - 5000, halfSize: Math.floor((number % 1000000) / 1000),

@@ -40,10 +40,15 @@ const { context, page, close } =
   await launchChromium({ viewport: { width: 1640, height: 1100 }, acceptDownloads: true });
 page.on('pageerror', (error) => check(false, 'no script error on the page', error.message));
 
+// The page's objects (web/main.js's studio) as window.studio, for reading
+// what the page holds.
+const reachStudio = () => page.evaluate(async () => {
+  window.studio = await (await import(new URL('main.js', location.href))).studio;
+});
 const state = () => page.$eval('#status', (e) => e.dataset.state);
 const statusText = () => page.textContent('#status');
 const pixels = async () => Buffer.from(await page.evaluate(() => {
-  const bytes = window.fluxart.drawing.pixels;
+  const bytes = window.studio.drawing.pixels;
   let text = '';
   for (let k = 0; k < bytes.length; k += 0x8000) text += String.fromCharCode(...bytes.subarray(k, k + 0x8000));
   return btoa(text);
@@ -93,6 +98,7 @@ try {
   let started = Date.now();
   await page.goto(url);
   await page.waitForFunction(() => document.getElementById('status').dataset.state === 'ready');
+  await reachStudio();
   const loadSeconds = (Date.now() - started) / 1000;
   check(true, `page loaded in ${loadSeconds.toFixed(2)} s`);
   // Runs only when asked, until the live reruns are tested below.
@@ -124,6 +130,9 @@ try {
   expected = new Set();
   for (let t = 0; t <= 40; ++t) expected.add(`${100 + t},${520 + t}`);
   expectPainted(before, after, expected, [91, 100, 1], 'line paints the diagonal in fine direction 90');
+  const note = await page.textContent('#direction-note');
+  check(note.startsWith('colour 91 100 1. The 3:00 aqua swatch (0 255 255) points the same way'),
+    'the direction note gives the colour and its named twin', note);
 
   // Ellipse in aqua.
   before = after;
@@ -176,7 +185,7 @@ try {
   await saved.saveAs(savedPath);
   const savedPixels = Buffer.from(await page.evaluate((b64) => {
     const bytes = Uint8Array.from(atob(b64), (c) => c.charCodeAt(0));
-    const pixels = window.fluxart.program.decode('saved.png', bytes).pixels;
+    const pixels = window.studio.program.decode('saved.png', bytes).pixels;
     let text = '';
     for (let k = 0; k < pixels.length; k += 0x8000) text += String.fromCharCode(...pixels.subarray(k, k + 0x8000));
     return btoa(text);
@@ -204,8 +213,8 @@ try {
     writeFileSync(join(scratch, name), bytes);
     check(bytes.equals(readFileSync(join(nativeFolder, name))), `${name} is byte for byte the native one`);
   }
-  await page.evaluate(() => window.fluxart.runner.hashesSettled());
-  const hashes = new Map(await page.evaluate(() => [...window.fluxart.runner.hashes]));
+  await page.evaluate(() => window.studio.runner.hashesSettled());
+  const hashes = new Map(await page.evaluate(() => [...window.studio.runner.hashes]));
   const nativeKernels = readdirSync(nativeFolder).filter((f) => f.endsWith('.dat')).sort();
   check(nativeKernels.length > 0 && same([...hashes.keys()].sort(), nativeKernels) &&
     nativeKernels.every((f) => hashes.get(f) === sha256(readFileSync(join(nativeFolder, f)))),
@@ -234,16 +243,17 @@ try {
   await waitRun();
   const secondRun = (Date.now() - started) / 1000;
   const reused = () => page.evaluate(() => crossOriginIsolated + ' ' +
-    (window.fluxart.result?.console.includes('Creating New') === false));
+    (window.studio.result?.console.includes('Creating New') === false));
   check(await state() === 'done' && await reused() === 'true true',
     `second run finishes without making a kernel (${secondRun.toFixed(2)} s, kernels shared)`);
   const plain = await serve(false);
   try {
     await page.goto(plain.url);
     await page.waitForFunction(() => document.getElementById('status').dataset.state === 'ready');
+    await reachStudio();
     await page.uncheck('#live');
     await page.click('#examples button:text-is("bar_magnet")');
-    for (const run of [1, 2]) {
+    for (let n = 0; n < 2; ++n) {
       await page.click('#run');
       await waitRun();
     }
@@ -254,6 +264,7 @@ try {
   }
   await page.goto(url);
   await page.waitForFunction(() => document.getElementById('status').dataset.state === 'ready');
+  await reachStudio();
   await page.uncheck('#live');
 
   // With the network gone, examples still open and runs still run.
@@ -273,23 +284,26 @@ try {
   // Refused pictures keep the drawing.
   before = await pixels();
   const refusals = [
-    ['wide.png', widePicture(), 'fluxart: wide.png is 641 x 640 pixels; the drawing must be 640 x 640'],
-    ['notes.png', Buffer.from('These are notes about magnets, not a picture at all.\n'), "decoder error 28: incorrect PNG signature, it's no PNG or corrupted"],
-    ['cut.png', readFileSync(savedPath).subarray(0, 200), null],
-    ['bomb.png', bombPicture(),
+    ['wide.png', widePicture(), 'This picture is not 640 × 640 pixels.',
+      'fluxart: wide.png is 641 x 640 pixels; the drawing must be 640 x 640'],
+    ['notes.png', Buffer.from('These are notes about magnets, not a picture at all.\n'), 'This file is not a PNG picture.',
+      "decoder error 28: incorrect PNG signature, it's no PNG or corrupted"],
+    ['cut.png', readFileSync(savedPath).subarray(0, 200), 'This PNG file is damaged or cut short.', null],
+    ['bomb.png', bombPicture(), 'This file is too large for a 640 × 640 drawing.',
       'decoder error 109: tried to decompress zlib or deflate data larger than desired max_output_size'],
   ];
-  for (const [name, buffer, line] of refusals) {
+  for (const [name, buffer, words, line] of refusals) {
     await page.setInputFiles('#open', { name, mimeType: 'image/png', buffer });
     await page.waitForFunction(() => document.getElementById('status').dataset.state === 'failed');
     const text = await statusText();
-    check((line ? text === line : /^decoder error \d+: /.test(text)) && same(await pixels(), before),
-      `${name} is refused with "${text}" and the drawing kept`);
+    const detail = await page.textContent('#status-detail');
+    check(text === `${words} Your drawing is unchanged.` && (line ? detail === line : /^decoder error \d+: /.test(detail)) &&
+      same(await pixels(), before), `${name} is refused with "${text}" over "${detail}", and the drawing kept`);
     await page.evaluate(() => { document.getElementById('status').dataset.state = 'ready'; });
   }
 
   // Cancel a thick run part way: the page stays usable and keeps its kernels.
-  const keptBefore = await page.evaluate(() => window.fluxart.runner.kept.size);
+  const keptBefore = await page.evaluate(() => window.studio.runner.kept.size);
   await page.fill('#z', '20');
   await page.fill('#w', '4');
   check(await page.textContent('#result-note') === 'out of date' &&
@@ -297,9 +311,12 @@ try {
   'changed inputs mark the pictures out of date, and the downloads name their drawing and z');
   await page.click('#run');
   await page.waitForFunction(() => document.getElementById('progress').value > 0.05);
+  const progressText = await page.textContent('#progress-text');
+  check(/^Layer [1-4] of 4 · (11|7|5|3|1) × \1 blocks · \d+ %( · making the field of a (\d+) × \3 block (at \d+°|of charge|magnetised through the sheet) \(kernel \d+\))?$/
+    .test(progressText), 'progress is told in plain words', progressText);
   await page.click('#cancel');
   await waitRun();
-  const keptAfter = await page.evaluate(() => window.fluxart.runner.kept.size);
+  const keptAfter = await page.evaluate(() => window.studio.runner.kept.size);
   check(await statusText() === 'Cancelled' && keptAfter >= keptBefore, 'cancel stops the run and keeps the kernels');
   await page.fill('#z', '3');
   await page.fill('#w', '1');
@@ -367,7 +384,7 @@ try {
   const liveLinks = await page.$$eval('#downloads a', (as) => as.map((a) => [a.download, a.href]));
   let liveSame = liveLinks.length === 3;
   for (const [name, href] of liveLinks) liveSame &&= (await blobBytes(href)).equals(readFileSync(join(liveFolder, name)));
-  check(marked === 'updating…' && liveSame && await page.evaluate(() => !window.fluxart.result.console.includes('Creating New')),
+  check(marked === 'updating…' && liveSame && await page.evaluate(() => !window.studio.result.console.includes('Creating New')),
     `after a stroke the page reruns by itself with the kernels it holds (${liveSeconds.toFixed(2)} s), ` +
     'the old pictures marked updating meanwhile, and its files are the native build\'s');
 

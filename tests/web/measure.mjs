@@ -6,14 +6,18 @@ import { launchChromium } from './chromium.mjs';
 
 const url = process.argv[2] ?? 'http://127.0.0.1:8000/';
 const { page, close } = await launchChromium();
+const reachStudio = () => page.evaluate(async () => {
+  window.studio = await (await import(new URL('main.js', location.href))).studio;
+});
 let started = Date.now();
 await page.goto(url);
 await page.waitForFunction(() => document.getElementById('status').dataset.state === 'ready');
+await reachStudio();
 await page.uncheck('#live');
 console.log(`first load: ${((Date.now() - started) / 1000).toFixed(2)} s`);
 for (const example of ['bar_magnet', 'direction_ring']) {
   await page.click(`#examples button:text-is("${example}")`);
-  await page.evaluate(() => window.fluxart.runner.kept.clear());
+  await page.evaluate(() => window.studio.runner.kept.clear());
   for (const label of ['nothing kept', 'second run']) {
     const positions = new Set();
     started = Date.now();
@@ -22,7 +26,7 @@ for (const example of ['bar_magnet', 'direction_ring']) {
       positions.add(await page.$eval('#progress', (p) => p.value.toFixed(3)));
       await page.waitForTimeout(50);
     }
-    await page.waitForFunction(() => window.fluxart.result);
+    await page.waitForFunction(() => window.studio.result);
     console.log(`${example}, ${label}: ${((Date.now() - started) / 1000).toFixed(2)} s to the pictures ` +
       `(${await page.textContent('#status')}; progress bar seen at ${positions.size} positions; ` +
       `${await page.textContent('#kernels')})`);
