@@ -2,12 +2,13 @@
 // an example, paints with the mouse, saves, runs, reads the field, opens
 // pictures the program refuses, cancels a run. Compares what the page makes
 // with the native build. Usage: node browser_test.mjs ROOT SCRATCH
-import { spawn, execFileSync } from 'node:child_process';
+import { execFileSync } from 'node:child_process';
 import { createHash } from 'node:crypto';
 import { mkdirSync, readFileSync, readdirSync, rmSync, writeFileSync, copyFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { launchChromium } from './chromium.mjs';
 import { bombPicture, widePicture } from './drawings.mjs';
+import { serve } from './serve.mjs';
 
 const [root, scratchRoot] = process.argv.slice(2);
 const scratch = join(scratchRoot, 'browser');
@@ -20,22 +21,7 @@ function check(ok, what, detail = '') {
   if (!ok) failures += 1;
 }
 
-// Serves build-web/ as scripts/studio does (isolated: kept kernels shared
-// with runs) or as a plain static server would (kept kernels copied).
-function serve(isolated) {
-  const command = isolated ? [join(root, 'tools/serve_page.py'), '0', join(root, 'build-web')]
-    : ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1', '--directory', join(root, 'build-web')];
-  const server = spawn('python3', command, { stdio: ['ignore', 'pipe', 'ignore'] });
-  return new Promise((resolve, reject) => {
-    server.stdout.on('data', (text) => {
-      const port = /port (\d+)/.exec(String(text));
-      if (port) resolve({ server, url: `http://127.0.0.1:${port[1]}/` });
-    });
-    server.on('exit', () => reject(new Error('the web server did not start')));
-  });
-}
-
-const { server, url } = await serve(true);
+const { server, url } = await serve(root, true);
 const { context, page, close } =
   await launchChromium({ viewport: { width: 1640, height: 1100 }, acceptDownloads: true });
 page.on('pageerror', (error) => check(false, 'no script error on the page', error.message));
@@ -246,7 +232,7 @@ try {
     (window.studio.result?.console.includes('Creating New') === false));
   check(await state() === 'done' && await reused() === 'true true',
     `second run finishes without making a kernel (${secondRun.toFixed(2)} s, kernels shared)`);
-  const plain = await serve(false);
+  const plain = await serve(root, false);
   try {
     await page.goto(plain.url);
     await page.waitForFunction(() => document.getElementById('status').dataset.state === 'ready');
