@@ -8,22 +8,22 @@ const estimate = (held) => progressEstimate({ models: new Set(['2:0']), firstRow
 
 test('with every kernel held the fraction follows the steps and the words name the pass', () => {
   const p = estimate(() => true);
-  const half = p.update({ layer: 1, layers: 1, step: 930, creating: null });
+  const half = p.update({ layer: 1, layers: 1, step: 930, steps: 1860, creating: null });
   assert.equal(half.fraction, 0.5);
   assert.equal(half.text, 'Layer 1 of 1 · 5 × 5 blocks · 50 %');
-  assert.equal(p.update({ layer: 1, layers: 1, step: 1860, creating: null }).fraction, 1);
+  assert.equal(p.update({ layer: 1, layers: 1, step: 1860, steps: 1860, creating: null }).fraction, 1);
 });
 
 test('kernels still to make weigh far more than steps, and the fraction never goes back', () => {
   const p = estimate(() => false);
-  const making = p.update({ layer: 1, layers: 1, step: 1, creating: 'Fluxart_Z5003_2005000.dat' });
+  const making = p.update({ layer: 1, layers: 1, step: 1, steps: 1860, creating: 'Fluxart_Z5003_2005000.dat' });
   assert.equal(making.making, 'making the field of a 11 × 11 block at 0° (kernel 1)');
   assert.ok(making.fraction < 0.05);
-  const made = p.update({ layer: 1, layers: 1, step: 2, creating: null });
+  const made = p.update({ layer: 1, layers: 1, step: 2, steps: 1860, creating: null });
   assert.ok(made.fraction > 0.3 && made.fraction < 0.7, String(made.fraction));
   let last = made.fraction;
   for (const step of [300, 373, 800, 1200, 1860]) {
-    const { fraction } = p.update({ layer: 1, layers: 1, step, creating: null });
+    const { fraction } = p.update({ layer: 1, layers: 1, step, steps: 1860, creating: null });
     assert.ok(fraction >= last);
     last = fraction;
   }
