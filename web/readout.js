@@ -24,11 +24,17 @@ export function storedRemanence() {
 }
 export function storeRemanence(value) { localStorage.setItem(REMANENCE_KEY, String(value)); }
 
-// The field at picture pixel (row, col) of a result: picture point (row + 1,
-// col + 1), which is cell (639 - row, 639 - col) of the grid (value 639 - col
-// of line 639 - row of the tables).
+// Where picture pixel (row, col) of a result is in the run's field grid:
+// picture point (row + 1, col + 1), which is cell (639 - row, 639 - col)
+// (value 639 - col of line 639 - row of the tables); the index of its first
+// component. Every view of the field reads its pixels through this.
+export function cellIndex(row, col) {
+  return 3 * ((SIDE - 1 - row) * SIDE + (SIDE - 1 - col));
+}
+
+// The field at picture pixel (row, col) of a result.
 export function fieldAt(field, row, col) {
-  const k = 3 * ((SIDE - 1 - row) * SIDE + (SIDE - 1 - col));
+  const k = cellIndex(row, col);
   const i = field[k], j = field[k + 1], up = field[k + 2];
   const magnitude = Math.hypot(i, j, up);
   // i grows towards the bottom of the picture, j towards the right.
