@@ -26,5 +26,6 @@ export function viridis(t) {
   const n = Math.min(Math.floor(entry / STEP), POINTS.length - 2);
   const a = POINTS[n], b = POINTS[n + 1];
   const f = (entry - entryOf(n)) / (entryOf(n + 1) - entryOf(n));
-  return [0, 1, 2].map((c) => Math.round(255 * (a[c] + (b[c] - a[c]) * f)));
+  return [Math.round(255 * (a[0] + (b[0] - a[0]) * f)), Math.round(255 * (a[1] + (b[1] - a[1]) * f)),
+    Math.round(255 * (a[2] + (b[2] - a[2]) * f))];
 }

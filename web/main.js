@@ -4,7 +4,11 @@ import { Drawing, WHITE } from './drawing.js';
 import { PixelView, ViewState } from './pixel_view.js';
 import { Runner, KEPT_KERNEL_LIMIT, KERNEL_FILE_BYTES, kernelOf } from './runner.js';
 import { progressEstimate } from './progress.js';
-import { fieldAt, readoutLines, storedRemanence, storeRemanence, TESLA_VALIDITY } from './readout.js';
+import { fieldAt, fieldUnits, readoutLines, storedRemanence, storeRemanence, TESLA_VALIDITY } from './readout.js';
+import { strengthView } from './strength_view.js';
+import { profileView } from './profile_view.js';
+import { attachScaleBar } from './scale_bar.js';
+import { npyBytes } from './npy.js';
 import { ZOOMS } from './pixel_view.js';
 
 const $ = (id) => document.getElementById(id);
@@ -384,24 +388,35 @@ async function start() {
   $('live').addEventListener('change', () => { if ($('live').checked) inputsSettled(); });
   readSettings();
 
+  // The field in mT for magnets, in program units for charges.
+  const units = () => fieldUnits(!result?.hasMonopole, remanence);
   const showPicture = () => {
-    for (const b of document.querySelectorAll('#tabs button')) b.classList.toggle('active', b.dataset.picture === picture);
-    resultView.show(result?.pictures[picture] ?? null);
+    for (const b of document.querySelectorAll('#tabs button[data-picture]'))
+      b.classList.toggle('active', b.dataset.picture === picture);
+    strength.show(picture === 'strength' && Boolean(result?.field));
+    if (picture === 'strength') resultView.show(result?.field ? strength.picture(result.field, units()) : null);
+    else resultView.show(result?.pictures[picture] ?? null);
   };
-  for (const b of document.querySelectorAll('#tabs button'))
+  const strength = strengthView(showPicture);
+  for (const b of document.querySelectorAll('#tabs button[data-picture]'))
     b.addEventListener('click', () => { picture = b.dataset.picture; showPicture(); });
+  const profile = profileView({ resultView, program, result: () => result, units, makeLink: download });
+  attachScaleBar(viewState, $('result-view'), $('scale-bar'));
 
   $('remanence').value = remanence;
   $('remanence').addEventListener('change', () => {
     const value = Number($('remanence').value);
     if (value > 0) { remanence = value; storeRemanence(value); }
     else $('remanence').value = remanence;
+    showPicture();
+    profile.refresh();
   });
   $('tesla-note').textContent = TESLA_VALIDITY;
 
   // Dragging a result pans both views.
   let resultDrag = null;
   $('result-view').addEventListener('pointerdown', (event) => {
+    if (profile.active) return;
     resultDrag = { clientX: event.clientX, clientY: event.clientY, viewX: viewState.x, viewY: viewState.y,
       scale: SIDE / $('result-view').getBoundingClientRect().width };
     $('result-view').setPointerCapture(event.pointerId);
@@ -490,9 +505,18 @@ async function start() {
     } else {
       setStatus(`Done in ${outcome.seconds.toFixed(2)} s`, 'done');
     }
-    result = { ...outcome, pictures, hasMonopole };
+    // The outputs' names up to their kind: "bar_magnet___Z5003_".
+    const stem = outcome.files.map((f) => /^(.*_Z\d+_)contours\.png$/.exec(f.name)?.[1]).find(Boolean) ?? '';
+    result = { ...outcome, pictures, hasMonopole, stem };
+    for (const link of $('exports').querySelectorAll('a')) URL.revokeObjectURL(link.href);
+    $('exports').replaceChildren();
+    if (outcome.status === 0 && stem) {
+      $('exports').append('The whole field for NumPy (640 × 640 × 3 float32, row 0 at the top, i j k): ',
+        download(`${stem}field.npy`, npyBytes(result.field)));
+    }
     showResultState(Object.keys(pictures).length ? 'shown' : 'empty');
     showPicture();
+    profile.refresh();
   };
   $('run').addEventListener('click', run);
   liveRun = run;

@@ -4,7 +4,9 @@
 // comes first, so a rebuilt page is seen at once when online).
 const STORE = 'fluxart-studio';
 const FILES = ['./', 'index.html', 'style.css', 'main.js', 'program.js', 'drawing.js', 'pixel_view.js',
-  'runner.js', 'run_worker.js', 'readout.js', 'progress.js', 'picture_size.js', 'fluxart_web.js', 'fluxart_web.wasm', 'examples/examples.json'];
+  'runner.js', 'run_worker.js', 'readout.js', 'progress.js', 'picture_size.js', 'color_map.js', 'strength.js',
+  'scales.js', 'color_bar.js', 'strength_view.js', 'scale_bar.js', 'profile.js', 'profile_view.js', 'npy.js',
+  'fluxart_web.js', 'fluxart_web.wasm', 'examples/examples.json'];
 
 self.addEventListener('install', (event) => {
   event.waitUntil((async () => {

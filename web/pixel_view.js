@@ -48,6 +48,10 @@ export class PixelView {
     this.state = state;
     state.views.push(this);
     this.blank = true;
+    // Drawn over the picture on every render: each is called with the
+    // canvas context and a function from picture pixel centre (x, y) to the
+    // view's pixel.
+    this.overlays = [];
     canvas.addEventListener('wheel', (event) => {
       event.preventDefault();
       const [vx, vy] = this.viewPoint(event);
@@ -92,8 +96,15 @@ export class PixelView {
     c.imageSmoothingEnabled = false;
     c.setTransform(zoom, 0, 0, zoom, -x * zoom, -y * zoom);
     c.drawImage(this.source, 0, 0);
-    if (zoom < GRID_FROM_ZOOM) return;
     c.setTransform(1, 0, 0, 1, 0, 0);
+    if (zoom >= GRID_FROM_ZOOM) this.#drawGrid();
+    const toView = (px, py) => [(px + 0.5 - x) * zoom, (py + 0.5 - y) * zoom];
+    for (const overlay of this.overlays) overlay(c, toView);
+  }
+
+  #drawGrid() {
+    const { zoom, x, y } = this.state;
+    const c = this.context;
     c.strokeStyle = 'rgba(0, 0, 0, 0.18)';
     c.lineWidth = 1;
     c.beginPath();

@@ -18,6 +18,15 @@ export function millitesla(value, remanence) {
   return value * remanence * 2.5 / (4 * Math.PI) * 1000;
 }
 
+// The units the page tells the field in: { factor } program units to one
+// of them, { name } and a { label } that says why. mT for magnets of
+// remanence Br; program units for a drawing with monopole colours, which
+// are charges, not magnets, and have no remanence.
+export function fieldUnits(tesla, remanence) {
+  if (tesla) return { factor: millitesla(1, remanence), name: 'mT', label: `mT for Br = ${remanence} T` };
+  return { factor: 1, name: 'program units', label: 'program units (monopole colours are charges: no mT)' };
+}
+
 export function storedRemanence() {
   const stored = Number(localStorage.getItem(REMANENCE_KEY));
   return stored > 0 ? stored : DEFAULT_REMANENCE_T;

@@ -51,6 +51,11 @@ export function scaleFraction(value, scale) {
 // The picture: SIDE x SIDE x 3 RGB bytes, row 0 at the top.
 export function strengthPicture(values, scale) {
   const rgb = new Uint8Array(3 * values.length);
-  for (let n = 0; n < values.length; ++n) rgb.set(viridis(scaleFraction(values[n], scale)), 3 * n);
+  for (let n = 0; n < values.length; ++n) {
+    const [r, g, b] = viridis(scaleFraction(values[n], scale));
+    rgb[3 * n] = r;
+    rgb[3 * n + 1] = g;
+    rgb[3 * n + 2] = b;
+  }
   return rgb;
 }

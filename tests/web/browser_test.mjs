@@ -1,6 +1,7 @@
 // Drives the page in the system's headless Chromium, as a user would: opens
 // an example, paints with the mouse, saves, runs, reads the field, opens
-// pictures the program refuses, cancels a run. Compares what the page makes
+// pictures the program refuses, cancels a run, reads the Strength view,
+// a profile and the .npy export (readings_checks.mjs). Compares what the page makes
 // with the native build. Usage: node browser_test.mjs ROOT SCRATCH
 import { execFileSync } from 'node:child_process';
 import { createHash } from 'node:crypto';
@@ -9,6 +10,7 @@ import { join } from 'node:path';
 import { launchChromium } from './chromium.mjs';
 import { bombPicture, widePicture } from './drawings.mjs';
 import { serve } from './serve.mjs';
+import { checkReadings } from './readings_checks.mjs';
 
 const [root, scratchRoot] = process.argv.slice(2);
 const scratch = join(scratchRoot, 'browser');
@@ -218,6 +220,8 @@ try {
       `shows ${shown}`);
   }
   check(/\d mT/.test(readout), 'readout shows millitesla for a magnet drawing');
+  await checkReadings({ page, check, clientPoint, fetchBytes: blobBytes, nativeFolder, scratch,
+    stem: 'bar_magnet___Z5003_' });
   await page.click('#tabs button[data-picture="stream_contours"]');
   await page.mouse.move(...await clientPoint('#result-view', col, row));
   await page.screenshot({ path: join(scratchRoot, 'studio.png') });

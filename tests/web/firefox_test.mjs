@@ -1,7 +1,8 @@
 // Drives the page in Debian's Firefox ESR, headless, through puppeteer-core
 // over WebDriver BiDi (nothing downloaded), as a user would: paints and
 // reads the pixels back, runs and compares the downloads with the native
-// build, reads the field, opens a file the program refuses, cancels, lets
+// build, reads the field (the Strength view, a profile and the .npy export
+// too: readings_checks.mjs), opens a file the program refuses, cancels, lets
 // Live rerun after a stroke, and checks the layout at three window sizes.
 // Usage: node firefox_test.mjs ROOT SCRATCH
 import { execFileSync } from 'node:child_process';
@@ -10,6 +11,7 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import puppeteer from 'puppeteer-core';
 import { serve } from './serve.mjs';
+import { checkReadings } from './readings_checks.mjs';
 
 const [root, scratchRoot] = process.argv.slice(2);
 const scratch = join(scratchRoot, 'firefox');
@@ -104,6 +106,8 @@ try {
     .split(',')[639 - col].trim();
   const readout = await text('#readout');
   check(new RegExp(`^i ${table.replace(/[.+-]/g, '\\$&')}`, 'm').test(readout), `readout i at (${row}, ${col}) is the table's ${table}`, readout);
+  await checkReadings({ page, check, clientPoint, fetchBytes: hrefBytes, nativeFolder: native, scratch,
+    stem: 'bar_magnet___Z5003_' });
 
   // A file that is no PNG is refused and the drawing kept.
   before = await pixels();
