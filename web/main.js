@@ -390,17 +390,19 @@ async function start() {
 
   // The field in mT for magnets, in program units for charges.
   const units = () => fieldUnits(!result?.hasMonopole, remanence);
+  // The run's field grid, for a run that ended well.
+  const fieldRun = () => (result?.status === 0 && result.field ? result : null);
   const showPicture = () => {
     for (const b of document.querySelectorAll('#tabs button[data-picture]'))
       b.classList.toggle('active', b.dataset.picture === picture);
-    strength.show(picture === 'strength' && Boolean(result?.field));
-    if (picture === 'strength') resultView.show(result?.field ? strength.picture(result.field, units()) : null);
+    strength.show(picture === 'strength' && Boolean(fieldRun()));
+    if (picture === 'strength') resultView.show(fieldRun() ? strength.picture(result.field, units()) : null);
     else resultView.show(result?.pictures[picture] ?? null);
   };
   const strength = strengthView(showPicture);
   for (const b of document.querySelectorAll('#tabs button[data-picture]'))
     b.addEventListener('click', () => { picture = b.dataset.picture; showPicture(); });
-  const profile = profileView({ resultView, program, result: () => result, units, makeLink: download });
+  const profile = profileView({ resultView, program, result: fieldRun, units, makeLink: download });
   attachScaleBar(viewState, $('result-view'), $('scale-bar'));
 
   $('remanence').value = remanence;
