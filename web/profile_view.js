@@ -52,6 +52,7 @@ export function profileView({ resultView, program, result, units, makeLink }) {
     if (!active || !result()?.field) return;
     line = { from: pointAt(event), to: pointAt(event) };
     dragging = true;
+    canvas.setPointerCapture(event.pointerId);
     resultView.render();
   });
   canvas.addEventListener('pointermove', (event) => {
