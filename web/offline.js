@@ -3,10 +3,11 @@
 // page is first opened, and answers when the network does not (the network
 // comes first, so a rebuilt page is seen at once when online).
 const STORE = 'fluxart-studio';
-const FILES = ['./', 'index.html', 'style.css', 'main.js', 'program.js', 'drawing.js', 'pixel_view.js',
-  'runner.js', 'run_worker.js', 'readout.js', 'progress.js', 'picture_size.js', 'color_map.js', 'strength.js',
-  'scales.js', 'color_bar.js', 'strength_view.js', 'scale_bar.js', 'profile.js', 'profile_view.js', 'npy.js',
-  'fluxart_web.js', 'fluxart_web.wasm', 'examples/examples.json'];
+const FILES = ['./', 'index.html', 'style.css', 'main.js', 'dom.js', 'status.js', 'palette.js', 'tools.js',
+  'files.js', 'run_panel.js', 'views.js', 'program.js', 'drawing.js', 'pixel_view.js', 'runner.js', 'run_worker.js',
+  'readout.js', 'progress.js', 'picture_size.js', 'color_map.js', 'strength.js', 'scales.js', 'color_bar.js',
+  'strength_view.js', 'scale_bar.js', 'profile.js', 'profile_view.js', 'npy.js', 'fluxart_web.js', 'fluxart_web.wasm',
+  'examples/examples.json'];
 
 self.addEventListener('install', (event) => {
   event.waitUntil((async () => {

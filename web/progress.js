@@ -27,20 +27,21 @@ export function progressEstimate({ models, firstRow, held, describeKernel }) {
   let made = 0;
   let lastStep = 0, lastLayer = 1, lastCreating = null;
 
-  // The work still to come after step `step` (1-based) of layer `layer`.
+  // The work still to come after step `step` (1-based) of layer `layer`,
+  // and the kernels among it.
   const remaining = (layer, layers, step, rowsPerPass) => {
-    let work = 0;
+    let work = 0, kernels = 0;
     for (let l = layer; l <= layers; ++l) {
       const from = l === layer ? step : 0;
       work += STEP_WORK * (rowsPerPass * BLOCK_SIDES.length - from);
       BLOCK_SIDES.forEach((side, pass) => {
         for (const model of models) {
           const at = pass * rowsPerPass + firstRow.get(model) + 1;
-          if (at > from && !held(model, side, l)) work += kernelWork(side);
+          if (at > from && !held(model, side, l)) { work += kernelWork(side); kernels += 1; }
         }
       });
     }
-    return work;
+    return { work, kernels };
   };
 
   const update = ({ layer, layers, step, steps, creating }) => {
@@ -52,11 +53,12 @@ export function progressEstimate({ models, firstRow, held, describeKernel }) {
     if (creating && creating !== lastCreating) made += 1;
     if (!creating && lastCreating) done += kernelWork(BLOCK_SIDES[passOf(step)]);
     lastCreating = creating;
-    const fraction = done / (done + remaining(layer, layers, step, rowsPerPass));
+    const ahead = remaining(layer, layers, step, rowsPerPass);
+    const fraction = done / (done + ahead.work);
     shown = Math.max(shown, Math.min(fraction, 1));
     const side = BLOCK_SIDES[passOf(step)];
     const text = `Layer ${layer} of ${layers} · ${side} × ${side} blocks · ${Math.floor(100 * shown)} %`;
-    return { fraction: shown, text, making: creating ? `making the field of ${describeKernel(creating)} (kernel ${made})` : '' };
+    return { fraction: shown, text, making: creating ? `making the field of ${describeKernel(creating)} (${made} of ${made + ahead.kernels})` : '' };
   };
   return { update, made: () => made };
 }

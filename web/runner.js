@@ -6,9 +6,7 @@
 // uses. When the page is cross-origin isolated (scripts/studio serves it
 // so), the page and its worker hold one copy in shared memory; otherwise
 // a new worker is handed copies, which costs about as much time as
-// computing them again, because fresh memory is slow to come by. Each
-// kernel is hashed as it arrives, so that a test can compare kernels that
-// are no longer kept.
+// computing them again, because fresh memory is slow to come by.
 
 // Each kernel file is 19,783,872 bytes; at most this many are kept (1.9 GB,
 // enough for the 93 of the direction ring). When full, the kernel cheapest
@@ -18,13 +16,6 @@ export const KEPT_KERNEL_LIMIT = 96;
 export const KERNEL_FILE_BYTES = 19783872;
 
 const isShared = (bytes) => globalThis.SharedArrayBuffer !== undefined && bytes.buffer instanceof SharedArrayBuffer;
-
-async function sha256(bytes) {
-  if (!crypto.subtle) return null;  // only secure contexts (127.0.0.1 is one) have it
-  // digest takes no shared memory
-  const digest = await crypto.subtle.digest('SHA-256', isShared(bytes) ? bytes.slice() : bytes);
-  return [...new Uint8Array(digest)].map((b) => b.toString(16).padStart(2, '0')).join('');
-}
 
 // The bytes of a kernel file as the page keeps them: in shared memory when
 // it can be shared with workers (where the worker has put them already).
@@ -57,8 +48,6 @@ export class Runner {
     this.onProgress = onProgress;
     this.onKernels = onKernels;
     this.kept = new Map();  // name -> Uint8Array, oldest use first
-    this.hashes = new Map();  // name -> SHA-256 of every kernel the page was given
-    this.pendingHashes = [];
     this.worker = null;
     this.workerHolds = new Set();  // kernels the worker has in its folder
     this.cancelRun = null;
@@ -81,9 +70,6 @@ export class Runner {
     }
     this.onKernels(this);
   }
-
-  // Resolves once every kernel received so far is hashed.
-  hashesSettled() { return Promise.all(this.pendingHashes); }
 
   // Runs the drawing (PNG bytes named name) with the command line's z, w
   // and tables words; models are the drawing's (Program.modelsIn), which
@@ -125,7 +111,6 @@ export class Runner {
       worker.onmessage = ({ data }) => {
         if (data.type === 'progress') this.onProgress(data);
         else if (data.type === 'kernel') {
-          this.pendingHashes.push(sha256(data.bytes).then((hash) => this.hashes.set(data.name, hash)));
           this.workerHolds.add(data.name);
           this.#keep(data.name, keptBytesOf(data.bytes));
         } else if (data.type === 'done') finish(data);

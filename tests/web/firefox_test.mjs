@@ -4,12 +4,14 @@
 // build, reads the field (the Strength view, a profile and the .npy export
 // too: readings_checks.mjs), opens a file the program refuses, cancels, lets
 // Live rerun after a stroke, and checks the layout at three window sizes.
+// It reads only what the page shows (page_reading.mjs).
 // Usage: node firefox_test.mjs ROOT SCRATCH
 import { execFileSync } from 'node:child_process';
 import { mkdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import puppeteer from 'puppeteer-core';
+import { drawingPixels, linkBytes, pngFile } from './page_reading.mjs';
 import { serve } from './serve.mjs';
 import { checkReadings } from './readings_checks.mjs';
 
@@ -33,14 +35,8 @@ page.on('pageerror', (error) => check(false, 'no script error on the page', erro
 const text = (selector) => page.$eval(selector, (e) => e.textContent);
 const waitDone = () => page.waitForFunction(() => document.getElementById('cancel').disabled &&
   document.getElementById('result-box').dataset.state === 'shown', { timeout: 120000, polling: 20 });
-const bytesOf = async (expression) => Buffer.from(await page.evaluate(async (source) => {
-  const bytes = await new Function(`return (async () => ${source})()`)();
-  let out = '';
-  for (let k = 0; k < bytes.length; k += 0x8000) out += String.fromCharCode(...bytes.subarray(k, k + 0x8000));
-  return btoa(out);
-}, expression), 'base64');
-const pixels = () => bytesOf('window.studio.drawing.pixels');
-const hrefBytes = (href) => bytesOf(`new Uint8Array(await (await fetch(${JSON.stringify(href)})).arrayBuffer())`);
+const pixels = () => drawingPixels(page);
+const hrefBytes = (href) => linkBytes(page, href);
 async function clientPoint(id, x, y) {
   const box = await page.$eval(id, (e) => { const b = e.getBoundingClientRect(); return [b.x, b.y, b.width, b.height]; });
   // Whole pixels: WebDriver BiDi moves the pointer to whole client pixels.
@@ -70,9 +66,6 @@ try {
   await page.setViewport({ width: 1640, height: 1100 });
   await page.goto(url);
   await page.waitForFunction(() => document.getElementById('status').dataset.state === 'ready');
-  await page.evaluate(async () => {
-    window.studio = await (await import(new URL('main.js', location.href))).studio;
-  });
   await page.$eval('#live', (box) => { box.checked = false; });
   await clickExample('bar_magnet');
   await page.waitForFunction(() => document.getElementById('status').textContent === 'Opened bar_magnet.png');
@@ -89,7 +82,7 @@ try {
   // Run with the tables; every download against the native build.
   const native = join(scratch, 'native');
   mkdirSync(native);
-  writeFileSync(join(native, 'bar_magnet.png'), await bytesOf('window.studio.program.encode(window.studio.drawing.pixels).bytes'));
+  writeFileSync(join(native, 'bar_magnet.png'), pngFile(await pixels()));
   execFileSync(join(root, 'build/fluxart'), ['bar_magnet.png', '3', '1', 'v'], { cwd: native, stdio: 'ignore' });
   await page.click('#tables');
   await page.click('#run');
@@ -137,7 +130,7 @@ try {
   await waitDone();
   const live = join(scratch, 'live');
   mkdirSync(live);
-  writeFileSync(join(live, 'bar_magnet.png'), await bytesOf('window.studio.program.encode(window.studio.drawing.pixels).bytes'));
+  writeFileSync(join(live, 'bar_magnet.png'), pngFile(await pixels()));
   execFileSync(join(root, 'build/fluxart'), ['bar_magnet.png', '3', '1', 'v'], { cwd: live, stdio: 'ignore' });
   const liveLinks = await page.$$eval('#downloads a', (as) => as.map((a) => [a.download, a.href]));
   let liveSame = liveLinks.length === 6;

@@ -39,7 +39,8 @@ print('same')
 
 export async function checkReadings({ page, check, clientPoint, fetchBytes, nativeFolder, scratch, stem }) {
   const { text, field } = tablesOf(nativeFolder, stem);
-  await page.evaluate(() => window.studio.viewState.zoomTo(1));
+  // At 1x, where a canvas pixel is a picture pixel, as the zoom buttons set it.
+  while (await page.evaluate(() => document.getElementById('zoom-level').textContent) !== '1×') await page.click('#zoom-out');
   const canvasRgb = async () => Buffer.from(await page.evaluate(() => {
     const data = document.getElementById('result-view').getContext('2d').getImageData(0, 0, 640, 640).data;
     let out = '';

@@ -1,4 +1,4 @@
-// ESLint's rules for the page (web/) and its tests (tests/web/): the
+// ESLint's rules for the page (web/), its tests (tests/web/) and tools: the
 // recommended set, for ES modules in the browser, its workers and node.
 import js from '@eslint/js';
 import globals from 'globals';
@@ -12,5 +12,5 @@ export default [
   },
   { files: ['web/**/*.js'], languageOptions: { globals: { ...globals.browser, ...globals.worker } } },
   { files: ['web/offline.js'], languageOptions: { globals: globals.serviceworker } },
-  { files: ['tests/web/**/*.mjs'], languageOptions: { globals: { ...globals.node, ...globals.browser } } },
+  { files: ['tests/web/**/*.mjs', 'tools/*.mjs'], languageOptions: { globals: { ...globals.node, ...globals.browser } } },
 ];

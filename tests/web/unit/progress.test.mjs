@@ -17,7 +17,7 @@ test('with every kernel held the fraction follows the steps and the words name t
 test('kernels still to make weigh far more than steps, and the fraction never goes back', () => {
   const p = estimate(() => false);
   const making = p.update({ layer: 1, layers: 1, step: 1, steps: 1860, creating: 'Fluxart_Z5003_2005000.dat' });
-  assert.equal(making.making, 'making the field of a 11 × 11 block at 0° (kernel 1)');
+  assert.equal(making.making, 'making the field of a 11 × 11 block at 0° (1 of 5)');
   assert.ok(making.fraction < 0.05);
   const made = p.update({ layer: 1, layers: 1, step: 2, steps: 1860, creating: null });
   assert.ok(made.fraction > 0.3 && made.fraction < 0.7, String(made.fraction));
