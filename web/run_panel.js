@@ -14,8 +14,11 @@ import { Runner, KEPT_KERNEL_LIMIT, KERNEL_FILE_BYTES, kernelOf } from './runner
 import { setStatus } from './status.js';
 
 const MB = 1e6;
-// A second change within the pause waits again.
-const LIVE_PAUSE_MS = 80;
+// A second change within the pause waits again. After a stroke, a fill, an
+// undo or an opened drawing the pause only gathers changes that come at
+// once (an undo clicked twice): the run itself cancels for a later one.
+// Typing in z or w waits for the next key.
+const LIVE_PAUSE_MS = 20;
 const TYPING_PAUSE_MS = 500;
 
 // Console text as a terminal shows it: a backspace moves back one place.
