@@ -58,20 +58,26 @@ std::string OutputThatIsTheInput(const OutputNames& names, const std::string& in
   return "";
 }
 
-std::string CacheFileThatIsTheInput(const std::string& input_name, float z, int thickness) {
+std::string CacheFileThatIsTheInput(const std::string& input_name, float z, int thickness,
+                                    const std::string& cache_folder) {
   namespace fs = std::filesystem;
   const int layers = thickness >= 0 ? thickness : -thickness;
   const int first = ZTag(z);
   const int last = thickness >= 1 ? first + layers - 1 : first - layers + 1;
   std::error_code error;
-  fs::directory_iterator entries(".", error);
+  fs::directory_iterator entries(cache_folder.empty() ? "." : cache_folder, error);
   for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
     std::string name = entries->path().filename().string();
     KernelCacheKey key;
     if (layers == 0 || !ParseKernelCacheName(name, &key)) continue;
     if (key.z_tag < std::min(first, last) || key.z_tag > std::max(first, last)) continue;
     std::error_code same_error;
-    if (fs::equivalent(name, input_name, same_error) && !same_error) return name;
+    if (fs::equivalent(entries->path(), input_name, same_error) && !same_error) return name;
   }
   return "";
+}
+
+std::string CacheClashLine(const std::string& cache_file) {
+  return "fluxart: " + cache_file +
+         " is both the drawing and a kernel cache file of this run; rename the drawing\n";
 }

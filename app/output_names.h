@@ -25,8 +25,13 @@ OutputNames BuildOutputNames(const std::string& input_name, float z);
 std::string OutputThatIsTheInput(const OutputNames& names, const std::string& input_name,
                                  bool with_tables);
 
-// The first kernel cache file in the current folder that a run from z with
-// thickness layers may write (its tag that of one of the layers) and that is
-// the input file itself, under its own name or through a link. "" when none
-// is.
-std::string CacheFileThatIsTheInput(const std::string& input_name, float z, int thickness);
+// The first kernel cache file in cache_folder ("" for the current one) that
+// a run from z with thickness layers may write (its tag that of one of the
+// layers) and that is the input file itself, under its own name or through a
+// link. "" when none is.
+std::string CacheFileThatIsTheInput(const std::string& input_name, float z, int thickness,
+                                    const std::string& cache_folder = "");
+
+// The line, ending in a line end, that refuses a run whose drawing is the
+// kernel cache file cache_file.
+std::string CacheClashLine(const std::string& cache_file);

@@ -73,7 +73,8 @@ bool SaveOutput(const char* file_name, const char* message, const EncodedPicture
 
 }  // namespace
 
-int RunFluxart(const std::vector<std::string>& args, Workspace& workspace) {
+int RunFluxart(const std::vector<std::string>& args, Workspace& workspace,
+               const RunOptions& options) {
   lodepng::State png_state;
   SetUpPngState(png_state);
 
@@ -102,13 +103,10 @@ int RunFluxart(const std::vector<std::string>& args, Workspace& workspace) {
                 clash.c_str());
     return 1;
   }
-  const std::string cache_clash =
-      CacheFileThatIsTheInput(settings.input_name, settings.z, settings.thickness);
+  const std::string cache_clash = CacheFileThatIsTheInput(settings.input_name, settings.z,
+                                                          settings.thickness, options.cache_folder);
   if (!cache_clash.empty()) {
-    std::printf(
-        "\nfluxart: %s is both the drawing and a kernel cache file of this run; rename the "
-        "drawing\n",
-        cache_clash.c_str());
+    std::fputs(("\n" + CacheClashLine(cache_clash)).c_str(), stdout);
     return 1;
   }
   // The trial encode and the loading of the drawing into the workspace run
@@ -126,12 +124,12 @@ int RunFluxart(const std::vector<std::string>& args, Workspace& workspace) {
     return 1;
   }
   // Temporary files of killed runs, in the cache's folder and the outputs'.
-  RemoveStaleTemporaries(".", settings.input_name);
+  RemoveStaleTemporaries(options.cache_folder, settings.input_name);
   const std::string output_folder =
       std::filesystem::path(names.contour_image).parent_path().string();
   if (!output_folder.empty()) RemoveStaleTemporaries(output_folder, settings.input_name);
 
-  SynthesizeField(workspace, settings.thickness);
+  SynthesizeField(workspace, settings.thickness, options);
 
   // Both drawing stages run before any picture is saved, so that the three
   // encodes can share the processors; the console and the files come out in

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/run_options.h"
 #include "core/workspace.h"
 
 // Runs the program on args (the arguments after the program name), reading
@@ -17,5 +18,7 @@
 // afterwards. Returns the
 // exit status: 0 for a completed run with every file written, or the user's
 // own exit at the prompt; 1 when the run ended on a failure or a file could
-// not be written.
-int RunFluxart(const std::vector<std::string>& args, Workspace& workspace);
+// not be written. options.cache_folder is where the kernel cache files are
+// (the current folder for the program).
+int RunFluxart(const std::vector<std::string>& args, Workspace& workspace,
+               const RunOptions& options = RunOptions());

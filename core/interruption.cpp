@@ -10,6 +10,8 @@
 #include <windows.h>
 #else
 #include <unistd.h>
+
+#include <mutex>
 #endif
 
 namespace {
@@ -47,6 +49,10 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
   return FALSE;
 }
 #else
+// Threads that register files at the same time take turns (the Python
+// module's calls run side by side); the signal handler only reads the slots.
+std::mutex slots_lock;
+
 void OnSignal(int signal_number) {
   for (Slot& slot : slots)
     if (slot.used) unlink(slot.path);
@@ -74,6 +80,8 @@ int RegisterTemporaryFile(const char* path, int descriptor) {
   if (length >= kPathSize) return -1;
 #ifdef _WIN32
   EnterCriticalSection(&slots_lock.section);
+#else
+  const std::lock_guard<std::mutex> hold(slots_lock);
 #endif
   int found = -1;
   for (int k = 0; k < kSlots && found < 0; ++k) {

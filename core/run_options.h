@@ -2,6 +2,8 @@
 // How the stages may use the machine. Every choice gives the same bytes; the
 // choices are there so that tests can prove it and benchmarks compare them.
 // The one exception, check_cache_contents, is for tests alone.
+#include <string>
+
 #include "core/parallel_rows.h"
 
 struct RunOptions {
@@ -17,4 +19,7 @@ struct RunOptions {
   // checks; tests that stand values of their own in for kernels, to prove
   // the superposition on them, turn it off.
   bool check_cache_contents = true;
+  // Folder of the kernel cache files: "" for the current folder, as the
+  // program has it.
+  std::string cache_folder;
 };

@@ -108,10 +108,16 @@ bool StoreKernelFile(const std::string& path, const KernelTable& table, std::str
   return WriteWholeFile(path, table, kKernelFileBytes, false, reason ? reason : &ignored);
 }
 
+std::string KernelCachePath(const std::string& folder, const std::string& name) {
+  if (folder.empty()) return name;
+  const char last = folder.back();
+  return last == '/' || last == '\\' ? folder + name : folder + "/" + name;
+}
+
 bool LoadCachedKernel(Workspace& workspace, int kind, int h, int angle, bool check_contents,
-                      int threads, const KernelWindow& window) {
+                      int threads, const KernelWindow& window, const std::string& folder) {
   if (h == 0) return false;
-  const std::string name = KernelCacheName(kind, h, angle, workspace.z);
+  const std::string name = KernelCachePath(folder, KernelCacheName(kind, h, angle, workspace.z));
   const float bound =
       check_contents ? KernelValueBound(h, workspace.z) : std::numeric_limits<float>::max();
   KernelTable& table = workspace.kernel_table;
@@ -133,7 +139,7 @@ void FillKernelTable(Workspace& workspace, int kind, int h, int angle, const Run
     return;
   }
   if (LoadCachedKernel(workspace, kind, h, angle, options.check_cache_contents, options.threads,
-                       window))
+                       window, options.cache_folder))
     return;
   const std::string name = KernelCacheName(kind, h, angle, workspace.z);
   workspace.observer->KernelBeingMade(name);
@@ -141,7 +147,7 @@ void FillKernelTable(Workspace& workspace, int kind, int h, int angle, const Run
   CacheNotices& told = workspace.cache_notices;
   std::string notice;
   bool stored = false;
-  if (!LeavesReserve(".", kKernelFileBytes)) {
+  if (!LeavesReserve(options.cache_folder.empty() ? "." : options.cache_folder, kKernelFileBytes)) {
     if (!told.short_of_room)
       notice = "fluxart: " + name + " not kept: less than " +
                std::to_string(FreeSpaceReserve() >> 20) +
@@ -149,7 +155,8 @@ void FillKernelTable(Workspace& workspace, int kind, int h, int angle, const Run
     told.short_of_room = true;
   } else {
     std::string reason;
-    stored = StoreKernelFile(name, workspace.kernel_table, &reason);
+    stored = StoreKernelFile(KernelCachePath(options.cache_folder, name), workspace.kernel_table,
+                             &reason);
     if (!stored && !told.not_kept) {
       notice = "fluxart: could not keep the kernel cache file " + name + " (" + reason +
                "); check the folder can be written";

@@ -1,6 +1,7 @@
 #pragma once
 // Kernel cache files and the workspace's kernel table. One file per
-// (z, kind, h, angle) in the working directory holds the 1284 x 1284 x 3
+// (z, kind, h, angle) in the cache folder (the current one unless the run's
+// options name another) holds the 1284 x 1284 x 3
 // float table as raw little-endian bytes with no header; the name alone says
 // what the file holds (KernelCacheName, core/file_names.h). Kernels of
 // single cubes (h = 0) are never cached.
@@ -39,9 +40,14 @@ bool StoreKernelFile(const std::string& path, const KernelTable& table,
 // checked, those outside its columns read on their own (they land in the
 // table there). Computes only the sampled cells of those rows.
 // check_contents false skips the sampled cells and the range (tests only).
-// Reads on up to `threads` threads.
+// Reads on up to `threads` threads, from the file in folder ("" for the
+// current one).
 bool LoadCachedKernel(Workspace& workspace, int kind, int h, int angle, bool check_contents = true,
-                      int threads = 1, const KernelWindow& window = KernelWindow());
+                      int threads = 1, const KernelWindow& window = KernelWindow(),
+                      const std::string& folder = std::string());
+
+// The path of the cache file called name in folder ("" for the current one).
+std::string KernelCachePath(const std::string& folder, const std::string& name);
 
 // Fills workspace.kernel_table for (kind, h, angle) at workspace.z, at least
 // in window: for h = 0 computes the window's entries alone (single cubes are
@@ -50,7 +56,8 @@ bool LoadCachedKernel(Workspace& workspace, int kind, int h, int angle, bool che
 // telling workspace.observer when it begins and ends. The file is not
 // stored when the disk would keep less than FreeSpaceReserve() free; that,
 // and a store that failed, are each told once per run
-// (workspace.cache_notices) as a notice.
+// (workspace.cache_notices) as a notice. The files are in
+// options.cache_folder.
 void FillKernelTable(Workspace& workspace, int kind, int h, int angle,
                      const RunOptions& options = RunOptions(),
                      const KernelWindow& window = KernelWindow());

@@ -1,0 +1,194 @@
+// The fluxart module for Python: the field of a drawing as a NumPy array, a
+// whole run as the program makes it, and the colour table, all from the
+// program's own stages. Each call has a Workspace of its own on the heap and
+// runs with the GIL released, so calls from several threads run side by
+// side. Kernel cache files are shared through their folder with the
+// program's guards: checks on load, files written whole under locked
+// temporary names, stale temporaries swept. No signal handlers are
+// installed: Ctrl-C stays Python's, and a file being written is finished.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/console_observer.h"
+#include "app/output_names.h"
+#include "app/png_codec.h"
+#include "app/run.h"
+#include "core/magnet_color_names.h"
+#include "core/magnet_color_table.h"
+#include "core/run_options.h"
+#include "core/stale_temporaries.h"
+#include "core/workspace.h"
+#include "field/field_synthesis.h"
+#include "python/module_texts.h"
+
+namespace py = pybind11;
+
+namespace {
+
+[[noreturn]] void Raise(PyObject* type, const std::string& line) {
+  PyErr_SetString(type, line.c_str());
+  throw py::error_already_set();
+}
+
+std::string WithoutLineEnd(std::string line) {
+  while (!line.empty() && line.back() == '\n') line.pop_back();
+  return line;
+}
+
+// A path given as str, bytes or os.PathLike, as the file system spells it.
+std::string PathText(const py::object& path) {
+  return py::module_::import("os").attr("fsdecode")(path).cast<std::string>();
+}
+
+// z or w read as the command line reads them, rounded half away from zero;
+// a value the program would pass over for its default raises ValueError.
+float WholeMillimetres(const char* what, double value) {
+  float rounded = 0.0f;
+  if (!(std::fabs(value) < 1e6) || !AcceptWholeNumber(static_cast<float>(value), &rounded))
+    Raise(PyExc_ValueError, std::string("fluxart: ") + what + " = " +
+                                py::repr(py::float_(value)).cast<std::string>() +
+                                " is out of range; give a number of millimetres between -1000 "
+                                "and 1000");
+  return rounded;
+}
+
+// The run's options for cache_dir: None is the current folder; a folder
+// given must exist.
+RunOptions OptionsFor(const py::object& cache_dir) {
+  RunOptions options;
+  if (cache_dir.is_none()) return options;
+  options.cache_folder = PathText(cache_dir);
+  std::error_code error;
+  if (!std::filesystem::is_directory(options.cache_folder, error))
+    Raise(PyExc_FileNotFoundError, "fluxart: the cache folder " + options.cache_folder +
+                                       " is not a folder; give an existing one");
+  return options;
+}
+
+std::string ShapeText(const py::array& array) {
+  std::string text;
+  for (py::ssize_t axis = 0; axis < array.ndim(); ++axis)
+    text += (axis ? " x " : "") + std::to_string(array.shape(axis));
+  return text + " of " + py::str(array.dtype()).cast<std::string>();
+}
+
+// The drawing's 640 x 640 RGB pixels: a (640, 640, 3) uint8 array as it is,
+// or a PNG file decoded as a run decodes its input. A file that is no
+// drawing raises with the program's line: OSError when it cannot be read at
+// all, ValueError otherwise.
+std::vector<unsigned char> DrawingPixels(const py::object& drawing) {
+  if (py::isinstance<py::array>(drawing)) {
+    const py::array array = drawing.cast<py::array>();
+    if (!array.dtype().is(py::dtype::of<std::uint8_t>()) || array.ndim() != 3 ||
+        array.shape(0) != kPictureSide || array.shape(1) != kPictureSide || array.shape(2) != 3)
+      Raise(PyExc_ValueError, "fluxart: the drawing array is " + ShapeText(array) +
+                                  "; it must be 640 x 640 x 3 of uint8 (RGB, row 0 at the top)");
+    const auto rgb =
+        py::array_t<std::uint8_t, py::array::c_style | py::array::forcecast>::ensure(array);
+    return std::vector<unsigned char>(rgb.data(), rgb.data() + rgb.size());
+  }
+  const std::string name = PathText(drawing);
+  std::vector<unsigned char> file_bytes, pixels;
+  DecodedInput input;
+  {
+    py::gil_scoped_release released;
+    lodepng::State state;
+    SetUpPngState(state);
+    input = LoadAndDecodeInput(name, state, file_bytes, pixels);
+  }
+  if (input.status == InputStatus::kDecoded) return pixels;
+  const std::string line = WithoutLineEnd(InputProblemLine(name, input));
+  std::error_code error;
+  if (!std::filesystem::exists(name, error)) Raise(PyExc_FileNotFoundError, line);
+  if (std::filesystem::is_directory(name, error) || !std::ifstream(name, std::ios::binary))
+    Raise(PyExc_OSError, line);
+  Raise(PyExc_ValueError, line);
+}
+
+py::array_t<float> Field(const py::object& drawing, double z, double w,
+                         const py::object& cache_dir) {
+  const float start_z = WholeMillimetres("z", z);
+  const int thickness = static_cast<int>(WholeMillimetres("w", w));
+  const RunOptions options = OptionsFor(cache_dir);
+  const std::vector<unsigned char> pixels = DrawingPixels(drawing);
+  py::array_t<float> field({kPictureSide, kPictureSide, 3});
+  float* out = field.mutable_data();
+  {
+    py::gil_scoped_release released;
+    const auto workspace = std::make_unique<Workspace>();
+    StartRun(*workspace, pixels.data(), start_z);
+    RemoveStaleTemporaries(options.cache_folder);
+    SynthesizeField(*workspace, thickness, options);
+    // Picture point (r + 1, c + 1) is field cell (639 - r, 639 - c).
+    const FieldGrid& grid = workspace->field_grid;
+    for (int r = 0; r < kPictureSide; ++r)
+      for (int c = 0; c < kPictureSide; ++c)
+        for (int n = 0; n < 3; ++n) *out++ = grid[kPictureSide - 1 - r][kPictureSide - 1 - c][n];
+  }
+  return field;
+}
+
+std::vector<std::string> Run(const py::object& path, double z, double w, bool tables,
+                             const py::object& cache_dir) {
+  const float start_z = WholeMillimetres("z", z);
+  const float thickness = WholeMillimetres("w", w);
+  const RunOptions options = OptionsFor(cache_dir);
+  // The drawing is checked first, so that what the run would refuse before
+  // its banner raises with the run's line.
+  DrawingPixels(path);
+  const std::string name = PathText(path);
+  std::vector<std::string> args = {name, std::to_string(static_cast<int>(start_z)),
+                                   std::to_string(static_cast<int>(thickness))};
+  if (tables) args.push_back("v");
+  py::module_::import("sys").attr("stdout").attr("flush")();
+  int status = 0;
+  {
+    py::gil_scoped_release released;
+    const auto workspace = std::make_unique<Workspace>();
+    ConsoleObserver console;
+    workspace->observer = &console;
+    status = RunFluxart(args, *workspace, options);
+    std::fflush(stdout);
+  }
+  if (status != 0)
+    Raise(PyExc_OSError, "fluxart: the run on " + name + " ended with status " +
+                             std::to_string(status) + "; the lines it printed say why");
+  const OutputNames names = BuildOutputNames(name, start_z);
+  std::vector<std::string> written = {names.contour_image};
+  if (tables) written.insert(written.end(), {names.i_table, names.j_table, names.k_table});
+  written.insert(written.end(), {names.stream_image, names.combined_image});
+  return written;
+}
+
+py::list Colours() {
+  py::list rows;
+  for (int row = 0; row < kMagnetColorCount; ++row) {
+    const MagnetColor& color = MagnetColorTable[row];
+    rows.append(py::make_tuple(color.r, color.g, color.b, color.sign, color.kind, color.angle,
+                               MagnetColorName(row)));
+  }
+  return rows;
+}
+
+}  // namespace
+
+PYBIND11_MODULE(fluxart, module) {
+  module.doc() = kModuleDoc;
+  module.def("field", &Field, py::arg("drawing"), py::arg("z") = 3, py::arg("w") = 1,
+             py::arg("cache_dir") = py::none(), kFieldDoc);
+  module.def("run", &Run, py::arg("path"), py::arg("z") = 3, py::arg("w") = 1,
+             py::arg("tables") = false, py::arg("cache_dir") = py::none(), kRunDoc);
+  module.def("colours", &Colours, kColoursDoc);
+  module.attr("TESLA_PER_UNIT") = 2.5 / (4 * 3.14159265358979323846);
+  module.attr("SIDE") = kPictureSide;
+}
