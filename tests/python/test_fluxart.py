@@ -64,7 +64,7 @@ def test_field_is_the_programs_tables(folder, name, z, w):
     assert same_bits(field, expected)
 
 
-def test_array_path_and_threads_give_the_png_paths_field(folder, tmp_path):
+def test_array_path_and_threads_give_the_png_paths_field(folder, tmp_path, capfd):
     # A bar, a disc of red and single pixels of a few colours.
     pixels = np.full((640, 640, 3), 255, np.uint8)
     pixels[240:400, 290:350] = (255, 255, 128)
@@ -92,6 +92,7 @@ def test_array_path_and_threads_give_the_png_paths_field(folder, tmp_path):
     for thread in threads:
         thread.join()
     assert all(same_bits(results[k], alone[k]) for k in range(2))
+    assert capfd.readouterr().out == ""
 
 
 def test_run_writes_what_the_program_writes(folder, tmp_path, capfd):
