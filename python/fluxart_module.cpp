@@ -121,13 +121,21 @@ py::array_t<float> Field(const py::object& drawing, double z, double w,
   const int thickness = static_cast<int>(WholeMillimetres("w", w));
   const RunOptions options = OptionsFor(cache_dir);
   const std::vector<unsigned char> pixels = DrawingPixels(drawing);
+  // A drawing file is never a kernel cache file the call may write, nor
+  // swept away as a stale temporary.
+  const std::string drawing_name = py::isinstance<py::array>(drawing) ? "" : PathText(drawing);
+  if (!drawing_name.empty()) {
+    const std::string clash =
+        CacheFileThatIsTheInput(drawing_name, start_z, thickness, options.cache_folder);
+    if (!clash.empty()) Raise(PyExc_ValueError, WithoutLineEnd(CacheClashLine(clash)));
+  }
   py::array_t<float> field({kPictureSide, kPictureSide, 3});
   float* out = field.mutable_data();
   {
     py::gil_scoped_release released;
     const auto workspace = std::make_unique<Workspace>();
     StartRun(*workspace, pixels.data(), start_z);
-    RemoveStaleTemporaries(options.cache_folder);
+    RemoveStaleTemporaries(options.cache_folder, drawing_name);
     SynthesizeField(*workspace, thickness, options);
     // Picture point (r + 1, c + 1) is field cell (639 - r, 639 - c).
     const FieldGrid& grid = workspace->field_grid;

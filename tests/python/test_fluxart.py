@@ -140,5 +140,10 @@ def test_bad_inputs_raise_with_the_programs_line(tmp_path):
             fluxart.field(np.zeros((640, 640, 3), np.uint8), z=z)
     with pytest.raises(FileNotFoundError, match="cache folder"):
         fluxart.field(np.zeros((640, 640, 3), np.uint8), cache_dir=tmp_path / "none")
+    # A drawing under the name of a kernel cache file of the call is kept.
+    cache_named = tmp_path / "Fluxart_Z5003_2001000.dat"
+    write_png(cache_named, np.full((640, 640, 3), 255, np.uint8))
+    with pytest.raises(ValueError, match="^fluxart: Fluxart_Z5003_2001000.dat is both the drawing"):
+        fluxart.field(cache_named, cache_dir=tmp_path)
     with pytest.raises(TypeError):
         fluxart.field([[0]])
