@@ -1,7 +1,8 @@
 # What `cmake --install` puts where, and the packages cpack makes of it.
 #   Linux: bin/fluxart, share/man/man1/fluxart.1 and share/doc/fluxart/ (the
 #   README with the pictures it shows, the palette and its legend, the
-#   examples, the copyright file); `cpack -G DEB` makes the Debian package.
+#   examples, the copyright file), and where it is built the Python module
+#   in lib/python3/dist-packages/; `cpack -G DEB` makes the Debian package.
 #   Windows (the mingw cross build): the zip's layout, fluxart.exe at its top,
 #   text files with CR LF line ends and the notices of what is linked into the
 #   .exe; `cpack` makes fluxart-VERSION-win32.zip.
@@ -50,13 +51,22 @@ if(NOT WIN32)
   # dpkg-shlibdeps names the libraries the program links: LodePNG's runtime
   # package, the C and C++ runtimes.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  if(TARGET fluxart_python)
+    # The module needs its Python and NumPy; the program needs neither.
+    string(REGEX REPLACE "^([0-9]+)\\.([0-9]+)$" "\\1" python_major "${FLUXART_PYTHON_VERSION}")
+    string(REGEX REPLACE "^([0-9]+)\\.([0-9]+)$" "\\2" python_minor "${FLUXART_PYTHON_VERSION}")
+    math(EXPR python_next "${python_minor} + 1")
+    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+        "python3 (>= ${FLUXART_PYTHON_VERSION}), python3 (<< ${python_major}.${python_next}), python3-numpy")
+  endif()
   set(CPACK_PRE_BUILD_SCRIPTS "${CMAKE_SOURCE_DIR}/cmake/debian-package-files.cmake")
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
       "Every pixel of a 640 x 640 PNG drawing in one of 372 magnet colours is a 1 mm
 cube of permanent magnet, its colour saying how it is magnetised. fluxart
 computes the field at a height above the sheet and writes a contour picture,
 a streamline picture, a combined picture and, on request, text tables of the
-three field components.")
+three field components. The Python module fluxart gives the field as NumPy
+arrays.")
 else()
   # Text for Windows: CR LF line ends, under a .txt name Notepad opens.
   function(fluxart_windows_text source destination name)
