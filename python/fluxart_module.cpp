@@ -57,8 +57,8 @@ float WholeMillimetres(const char* what, double value) {
   if (!(std::fabs(value) < 1e6) || !AcceptWholeNumber(static_cast<float>(value), &rounded))
     Raise(PyExc_ValueError, std::string("fluxart: ") + what + " = " +
                                 py::repr(py::float_(value)).cast<std::string>() +
-                                " is out of range; give a number of millimetres between -1000 "
-                                "and 1000");
+                                " is out of range; give a number of millimetres greater than -1001 "
+                                "and less than 1001");
   return rounded;
 }
 

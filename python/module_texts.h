@@ -35,7 +35,7 @@ constexpr char kFieldDoc[] =
 drawing: a PNG file's path (str, bytes or os.PathLike), read as the program
 reads it, or a (640, 640, 3) uint8 array of RGB pixels, row 0 at the top.
 z, w: millimetres, rounded half away from zero to whole ones, as the
-program's command line reads them; between -1000.5 and 1000.5.
+program's command line reads them; greater than -1001, less than 1001.
 cache_dir: the folder of the kernel cache files; None for the current one.
 
 Returns a float32 array of shape (640, 640, 3) in the picture's frame:
