@@ -25,11 +25,12 @@
 #include "app/run.h"
 #include "core/magnet_color_names.h"
 #include "core/magnet_color_table.h"
+#include "core/run_observer.h"
 #include "core/run_options.h"
 #include "core/stale_temporaries.h"
 #include "core/workspace.h"
 #include "field/field_synthesis.h"
-#include "python/module_texts.h"
+#include "module_texts.h"
 
 namespace py = pybind11;
 
@@ -115,6 +116,22 @@ std::vector<unsigned char> DrawingPixels(const py::object& drawing) {
   Raise(PyExc_ValueError, line);
 }
 
+// What field() is told as it runs: no progress shown, the notices (a kernel
+// cache file not kept, say) kept for Python's warnings once the call holds
+// the GIL again.
+class NoticeKeeper : public RunObserver {
+ public:
+  void Notice(const std::string& line) override { lines.push_back(line); }
+  std::vector<std::string> lines;
+};
+
+// Each notice as a RuntimeWarning; raises when the warnings filter makes one
+// an error.
+void WarnOf(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines)
+    if (PyErr_WarnEx(PyExc_RuntimeWarning, line.c_str(), 1) != 0) throw py::error_already_set();
+}
+
 py::array_t<float> Field(const py::object& drawing, double z, double w,
                          const py::object& cache_dir) {
   const float start_z = WholeMillimetres("z", z);
@@ -131,9 +148,11 @@ py::array_t<float> Field(const py::object& drawing, double z, double w,
   }
   py::array_t<float> field({kPictureSide, kPictureSide, 3});
   float* out = field.mutable_data();
+  NoticeKeeper notices;
   {
     py::gil_scoped_release released;
     const auto workspace = std::make_unique<Workspace>();
+    workspace->observer = &notices;
     StartRun(*workspace, pixels.data(), start_z);
     RemoveStaleTemporaries(options.cache_folder, drawing_name);
     SynthesizeField(*workspace, thickness, options);
@@ -143,6 +162,7 @@ py::array_t<float> Field(const py::object& drawing, double z, double w,
       for (int c = 0; c < kPictureSide; ++c)
         for (int n = 0; n < 3; ++n) *out++ = grid[kPictureSide - 1 - r][kPictureSide - 1 - c][n];
   }
+  WarnOf(notices.lines);
   return field;
 }
 

@@ -46,7 +46,8 @@ below and right of pixel (r, c); the components are those of the tables,
 sheet (positive towards growing z). The values are the run's own floats,
 bit for bit what the program's tables print (value 639 - c of line 639 - r).
 
-Prints nothing. Raises FileNotFoundError or OSError when the file cannot be
+Prints nothing; a kernel cache file that could not be kept (a full disk, a
+folder that cannot be written) is told once as a RuntimeWarning. Raises FileNotFoundError or OSError when the file cannot be
 read, ValueError when it is no 640 x 640 PNG or the array is not
 (640, 640, 3) uint8, or z or w is out of range, each with the program's
 line where it has one.
