@@ -211,6 +211,10 @@ py::list Colours() {
 }  // namespace
 
 PYBIND11_MODULE(fluxart, module) {
+  // Each text begins with the signature in Python's own types; pybind11's
+  // would say "object" for the paths.
+  py::options options;
+  options.disable_function_signatures();
   module.doc() = kModuleDoc;
   module.def("field", &Field, py::arg("drawing"), py::arg("z") = 3, py::arg("w") = 1,
              py::arg("cache_dir") = py::none(), kFieldDoc);

@@ -29,7 +29,10 @@ magnet, B differs from mu0 H.
 )doc";
 
 constexpr char kFieldDoc[] =
-    R"doc(The field of the drawing in the plane z mm above the sheet, for a sheet
+    R"doc(field(drawing: str | bytes | os.PathLike | numpy.ndarray, z: float = 3, w: float = 1,
+      cache_dir: str | bytes | os.PathLike | None = None) -> numpy.ndarray
+
+The field of the drawing in the plane z mm above the sheet, for a sheet
 |w| mm thick (layers at z, z + 1, ... for w >= 1; z, z - 1, ... for w <= 0).
 
 drawing: a PNG file's path (str, bytes or os.PathLike), read as the program
@@ -47,18 +50,22 @@ sheet (positive towards growing z). The values are the run's own floats,
 bit for bit what the program's tables print (value 639 - c of line 639 - r).
 
 Prints nothing; a kernel cache file that could not be kept (a full disk, a
-folder that cannot be written) is told once as a RuntimeWarning. Raises FileNotFoundError or OSError when the file cannot be
-read, ValueError when it is no 640 x 640 PNG or the array is not
-(640, 640, 3) uint8, or z or w is out of range, each with the program's
-line where it has one.
+folder that cannot be written) is told once as a RuntimeWarning. Raises
+FileNotFoundError or OSError when the file cannot be read, ValueError when
+it is no 640 x 640 PNG or the array is not (640, 640, 3) uint8, or z or w
+is out of range, each with the program's line where it has one.
 )doc";
 
-constexpr char kRunDoc[] = R"doc(Runs the fluxart program on the PNG file at path, as
-`fluxart path z w [v]` does: writes the contour, streamline and combined
-pictures, and with tables=True the three vector tables, named after path
-and z in the folder path leads to. Prints what the program prints, to the
-process's standard output (not sys.stdout: in a notebook it goes to the
-kernel's console). Returns the names written, in the order written.
+constexpr char kRunDoc[] =
+    R"doc(run(path: str | bytes | os.PathLike, z: float = 3, w: float = 1, tables: bool = False,
+    cache_dir: str | bytes | os.PathLike | None = None) -> list[str]
+
+Runs the fluxart program on the PNG file at path, as `fluxart path z w [v]`
+does: writes the contour, streamline and combined pictures, and with
+tables=True the three vector tables, named after path and z in the folder
+path leads to. Prints what the program prints, to the process's standard
+output (not sys.stdout: in a notebook it goes to the kernel's console).
+Returns the names written, in the order written.
 
 z, w: as for field(). cache_dir: the folder of the kernel cache files;
 None for the current one.
@@ -69,10 +76,12 @@ written, say), after printing the program's line.
 )doc";
 
 constexpr char kColoursDoc[] =
-    R"doc(The colour table, 372 rows in the program's order: (r, g, b, sign, kind,
+    R"doc(colours() -> list[tuple[int, int, int, int, int, int, str]]
+
+The colour table, 372 rows in the program's order: (r, g, b, sign, kind,
 angle, meaning). kind is 1 across the sheet, 2 in the plane, 3 a monopole;
-angle the in-plane kernel's angle in whole degrees (0 for the other kinds); sign
-the factor of the row's kernel. meaning is the palette's name ("12:00
+angle the in-plane kernel's angle in whole degrees (0 for the other kinds);
+sign the factor of the row's kernel. meaning is the palette's name ("12:00
 light yellow", "dir 045 (+)"). A colour that two rows share acts as the
 first.
 )doc";
