@@ -1,6 +1,6 @@
 """The magnetic field of magnets painted in a 640 x 640 PNG drawing."""
 import os
-from typing import List, Optional, Tuple, Union
+from typing import Callable, List, Optional, Tuple, Union
 
 import numpy as np
 import numpy.typing as npt
@@ -21,6 +21,7 @@ def field(
     z: float = 3,
     w: float = 1,
     cache_dir: Optional[StrPath] = None,
+    progress: Optional[Callable[[int, int], object]] = None,
 ) -> npt.NDArray[np.float32]:
     """The (640, 640, 3) float32 field of the drawing in the plane z mm above
     the sheet; element [r, c] is the field at picture point (r + 1, c + 1)."""

@@ -10,12 +10,15 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/command_line.h"
@@ -116,13 +119,59 @@ std::vector<unsigned char> DrawingPixels(const py::object& drawing) {
   Raise(PyExc_ValueError, line);
 }
 
-// What field() is told as it runs: no progress shown, the notices (a kernel
-// cache file not kept, say) kept for Python's warnings once the call holds
-// the GIL again.
-class NoticeKeeper : public RunObserver {
+// What field() is told as it runs. The notices (a kernel cache file not
+// kept, say) are kept for Python's warnings once the call holds the GIL
+// again. Progress goes to the callable progress(done, total), in steps of
+// the whole call, when one is given: at most every 0.1 s, since each call
+// takes the GIL from whatever Python thread holds it, and once more at the
+// end (Finish). A callable that raises is not called again; Finish raises
+// its error.
+class FieldObserver : public RunObserver {
  public:
-  void Notice(const std::string& line) override { lines.push_back(line); }
-  std::vector<std::string> lines;
+  explicit FieldObserver(py::object progress) : progress_(std::move(progress)) {}
+
+  void LayerStarted(int /*z*/, int layer, int layers) override {
+    layer_ = layer;
+    layers_ = layers;
+  }
+
+  void StepStarted(int step, int steps) override {
+    steps_ = steps;
+    if (progress_.is_none() || error_) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (told_ && now - last_told_ < std::chrono::milliseconds(100)) return;
+    told_ = true;
+    last_told_ = now;
+    py::gil_scoped_acquire held;
+    Tell((layer_ - 1) * steps + step - 1, layers_ * steps);
+  }
+
+  void Notice(const std::string& line) override { notices.push_back(line); }
+
+  // With the GIL held, after the run.
+  void Finish() {
+    if (!progress_.is_none() && !error_) Tell(layers_ * steps_, layers_ * steps_);
+    if (error_) throw std::move(*error_);
+  }
+
+  std::vector<std::string> notices;
+
+ private:
+  void Tell(int done, int total) {
+    try {
+      progress_(done, total);
+    } catch (py::error_already_set& error) {
+      error_.emplace(std::move(error));
+    }
+  }
+
+  py::object progress_;
+  std::optional<py::error_already_set> error_;
+  bool told_ = false;
+  std::chrono::steady_clock::time_point last_told_;
+  int layer_ = 1;
+  int layers_ = 0;
+  int steps_ = 0;
 };
 
 // Each notice as a RuntimeWarning; raises when the warnings filter makes one
@@ -132,8 +181,8 @@ void WarnOf(const std::vector<std::string>& lines) {
     if (PyErr_WarnEx(PyExc_RuntimeWarning, line.c_str(), 1) != 0) throw py::error_already_set();
 }
 
-py::array_t<float> Field(const py::object& drawing, double z, double w,
-                         const py::object& cache_dir) {
+py::array_t<float> Field(const py::object& drawing, double z, double w, const py::object& cache_dir,
+                         const py::object& progress) {
   const float start_z = WholeMillimetres("z", z);
   const int thickness = static_cast<int>(WholeMillimetres("w", w));
   const RunOptions options = OptionsFor(cache_dir);
@@ -148,11 +197,11 @@ py::array_t<float> Field(const py::object& drawing, double z, double w,
   }
   py::array_t<float> field({kPictureSide, kPictureSide, 3});
   float* out = field.mutable_data();
-  NoticeKeeper notices;
+  FieldObserver observer(progress);
   {
     py::gil_scoped_release released;
     const auto workspace = std::make_unique<Workspace>();
-    workspace->observer = &notices;
+    workspace->observer = &observer;
     StartRun(*workspace, pixels.data(), start_z);
     RemoveStaleTemporaries(options.cache_folder, drawing_name);
     SynthesizeField(*workspace, thickness, options);
@@ -162,7 +211,8 @@ py::array_t<float> Field(const py::object& drawing, double z, double w,
       for (int c = 0; c < kPictureSide; ++c)
         for (int n = 0; n < 3; ++n) *out++ = grid[kPictureSide - 1 - r][kPictureSide - 1 - c][n];
   }
-  WarnOf(notices.lines);
+  observer.Finish();
+  WarnOf(observer.notices);
   return field;
 }
 
@@ -217,7 +267,7 @@ PYBIND11_MODULE(fluxart, module) {
   options.disable_function_signatures();
   module.doc() = kModuleDoc;
   module.def("field", &Field, py::arg("drawing"), py::arg("z") = 3, py::arg("w") = 1,
-             py::arg("cache_dir") = py::none(), kFieldDoc);
+             py::arg("cache_dir") = py::none(), py::arg("progress") = py::none(), kFieldDoc);
   module.def("run", &Run, py::arg("path"), py::arg("z") = 3, py::arg("w") = 1,
              py::arg("tables") = false, py::arg("cache_dir") = py::none(), kRunDoc);
   module.def("colours", &Colours, kColoursDoc);

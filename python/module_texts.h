@@ -30,7 +30,8 @@ magnet, B differs from mu0 H.
 
 constexpr char kFieldDoc[] =
     R"doc(field(drawing: str | bytes | os.PathLike | numpy.ndarray, z: float = 3, w: float = 1,
-      cache_dir: str | bytes | os.PathLike | None = None) -> numpy.ndarray
+      cache_dir: str | bytes | os.PathLike | None = None,
+      progress: Callable[[int, int], object] | None = None) -> numpy.ndarray
 
 The field of the drawing in the plane z mm above the sheet, for a sheet
 |w| mm thick (layers at z, z + 1, ... for w >= 1; z, z - 1, ... for w <= 0).
@@ -40,6 +41,10 @@ reads it, or a (640, 640, 3) uint8 array of RGB pixels, row 0 at the top.
 z, w: millimetres, rounded half away from zero to whole ones, as the
 program's command line reads them; greater than -1001, less than 1001.
 cache_dir: the folder of the kernel cache files; None for the current one.
+progress: None, or called as progress(done, total) with the steps done of
+the call's total (1860 a layer) as it goes, at most ten times a second and
+once at the end with done == total; what it raises, the call raises once
+the field is done.
 
 Returns a float32 array of shape (640, 640, 3) in the picture's frame:
 element [r, c] is the field at picture point (r + 1, c + 1), one pixel

@@ -101,6 +101,21 @@ def test_array_path_and_threads_give_the_png_paths_field(folder, tmp_path, capfd
     assert capfd.readouterr().out == ""
 
 
+def test_progress_is_told_and_what_it_raises_is_raised(folder):
+    path = os.path.join(EXAMPLES, "electric_dipole.png")
+    told = []
+    field = fluxart.field(path, z=-2, w=-2, cache_dir=folder,
+                          progress=lambda done, total: told.append((done, total)))
+    assert same_bits(field, fluxart.field(path, z=-2, w=-2, cache_dir=folder))
+    assert told[0] == (0, 3720) and told[-1] == (3720, 3720)
+    assert [done for done, _ in told] == sorted(done for done, _ in told)
+
+    def fail(done, total):
+        raise KeyError("stop")
+    with pytest.raises(KeyError, match="stop"):
+        fluxart.field(path, cache_dir=folder, progress=fail)
+
+
 def test_run_writes_what_the_program_writes(folder, tmp_path, capfd):
     shutil.copy(os.path.join(EXAMPLES, "bar_magnet.png"), tmp_path)
     os.chdir(tmp_path)
