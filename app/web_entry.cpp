@@ -22,6 +22,7 @@
 #include "core/file_names.h"
 #include "core/magnet_color_names.h"
 #include "core/magnet_color_table.h"
+#include "core/parallel_rows.h"
 #include "core/workspace.h"
 #include "field/field_synthesis.h"
 #include "render/vector_tables.h"
@@ -151,6 +152,9 @@ EMSCRIPTEN_KEEPALIVE const MagnetColor* fluxart_color_table() { return MagnetCol
 EMSCRIPTEN_KEEPALIVE int fluxart_color_count() { return kMagnetColorCount; }
 // The steps of one layer of the field: one per pass and table row.
 EMSCRIPTEN_KEEPALIVE int fluxart_steps_per_layer() { return kStepsPerLayer; }
+// Threads a run's stages share: one per processor in the threaded build, 1
+// in the other, which has no threads.
+EMSCRIPTEN_KEEPALIVE int fluxart_threads() { return DefaultThreadCount(); }
 
 // The row a pixel of colour (r, g, b) acts as (the first in table order), or
 // -1 for empty space.

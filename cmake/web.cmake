@@ -16,12 +16,26 @@ target_link_libraries(fluxart_web PRIVATE fluxart_app)
 set(FLUXART_WEB_EXPORTS _fluxart_run _malloc _free _fluxart_message _fluxart_decode_png
   _fluxart_encode_png _fluxart_encoded _fluxart_color_table _fluxart_color_count
   _fluxart_color_row _fluxart_color_name _fluxart_color_direction _fluxart_read_settings
-  _fluxart_format_value _fluxart_field_grid _fluxart_steps_per_layer)
+  _fluxart_format_value _fluxart_field_grid _fluxart_steps_per_layer _fluxart_threads)
 string(REPLACE ";" "," FLUXART_WEB_EXPORTS "${FLUXART_WEB_EXPORTS}")
 target_link_options(fluxart_web PRIVATE ${FLUXART_WEB_MEMORY} -sMODULARIZE=1 -sEXPORT_ES6=1
   -sEXPORT_NAME=createFluxart -sENVIRONMENT=web,worker -sINVOKE_RUN=0 -sEXIT_RUNTIME=0
   -sFORCE_FILESYSTEM=1 -sEXPORTED_FUNCTIONS=${FLUXART_WEB_EXPORTS}
   -sEXPORTED_RUNTIME_METHODS=FS,UTF8ToString,stringToUTF8,lengthBytesUTF8)
+
+# fluxart_web_threads.js: the same again on emscripten's threads, for a page
+# that is cross-origin isolated (shared memory); its worker.js runs each
+# helper thread. The pool holds a worker for every helper a stage starts
+# (one thread per processor, at most 16, as natively), made when the module
+# is, since a run that waits for its helpers cannot wait for a worker to
+# start; a run that wanted one more would stop at once instead. Growing
+# shared memory slows only the glue's own accesses to it, which are few.
+if(FLUXART_WEB_THREADS)
+  set_target_properties(fluxart_web PROPERTIES OUTPUT_NAME fluxart_web_threads)
+  target_link_options(fluxart_web PRIVATE
+    "-sPTHREAD_POOL_SIZE=Math.min(navigator.hardwareConcurrency,16)-1" -sPTHREAD_POOL_SIZE_STRICT=2
+    -Wno-pthreads-mem-growth)
+endif()
 
 # The colour table's tests compiled to WebAssembly (scripts/test-web runs
 # them in node): the C library there has its own sine and cosine, and the

@@ -90,6 +90,12 @@ bool LoadKernelFile(const std::string& path, KernelTable& table, float bound, in
   // the copies out of the system's file cache run side by side.
   constexpr int kRowsPerShare = 64;
   const int rows = std::max(0, window.row_end - window.row_begin);
+#ifdef __EMSCRIPTEN__
+  // In the browser a helper thread's every file call waits for the main
+  // thread, which holds the in-memory files and answers between its own
+  // waits: one reader is several times faster there.
+  threads = 1;
+#endif
   const int parts = std::max(1, std::min(threads, (rows + kRowsPerShare - 1) / kRowsPerShare));
   std::vector<unsigned char> read(parts, 0);
   RunParts(parts, [&](int part) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Serves a folder on 127.0.0.1 as `python3 -m http.server` does, with the
 cross-origin isolation headers, under which the page keeps its kernels in
-memory it shares with its runs instead of copying them for each run.
+memory it shares with its runs instead of copying them for each run, and
+its runs take the threaded build.
 Usage: serve_page.py PORT FOLDER   (port 0 takes a free one; the first line
 printed names the port)."""
 import functools

@@ -7,7 +7,7 @@ const FILES = ['./', 'index.html', 'style.css', 'main.js', 'dom.js', 'status.js'
   'files.js', 'run_panel.js', 'views.js', 'program.js', 'drawing.js', 'pixel_view.js', 'runner.js', 'run_worker.js',
   'readout.js', 'progress.js', 'picture_size.js', 'color_map.js', 'strength.js', 'scales.js', 'color_bar.js',
   'strength_view.js', 'scale_bar.js', 'profile.js', 'profile_view.js', 'npy.js', 'fluxart_web.js', 'fluxart_web.wasm',
-  'examples/examples.json'];
+  'fluxart_web_threads.js', 'fluxart_web_threads.wasm', 'fluxart_web_threads.worker.js', 'examples/examples.json'];
 
 self.addEventListener('install', (event) => {
   event.waitUntil((async () => {

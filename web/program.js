@@ -7,9 +7,10 @@ import { SIDE } from './picture_size.js';
 export { SIDE } from './picture_size.js';
 
 // Makes a new instance of the compiled module (a WebAssembly.Module), with
-// its memory zeroed as in a new process. options go to the module factory.
-export function instantiate(wasmModule, options = {}) {
-  return createFluxart({
+// its memory zeroed as in a new process. options go to the module factory,
+// create: the factory of the module's own glue (fluxart_web.js's unless given).
+export function instantiate(wasmModule, options = {}, create = createFluxart) {
+  return create({
     ...options,
     instantiateWasm(imports, receive) {
       WebAssembly.instantiate(wasmModule, imports).then((instance) => receive(instance, wasmModule));

@@ -13,7 +13,10 @@
 // with the exit status, the console text, the output files and the field
 // grid, or 'failed', after which the worker is no longer fit to run. What
 // the run does comes from its events (PageObserver in app/web_entry.cpp),
-// never from its console text.
+// never from its console text. Where the page is cross-origin isolated the
+// runs take the threaded build (fluxart_web_threads.js, its stages on one
+// thread per processor over shared memory, the same bytes); elsewhere the
+// page's own module, on one thread. 'done' says how many threads ran.
 import { instantiate } from './program.js';
 
 const FOLDER = '/run';
@@ -24,6 +27,15 @@ let m = null;
 let output = [];
 let onRunEvent = () => {};
 const pendingKernels = [];
+
+// The module the runs take and its glue's factory: the threaded build's,
+// compiled here, when shared memory lets its threads work.
+async function runProgram(wasmModule) {
+  if (!globalThis.crossOriginIsolated) return { wasmModule, create: undefined };
+  const [glue, threaded] = await Promise.all([import('./fluxart_web_threads.js'),
+    WebAssembly.compileStreaming(fetch(new URL('fluxart_web_threads.wasm', import.meta.url)))]);
+  return { wasmModule: threaded, create: glue.default };
+}
 
 function storeKernel({ name, bytes }) {
   m.FS.writeFile(name, bytes, { canOwn: true });
@@ -81,8 +93,9 @@ async function run({ wasmModule, png, name, args, keep }) {
   try {
     if (!m) {
       const keepByte = (byte) => { output.push(byte); };
-      m = await instantiate(wasmModule, { stdout: keepByte, stderr: keepByte,
-        onRunEvent: (...event) => onRunEvent(...event), noExitRuntime: true });
+      const program = await runProgram(wasmModule);
+      m = await instantiate(program.wasmModule, { stdout: keepByte, stderr: keepByte,
+        onRunEvent: (...event) => onRunEvent(...event), noExitRuntime: true }, program.create);
       m.FS.mkdir(FOLDER);
       m.FS.chdir(FOLDER);
       for (const kernel of pendingKernels.splice(0)) storeKernel(kernel);
@@ -115,7 +128,7 @@ async function run({ wasmModule, png, name, args, keep }) {
     const grid = m._fluxart_field_grid() >> 2;
     const field = m.HEAPF32.slice(grid, grid + 640 * 640 * 3);
     const consoleText = new TextDecoder('latin1').decode(new Uint8Array(output));
-    self.postMessage({ type: 'done', status, console: consoleText, files, field },
+    self.postMessage({ type: 'done', status, console: consoleText, files, field, threads: m._fluxart_threads() },
       [field.buffer, ...files.map((f) => f.bytes.buffer)]);
   } catch (error) {
     const consoleText = new TextDecoder('latin1').decode(new Uint8Array(output));

@@ -90,7 +90,10 @@ try {
   const links = await page.$$eval('#downloads a', (as) => as.map((a) => [a.download, a.href]));
   let same = links.length === 6;
   for (const [name, href] of links) same &&= (await hrefBytes(href)).equals(readFileSync(join(native, name)));
-  check(same, `a run's ${links.length} downloads are byte for byte the native build's`);
+  // Isolated, the run takes the threaded build: a thread per processor.
+  const [threads, cores] = await page.evaluate(() => [window.studio.result.threads, Math.min(navigator.hardwareConcurrency, 16)]);
+  check(same && threads === cores,
+    `a run's ${links.length} downloads on ${threads} threads (${cores} processors) are byte for byte the native build's`);
 
   // The readout at a known pixel against the native table.
   const [row, col] = [250, 300];
