@@ -125,6 +125,7 @@ export function setupRunPanel({ program, drawing, views }) {
       views.mark('stale');
       return;
     }
+    $('console').dataset.threads = outcome.threads;  // how many threads the run's stages shared
     const layers = Math.abs(settings.thickness);
     const of = `of ${args[0]} at z = ${settings.z} mm` + (layers > 1 ? `, ${layers} layers` : '');
     views.show(outcome, { of, hasMonopole: models.has(`${KINDS.monopole}:0`) });

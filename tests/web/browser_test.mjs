@@ -165,7 +165,7 @@ try {
   await waitRun();
   const firstRun = (Date.now() - started) / 1000;
   // Isolated, the run takes the threaded build: a thread per processor.
-  const threadsOfRun = () => page.evaluate(() => window.studio.result?.threads);
+  const threadsOfRun = () => page.$eval('#console', (e) => Number(e.dataset.threads));
   const cores = await page.evaluate(() => Math.min(navigator.hardwareConcurrency, 16));
   const firstThreads = await threadsOfRun();
   check(await state() === 'done' && firstThreads === cores,

@@ -91,7 +91,8 @@ try {
   let same = links.length === 6;
   for (const [name, href] of links) same &&= (await hrefBytes(href)).equals(readFileSync(join(native, name)));
   // Isolated, the run takes the threaded build: a thread per processor.
-  const [threads, cores] = await page.evaluate(() => [window.studio.result.threads, Math.min(navigator.hardwareConcurrency, 16)]);
+  const [threads, cores] = await page.evaluate(() => [Number(document.getElementById('console').dataset.threads),
+    Math.min(navigator.hardwareConcurrency, 16)]);
   check(same && threads === cores,
     `a run's ${links.length} downloads on ${threads} threads (${cores} processors) are byte for byte the native build's`);
 
