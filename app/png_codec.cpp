@@ -3,9 +3,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
+#include "core/regular_file.h"
 #include "core/whole_file.h"
 #include "core/workspace.h"
 #include "core/write_failure.h"
@@ -26,28 +25,53 @@ std::string CodecErrorLine(const char* lead, unsigned code) {
   return std::string(lead) + std::to_string(code) + ": " + lodepng_error_text(code) + "\n";
 }
 
+namespace {
+
+// The second line of a drawing that could not be read: what the name is.
+std::string FileProblemLine(const std::string& name, const DecodedInput& input) {
+  const std::string lead = "fluxart: " + name;
+  switch (input.file_kind) {
+    case FileKind::kMissing:
+      if (!name.empty() && name.back() == '\r')
+        return "fluxart: the name " + name.substr(0, name.size() - 1) +
+               " is followed by a carriage return, and no file has that name; give the name "
+               "without it\n";
+      return lead + " was not found; check the drawing's name and folder\n";
+    case FileKind::kFolder:
+      return lead + " is a folder, not a drawing; give the drawing's file name\n";
+    case FileKind::kNotRegular:
+      return lead + " is not a regular file (a device, a pipe or a socket); give a PNG file\n";
+    case FileKind::kUnreadable:
+      return lead + " cannot be read (" + input.file_reason + "); check its permissions\n";
+    case FileKind::kRegular:
+      break;
+  }
+  return input.error == 48 ? lead + " is empty; give a PNG file\n" : "";
+}
+
+// Reads the whole regular file into bytes; false when it holds more than
+// limit bytes, which are then not read.
+bool ReadWholeStream(std::FILE* file, std::size_t limit, std::vector<unsigned char>& bytes) {
+  if (std::fseek(file, 0, SEEK_END) != 0) return false;
+  const long size = std::ftell(file);  // -1 past 2 GiB on 32-bit Windows
+  if (size < 0 || static_cast<unsigned long>(size) > limit) return false;
+  std::rewind(file);
+  bytes.resize(static_cast<std::size_t>(size));
+  bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+  return true;
+}
+
+}  // namespace
+
 std::string InputProblemLine(const std::string& name, const DecodedInput& input) {
   if (input.status == InputStatus::kDecodeError)
-    return CodecErrorLine("decoder error ", input.error);
+    return CodecErrorLine("decoder error ", input.error) + FileProblemLine(name, input);
   if (input.status == InputStatus::kTooLarge)
     return "fluxart: " + name + " is larger than " + std::to_string(kMaxInputFileBytes >> 20) +
            " MiB; a 640 x 640 drawing is far smaller\n";
   return "fluxart: " + name + " is " + std::to_string(input.width) + " x " +
          std::to_string(input.height) + " pixels; the drawing must be 640 x 640\n";
 }
-
-namespace {
-
-// Size of a regular file, or -1 for anything else (missing, a folder, a
-// device). A folder must not count as huge: it opens as a stream whose end
-// lies at the largest offset there is.
-long long FileSize(const std::string& name) {
-  std::error_code error;
-  const std::uintmax_t size = std::filesystem::file_size(name, error);
-  return error ? -1 : static_cast<long long>(size);
-}
-
-}  // namespace
 
 void DropProfileUnfitForRgb(lodepng::State& state) {
   const LodePNGInfo& info = state.info_png;
@@ -88,14 +112,22 @@ DecodedInput DecodeInputBytes(const std::vector<unsigned char>& file_bytes, lode
 DecodedInput LoadAndDecodeInput(const std::string& name, lodepng::State& state,
                                 std::vector<unsigned char>& file_bytes,
                                 std::vector<unsigned char>& pixels) {
-  if (FileSize(name) > static_cast<long long>(kMaxInputFileBytes)) {
-    DecodedInput result;
-    result.status = InputStatus::kTooLarge;
-    return result;
-  }
   file_bytes.clear();
-  lodepng::load_file(file_bytes, name);  // a failed load leaves it empty
+  FileKind kind = FileKind::kRegular;
+  std::string reason;
+  std::FILE* file = OpenRegularFile(name, &kind, &reason);
+  if (file) {
+    const bool fits = ReadWholeStream(file, kMaxInputFileBytes, file_bytes);
+    std::fclose(file);
+    if (!fits) {
+      DecodedInput result;
+      result.status = InputStatus::kTooLarge;
+      return result;
+    }
+  }
   DecodedInput result = DecodeInputBytes(file_bytes, state, pixels);
+  result.file_kind = kind;
+  result.file_reason = reason;
   if (result.status == InputStatus::kDecoded) file_bytes.clear();
   return result;
 }

@@ -4,6 +4,8 @@
 // picture files.
 #include <lodepng.h>
 
+#include "core/regular_file.h"
+
 #include <string>
 #include <vector>
 
@@ -24,6 +26,8 @@ struct DecodedInput {
   InputStatus status = InputStatus::kDecodeError;
   unsigned error = 0;  // codec error code for kDecodeError
   unsigned width = 0, height = 0;
+  FileKind file_kind = FileKind::kRegular;  // what the name was, for LoadAndDecodeInput
+  std::string file_reason;                  // the system's text for kUnreadable
 };
 
 // Decodes the bytes of an input file into pixels with state. The header is
@@ -40,16 +44,19 @@ DecodedInput DecodeInputBytes(const std::vector<unsigned char>& file_bytes, lode
 void DropProfileUnfitForRgb(lodepng::State& state);
 
 // Loads the file into file_bytes (files above kMaxInputFileBytes are not
-// read: kTooLarge) and decodes it with DecodeInputBytes. An unreadable file
-// decodes as an empty buffer (error 48). file_bytes is emptied after a
+// read: kTooLarge) and decodes it with DecodeInputBytes. Only a regular file
+// is read, never waited on; anything else (missing, a folder, a FIFO, a
+// device, unreadable) decodes as an empty buffer (error 48) with file_kind
+// saying what it was. file_bytes is emptied after a
 // successful decode.
 DecodedInput LoadAndDecodeInput(const std::string& name, lodepng::State& state,
                                 std::vector<unsigned char>& file_bytes,
                                 std::vector<unsigned char>& pixels);
 
 // The line, ending in a line end, that tells why the input called name was
-// not decoded (any status but kDecoded): too large, the decoder's error, or
-// its size when it is not 640 x 640.
+// not decoded (any status but kDecoded): too large, the decoder's error
+// (followed by a line saying what the name is when it is not a readable,
+// non-empty file), or its size when it is not 640 x 640.
 std::string InputProblemLine(const std::string& name, const DecodedInput& input);
 
 enum class WriteResult { kWritten, kEncodeFailed, kSaveFailed };

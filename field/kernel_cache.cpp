@@ -6,6 +6,7 @@
 
 #include "core/free_space.h"
 #include "core/parallel_rows.h"
+#include "core/regular_file.h"
 #include "core/whole_file.h"
 #include "field/kernel_sums.h"
 #include "field/kernel_verification.h"
@@ -20,9 +21,11 @@ constexpr std::size_t kCellBytes = 3 * sizeof(float);
 constexpr std::size_t kRowBytes = kCellBytes * kKernelSide;
 static_assert(kRowBytes * kKernelSide == kKernelFileBytes, "the file is the table, row by row");
 
-// Opens the file at path for reads that go straight into the table.
+// Opens the file at path for reads that go straight into the table; only a
+// regular file, so that a FIFO or a device under the name is never waited on.
 std::FILE* OpenKernelFile(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  FileKind kind;
+  std::FILE* file = OpenRegularFile(path, &kind);
   if (file) std::setvbuf(file, nullptr, _IONBF, 0);
   return file;
 }

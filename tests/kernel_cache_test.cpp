@@ -117,8 +117,13 @@ TEST(KernelCache, FilesOfTheWrongSizeOrWithBadValuesAreNotTrusted) {
     EXPECT_TRUE(load(path)) << threads << " threads";
     EXPECT_TRUE(loaded.SameBytes(table.values.data())) << threads << " threads";
   }
+  // Only regular files are read: a folder, and a FIFO with no writer, which
+  // must not be waited on.
   ASSERT_EQ(mkdir((dir / "Fluxart_Z5003_3003000.dat").c_str(), 0755), 0);
   EXPECT_FALSE(LoadKernelFile(dir / "Fluxart_Z5003_3003000.dat", loaded.table()));
+  ASSERT_EQ(mkfifo((dir / "Fluxart_Z5003_3005000.dat").c_str(), 0644), 0);
+  EXPECT_FALSE(LoadKernelFile(dir / "Fluxart_Z5003_3005000.dat", loaded.table(),
+                              std::numeric_limits<float>::max(), 2));
 
   WriteBytes(path, good);
   EXPECT_TRUE(LoadKernelFile(path, loaded.table()));
