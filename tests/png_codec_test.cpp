@@ -9,7 +9,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/test_support.h"
@@ -56,18 +58,39 @@ TEST(DecodeInputBytes, GivesThePixelsOrTheReasonWithoutTouchingAFile) {
   EXPECT_NE(input.error, 0u);
 }
 
+// Names that are no drawing: the codec's line, then one saying what the name
+// is. A FIFO with no writer, and a device, are never waited on or read. A
+// folder opens as a stream that ends at the largest offset there is; it was
+// once reported as a file above the size limit.
 TEST(LoadAndDecodeInput, SomethingThatIsNotAPlainFileReadsAsEmpty) {
-  // A folder opens as a stream that ends at the largest offset there is; it
-  // was once reported as a file above the size limit.
   ScratchDir dir;
   ASSERT_EQ(mkdir((dir / "folder.png").c_str(), 0755), 0);
-  RunResult run = RunFluxart(dir.path(), {"folder.png"});
-  EXPECT_EQ(run.output,
-            "decoder error 48: empty input buffer given to decoder. Maybe caused by non-existing "
-            "file?\n");
-  EXPECT_EQ(run.status, 1);
-  run = RunFluxart(dir.path(), {"/dev/null"});
-  EXPECT_EQ(run.output.rfind("decoder error 48: ", 0), 0u);
+  ASSERT_EQ(mkfifo((dir / "fifo.png").c_str(), 0644), 0);
+  std::ofstream(dir / "empty.png").flush();
+  std::ofstream(dir / "a.png") << "x";
+  const std::string codec_line =
+      "decoder error 48: empty input buffer given to decoder. Maybe caused by non-existing "
+      "file?\n";
+  const std::pair<std::string, std::string> cases[] = {
+      {"missing.png", "fluxart: missing.png was not found; check the drawing's name and folder\n"},
+      {"a.png\r",
+       "fluxart: the name a.png is followed by a carriage return, and no file has that name; give "
+       "the name without it\n"},
+      {"folder.png",
+       "fluxart: folder.png is a folder, not a drawing; give the drawing's file name\n"},
+      {"fifo.png",
+       "fluxart: fifo.png is not a regular file (a device, a pipe or a socket); give a PNG file\n"},
+      {"/dev/zero",
+       "fluxart: /dev/zero is not a regular file (a device, a pipe or a socket); give a PNG "
+       "file\n"},
+      {"empty.png", "fluxart: empty.png is empty; give a PNG file\n"},
+  };
+  RunResult run;
+  for (const auto& [name, line] : cases) {
+    run = RunFluxart(dir.path(), {name});
+    EXPECT_EQ(run.output, codec_line + line) << name;
+    EXPECT_EQ(run.status, 1) << name;
+  }
 
   // A plain file above the limit (sparse here) is still refused unread.
   FILE* huge = std::fopen((dir / "huge.png").c_str(), "wb");

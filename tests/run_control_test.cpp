@@ -3,11 +3,8 @@
 #include <gtest/gtest.h>
 #include <lodepng.h>
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <fstream>
-#include <utility>
 
 #include "app/banners.h"
 #include "app/png_codec.h"
@@ -58,38 +55,6 @@ TEST(Decoding, FailuresPrintTheCodecLineWithoutABanner) {
   const RunResult run = RunFluxart(dir.path(), {"text.png", "3"});
   EXPECT_EQ(run.output, "decoder error 28: incorrect PNG signature, it's no PNG or corrupted\n");
   EXPECT_EQ(run.status, 1);
-}
-
-// Names that are no drawing: the codec's line, then one saying what the name
-// is. A FIFO with no writer, and a device, are never waited on or read.
-TEST(Decoding, NamesThatAreNoFileSayWhatTheyAre) {
-  ScratchDir dir;
-  ASSERT_EQ(mkdir((dir / "folder.png").c_str(), 0755), 0);
-  ASSERT_EQ(mkfifo((dir / "fifo.png").c_str(), 0644), 0);
-  std::ofstream(dir / "empty.png").flush();
-  std::ofstream(dir / "a.png") << "x";
-  const std::string codec_line =
-      "decoder error 48: empty input buffer given to decoder. Maybe caused by non-existing "
-      "file?\n";
-  const std::pair<std::string, std::string> cases[] = {
-      {"missing.png", "fluxart: missing.png was not found; check the drawing's name and folder\n"},
-      {"a.png\r",
-       "fluxart: the name a.png is followed by a carriage return, and no file has that name; give "
-       "the name without it\n"},
-      {"folder.png",
-       "fluxart: folder.png is a folder, not a drawing; give the drawing's file name\n"},
-      {"fifo.png",
-       "fluxart: fifo.png is not a regular file (a device, a pipe or a socket); give a PNG file\n"},
-      {"/dev/zero",
-       "fluxart: /dev/zero is not a regular file (a device, a pipe or a socket); give a PNG "
-       "file\n"},
-      {"empty.png", "fluxart: empty.png is empty; give a PNG file\n"},
-  };
-  for (const auto& [name, line] : cases) {
-    const RunResult run = RunFluxart(dir.path(), {name});
-    EXPECT_EQ(run.output, codec_line + line) << name;
-    EXPECT_EQ(run.status, 1) << name;
-  }
 }
 
 TEST(Decoding, WrongSizeIsReportedAfterTheBannerWithItsSize) {
