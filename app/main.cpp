@@ -1,6 +1,7 @@
 // fluxart: turns a 640 x 640 drawing of magnets into pictures of their field.
 // main makes the run's one Workspace, with the console as its observer, and
 // hands it to the run.
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -15,5 +16,14 @@ int main(int argc, char** argv) {
   static Workspace workspace;
   ConsoleObserver console;
   workspace.observer = &console;
-  return RunFluxart(std::vector<std::string>(argv + 1, argv + argc), workspace);
+  const int status = RunFluxart(std::vector<std::string>(argv + 1, argv + argc), workspace);
+  // Messages that could not be written (a full disk behind ">", a closed
+  // pipe) are a failure of the run too; said where it can still be seen.
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    std::fputs(
+        "fluxart: could not write all messages to the standard output; check where it is sent\n",
+        stderr);
+    return 1;
+  }
+  return status;
 }

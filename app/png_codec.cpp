@@ -63,7 +63,14 @@ bool ReadWholeStream(std::FILE* file, std::size_t limit, std::vector<unsigned ch
 
 }  // namespace
 
+std::string OutOfMemoryLine(const char* doing) {
+  return std::string("fluxart: out of memory while ") + doing +
+         "; close other programs or allow fluxart more memory\n";
+}
+
 std::string InputProblemLine(const std::string& name, const DecodedInput& input) {
+  if (input.status == InputStatus::kDecodeError && input.error == kCodecOutOfMemory)
+    return OutOfMemoryLine("decoding the drawing");
   if (input.status == InputStatus::kDecodeError)
     return CodecErrorLine("decoder error ", input.error) + FileProblemLine(name, input);
   if (input.status == InputStatus::kTooLarge)
@@ -157,7 +164,10 @@ unsigned EncodePicture(lodepng::State& state, const std::vector<unsigned char>& 
 WriteResult SavePicture(const char* file_name, const char* message, unsigned encode_error,
                         const std::vector<unsigned char>& png_bytes) {
   if (encode_error) {
-    std::fputs(CodecErrorLine("encoder error ", encode_error).c_str(), stdout);
+    const std::string line = encode_error == kCodecOutOfMemory
+                                 ? OutOfMemoryLine("encoding the pictures")
+                                 : CodecErrorLine("encoder error ", encode_error);
+    std::fputs(line.c_str(), stdout);
     return WriteResult::kEncodeFailed;
   }
   std::puts(message);

@@ -20,6 +20,12 @@ void SetUpPngState(lodepng::State& state);
 // lead + code in decimal + ": " + the library's text for the code + "\n".
 std::string CodecErrorLine(const char* lead, unsigned code);
 
+// "fluxart: out of memory while " + doing + "; …" and a line end: the one
+// line of every allocation that failed, in the codec (its error 83) or in
+// the run.
+std::string OutOfMemoryLine(const char* doing);
+constexpr unsigned kCodecOutOfMemory = 83;
+
 enum class InputStatus { kDecoded, kDecodeError, kTooLarge, kWrongSize };
 
 struct DecodedInput {

@@ -1,13 +1,16 @@
 #include "app/run.h"
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <new>
 
 #include "app/banners.h"
 #include "app/command_line.h"
 #include "app/output_names.h"
 #include "app/png_codec.h"
+#include "core/interruption.h"
 #include "core/parallel_rows.h"
 #include "core/stale_temporaries.h"
 #include "field/field_synthesis.h"
@@ -71,10 +74,12 @@ bool SaveOutput(const char* file_name, const char* message, const EncodedPicture
   return written != WriteResult::kEncodeFailed;
 }
 
-}  // namespace
+constexpr char kReadingTheDrawing[] = "reading the drawing";
 
-int RunFluxart(const std::vector<std::string>& args, Workspace& workspace,
-               const RunOptions& options) {
+// The run itself; *doing names what it is doing, for the out-of-memory line.
+int RunSteps(const std::vector<std::string>& args, Workspace& workspace, const RunOptions& options,
+             const char** doing) {
+  *doing = kReadingTheDrawing;
   lodepng::State png_state;
   SetUpPngState(png_state);
 
@@ -109,6 +114,7 @@ int RunFluxart(const std::vector<std::string>& args, Workspace& workspace,
     std::fputs(("\n" + CacheClashLine(cache_clash)).c_str(), stdout);
     return 1;
   }
+  *doing = "preparing the run";
   // The trial encode and the loading of the drawing into the workspace run
   // at once; a refused setting still ends the run before anything is
   // computed or any file is touched.
@@ -120,7 +126,10 @@ int RunFluxart(const std::vector<std::string>& args, Workspace& workspace,
     if (part == 0) StartRun(workspace, pixel_buffer.data(), settings.z);
   });
   if (trial_error) {
-    std::fputs(("\n" + CodecErrorLine("encoder error ", trial_error)).c_str(), stdout);
+    const std::string line = trial_error == kCodecOutOfMemory
+                                 ? OutOfMemoryLine("preparing the run")
+                                 : CodecErrorLine("encoder error ", trial_error);
+    std::fputs(("\n" + line).c_str(), stdout);
     return 1;
   }
   // Temporary files of killed runs, in the cache's folder and the outputs'.
@@ -129,15 +138,20 @@ int RunFluxart(const std::vector<std::string>& args, Workspace& workspace,
       std::filesystem::path(names.contour_image).parent_path().string();
   if (!output_folder.empty()) RemoveStaleTemporaries(output_folder, settings.input_name);
 
+  *doing = "computing the field";
   SynthesizeField(workspace, settings.thickness, options);
 
   // Both drawing stages run before any picture is saved, so that the three
   // encodes can share the processors; the console and the files come out in
   // the order of a run that finished each picture before the next stage.
   bool all_written = true;
+  *doing = "drawing the contours";
   DrawContours(workspace);
+  *doing = "tracing the streamlines";
   TraceStreamlines(workspace);
+  *doing = "encoding the pictures";
   const EncodedPictures encoded = EncodeOutputPictures(workspace, png_state, pixel_buffer.size());
+  *doing = "writing the output files";
   if (!SaveOutput(names.contour_image, "   +Writing Isopotential Contour File+\n", encoded,
                   kContourPicture, &all_written))
     return 1;
@@ -155,4 +169,22 @@ int RunFluxart(const std::vector<std::string>& args, Workspace& workspace,
 
   std::fflush(stdout);
   return all_written ? 0 : 1;
+}
+
+}  // namespace
+
+int RunFluxart(const std::vector<std::string>& args, Workspace& workspace,
+               const RunOptions& options) {
+  const char* doing = "starting";
+  try {
+    return RunSteps(args, workspace, options, &doing);
+  } catch (const std::bad_alloc&) {
+    // Whatever was being written is incomplete: none of it stays.
+    RemoveRegisteredTemporaries();
+    // Lines before the banner have no blank line in front.
+    const bool before_banner = std::strcmp(doing, kReadingTheDrawing) == 0;
+    std::fputs(((before_banner ? "" : "\n") + OutOfMemoryLine(doing)).c_str(), stdout);
+    std::fflush(stdout);
+    return 1;
+  }
 }

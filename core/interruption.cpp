@@ -72,6 +72,9 @@ void InstallInterruptionCleanup() {
 #else
   std::signal(SIGINT, OnSignal);
   std::signal(SIGTERM, OnSignal);
+  std::signal(SIGHUP, OnSignal);
+  std::signal(SIGXFSZ, SIG_IGN);
+  std::signal(SIGPIPE, SIG_IGN);
 #endif
 }
 
@@ -97,6 +100,21 @@ int RegisterTemporaryFile(const char* path, int descriptor) {
   LeaveCriticalSection(&slots_lock.section);
 #endif
   return found;
+}
+
+void RemoveRegisteredTemporaries() {
+  HoldInterruptionCleanup();
+  for (Slot& slot : slots) {
+    if (!slot.used) continue;
+#ifdef _WIN32
+    _close(slot.descriptor);  // an open file cannot be deleted there
+    DeleteFileA(slot.path);
+#else
+    unlink(slot.path);
+#endif
+    slot.used = 0;
+  }
+  ReleaseInterruptionCleanup();
 }
 
 void UnregisterTemporaryFile(int slot) {

@@ -1,9 +1,11 @@
 #pragma once
 // Removal of half-written temporary files when the run is interrupted:
-// SIGINT and SIGTERM (on Windows the console's Ctrl-C, Ctrl-Break and close
-// events). The handler removes every registered file and the program then
-// ends as that signal or event ends it by default (status 130, 143 in the
-// shell).
+// SIGINT, SIGTERM and SIGHUP (on Windows the console's Ctrl-C, Ctrl-Break
+// and close events). The handler removes every registered file and the
+// program then ends as that signal or event ends it by default (status 130,
+// 143, 129 in the shell). SIGXFSZ and SIGPIPE are ignored, so that a write
+// beyond the file-size limit or into a closed pipe fails as any other write
+// does, and the run reports it and cleans up.
 //
 // This is process-wide state by necessity: a signal handler can reach
 // nothing but globals. It is kept to a fixed table of a few slots that the
@@ -17,6 +19,10 @@ void InstallInterruptionCleanup();
 // on another thread and cannot delete an open file). Returns the slot, or -1
 // when all slots are taken (then the file is simply not removed).
 int RegisterTemporaryFile(const char* path, int descriptor);
+
+// Removes every registered file now (a run that ends on a failure it cannot
+// recover from, such as running out of memory) and forgets the slots.
+void RemoveRegisteredTemporaries();
 
 // Forgets the slot (-1 is ignored). Call it once the file is closed and
 // renamed or removed.

@@ -1,7 +1,7 @@
 #pragma once
 // Sharing rows of work among threads. Every stage that does so splits its
 // rows the same way and gives the same bytes for any number of threads.
-#include <system_error>
+#include <exception>
 #include <thread>
 #include <vector>
 
@@ -16,19 +16,31 @@ inline int PartStart(int count, int part, int parts) {
 
 // Runs work(0) .. work(parts - 1) at the same time, part 0 on this thread,
 // and returns when all are done. A part whose thread cannot be started runs
-// on this thread instead of ending the run.
+// on this thread instead of ending the run. An exception in any part (out
+// of memory, say) is thrown again here once every part has ended.
 template <typename Work>
 void RunParts(int parts, const Work& work) {
+  std::vector<std::exception_ptr> failures(parts < 1 ? 1 : parts);
+  const auto guarded = [&work, &failures](int part) {
+    try {
+      work(part);
+    } catch (...) {
+      failures[part] = std::current_exception();
+    }
+  };
   std::vector<std::thread> helpers;
+  helpers.reserve(failures.size() - 1);
   for (int part = 1; part < parts; ++part) {
     try {
-      helpers.emplace_back(work, part);
-    } catch (const std::system_error&) {
-      work(part);
+      helpers.emplace_back(guarded, part);
+    } catch (...) {
+      guarded(part);
     }
   }
-  work(0);
+  guarded(0);
   for (std::thread& helper : helpers) helper.join();
+  for (const std::exception_ptr& failure : failures)
+    if (failure) std::rethrow_exception(failure);
 }
 
 // Runs work(first, end) on `threads` near-equal row ranges of [0, rows) at

@@ -4,6 +4,7 @@
 #include <lodepng.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -115,6 +116,78 @@ TEST(RunOutputs, OutputsThatCannotBeWrittenAreReportedAndTheRestWritten) {
   ExpectWhitePicture(dir / "blank________Z5003_stream_contours.png", false);
   EXPECT_EQ(ReadFile(dir / "blank________Z5003_i_vector.txt"), ZeroTable());
   EXPECT_EQ(ReadFile(dir / "blank________Z5003_k_vector.txt"), ZeroTable());
+}
+
+// Runs shell_line in folder with "$F" the program; its exit status.
+int RunShell(const std::string& folder, const std::string& shell_line) {
+  const std::string command = "cd '" + folder + "' && F='" + FLUXART_BINARY + "' && " + shell_line;
+  const int raw = std::system(command.c_str());
+  return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+bool NoTemporaryIn(const std::string& folder) {
+  for (const std::string& name : FilesIn(folder))
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0) return false;
+  return true;
+}
+
+// Limits and consoles that fail a run from outside: each ends with one line
+// and status 1, and leaves no temporary file.
+TEST(RunOutputs, LimitsAndFailedConsolesEndWithALineAndLeaveNoTemporary) {
+  ScratchDir dir;
+  WritePng(dir / "blank.png", Drawing());
+  const std::string console_line =
+      "fluxart: could not write all messages to the standard output; check where it is sent\n";
+  // A full standard output, and a pipe whose reader is gone: the run
+  // finishes, and says so on the error stream.
+  EXPECT_EQ(RunShell(dir.path(), "\"$F\" blank.png 3 1 v > /dev/full 2> err.txt"), 1);
+  EXPECT_EQ(ReadFile(dir / "err.txt"), console_line);
+  EXPECT_EQ(RunShell(dir.path(),
+                     "mkfifo p && { (exec 3<p; exec 3<&-) & exec 4>p; wait; "
+                     "\"$F\" blank.png 3 1 v >&4 2> err.txt; }"),
+            1);
+  EXPECT_EQ(ReadFile(dir / "err.txt"), console_line);
+  EXPECT_EQ(ReadFile(dir / "blank________Z5003_k_vector.txt"), ZeroTable());
+  EXPECT_TRUE(NoTemporaryIn(dir.path()));
+
+  // The file-size limit: the tables (6 MB) cannot be written; reported as
+  // any failed write.
+  const RunResult limited = [&] {
+    RunResult run;
+    run.status = RunShell(dir.path(), "ulimit -f 2000 && \"$F\" blank.png 4 1 v > out.txt");
+    run.output = ReadFile(dir / "out.txt");
+    return run;
+  }();
+  EXPECT_EQ(limited.status, 1);
+  EXPECT_NE(limited.output.find("fluxart: could not write blank________Z5004_i_vector.txt (File "
+                                "too large); check the folder can be written\n"),
+            std::string::npos)
+      << limited.output;
+  EXPECT_TRUE(NoTemporaryIn(dir.path()));
+
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "memory limits do not apply under AddressSanitizer";
+#endif
+  // Memory limits around what a run needs: every run that fails ends with
+  // the one out-of-memory line.
+  int out_of_memory = 0;
+  for (int kib = 70000; kib <= 96000; kib += 2000) {
+    const std::string limit = std::to_string(kib);
+    const int status =
+        RunShell(dir.path(), "ulimit -v " + limit + " && \"$F\" blank.png 5 1 v > out.txt");
+    const std::string output = ReadFile(dir / "out.txt");
+    const std::size_t line = output.find("fluxart: out of memory while ");
+    if (status == 0) {
+      EXPECT_EQ(line, std::string::npos) << limit;
+    } else {
+      EXPECT_EQ(status, 1) << limit << "\n" << output;
+      ASSERT_NE(line, std::string::npos) << limit << "\n" << output;
+      EXPECT_EQ(output.find('\n', line), output.size() - 1) << "the last line\n" << output;
+      ++out_of_memory;
+    }
+    EXPECT_TRUE(NoTemporaryIn(dir.path())) << limit;
+  }
+  EXPECT_GT(out_of_memory, 0) << "no limit was low enough";
 }
 
 std::vector<unsigned char> DecodeRgb(const std::string& path) {

@@ -101,6 +101,7 @@ void ExpectSignalRemovesTheFile(int signal_number) {
 TEST(WholeFile, InterruptionRemovesTheFileBeingWritten) {
   ExpectSignalRemovesTheFile(SIGINT);
   ExpectSignalRemovesTheFile(SIGTERM);
+  ExpectSignalRemovesTheFile(SIGHUP);  // the terminal was closed
 }
 
 void MakeOld(const std::string& path) {
