@@ -88,6 +88,27 @@ void DropProfileUnfitForRgb(lodepng::State& state) {
   if (info.iccp_defined && !rgb) lodepng_clear_icc(&state.info_png);
 }
 
+void DropChunksUnsafeToCopy(lodepng::State& state) {
+  LodePNGInfo& info = state.info_png;
+  for (int place = 0; place < 3; ++place) {
+    unsigned char* data = info.unknown_chunks_data[place];
+    const std::size_t size = info.unknown_chunks_size[place];
+    std::size_t kept = 0;
+    // The codec made these buffers of whole chunks; each is moved down over
+    // the dropped ones before it.
+    for (std::size_t at = 0; at + 12 <= size;) {
+      const std::size_t chunk = lodepng_chunk_length(data + at) + std::size_t{12};
+      if (chunk > size - at) break;
+      if (lodepng_chunk_safetocopy(data + at)) {
+        std::memmove(data + kept, data + at, chunk);
+        kept += chunk;
+      }
+      at += chunk;
+    }
+    info.unknown_chunks_size[place] = kept;
+  }
+}
+
 DecodedInput DecodeInputBytes(const std::vector<unsigned char>& file_bytes, lodepng::State& state,
                               std::vector<unsigned char>& pixels) {
   DecodedInput result;
@@ -110,6 +131,7 @@ DecodedInput DecodeInputBytes(const std::vector<unsigned char>& file_bytes, lode
     return result;
   }
   DropProfileUnfitForRgb(state);
+  DropChunksUnsafeToCopy(state);
   result.status = InputStatus::kDecoded;
   result.width = width;
   result.height = height;

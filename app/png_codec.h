@@ -40,7 +40,8 @@ struct DecodedInput {
 // inspected first, so that a picture that is not 640 x 640 is never decoded
 // (kWrongSize, with its size) and a huge announced size cannot allocate
 // anything. On kDecoded, pixels holds 640 * 640 * 3 bytes and an unfit
-// colour profile has been dropped (DropProfileUnfitForRgb).
+// colour profile (DropProfileUnfitForRgb) and the unknown chunks unsafe to
+// copy (DropChunksUnsafeToCopy) have been dropped.
 DecodedInput DecodeInputBytes(const std::vector<unsigned char>& file_bytes, lodepng::State& state,
                               std::vector<unsigned char>& pixels);
 
@@ -48,6 +49,12 @@ DecodedInput DecodeInputBytes(const std::vector<unsigned char>& file_bytes, lode
 // CMYK, or too short to say), so that it is not carried into the outputs,
 // which the encoder would refuse with it. An RGB profile is kept.
 void DropProfileUnfitForRgb(lodepng::State& state);
+
+// Drops from state the kept chunks the codec does not know that are not
+// marked safe to copy (a lower-case fourth letter): they may describe the
+// image data, which the outputs do not share with the drawing, as the
+// animation chunks acTL, fcTL and fdAT do. Chunks safe to copy are kept.
+void DropChunksUnsafeToCopy(lodepng::State& state);
 
 // Loads the file into file_bytes (files above kMaxInputFileBytes are not
 // read: kTooLarge) and decodes it with DecodeInputBytes. Only a regular file

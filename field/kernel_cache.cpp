@@ -157,10 +157,14 @@ void FillKernelTable(Workspace& workspace, int kind, int h, int angle, const Run
   std::string notice;
   bool stored = false;
   if (!LeavesReserve(options.cache_folder.empty() ? "." : options.cache_folder, kKernelFileBytes)) {
+    // With no reserve, the file does not fit at all.
+    const std::string room = FreeSpaceReserve() == 0
+                                 ? "the disk is full"
+                                 : "less than " + std::to_string(FreeSpaceReserve() >> 20) +
+                                       " MiB would stay free on the disk";
     if (!told.short_of_room)
-      notice = "fluxart: " + name + " not kept: less than " +
-               std::to_string(FreeSpaceReserve() >> 20) +
-               " MiB would stay free on the disk; free some room to keep kernel cache files";
+      notice = "fluxart: " + name + " not kept: " + room +
+               "; free some room to keep kernel cache files";
     told.short_of_room = true;
   } else {
     std::string reason;

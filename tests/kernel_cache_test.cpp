@@ -1,6 +1,7 @@
 #include "field/kernel_cache.h"
 
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 #include <cmath>
@@ -251,6 +252,25 @@ TEST_F(KernelEntryPoints, NoFileIsKeptWhenTheDiskWouldKeepLessThanTheReserve) {
   EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }), CreatingMessage(name_) + kWipe);
   EXPECT_TRUE(TableIsExpected());
   EXPECT_EQ(FilesIn("."), std::vector<std::string>{name_}) << "kept again once there is room";
+
+  // With no reserve, a file that does not fit means the disk is full.
+  ASSERT_EQ(mkdir("small", 0755), 0);
+  if (mount("fluxart_test", "small", "tmpfs", 0, "size=1m") != 0)
+    GTEST_SKIP() << "cannot mount a tmpfs here (needs root): full-disk case not run";
+  const std::unique_ptr<Workspace> fresh = NewWorkspace();
+  std::string full;
+  {
+    WorkingDirectory in_small("small");
+    setenv("FLUXART_CACHE_RESERVE_MIB", "0", 1);
+    full = Run([&] { FillKernelTable(*fresh, Monopole, 1, 0); });
+    unsetenv("FLUXART_CACHE_RESERVE_MIB");
+    EXPECT_TRUE(FilesIn(".").empty());
+  }
+  umount("small");
+  EXPECT_EQ(full, CreatingMessage(name_) + kWipe +
+                      Notice("fluxart: " + name_ +
+                             " not kept: the disk is full; free some room to keep kernel cache "
+                             "files\n"));
 }
 
 // Files of the right size whose contents are wrong: each is treated as

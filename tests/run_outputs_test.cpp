@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/field_test_support.h"
@@ -19,8 +20,9 @@
 
 namespace {
 
-// A white 640 x 640 picture, interlaced, with a text chunk and a chunk the
-// codec does not know.
+// A white 640 x 640 picture, interlaced, with a text chunk, a chunk the
+// codec does not know that is safe to copy, and chunks that are not: the
+// animation's (acTL, fcTL, fdAT) and one of unknown meaning.
 void WriteInterlacedPngWithChunks(const std::string& path) {
   lodepng::State state;
   state.info_raw.colortype = LCT_RGB;
@@ -32,6 +34,11 @@ void WriteInterlacedPngWithChunks(const std::string& path) {
   ASSERT_EQ(lodepng_chunk_create(&state.info_png.unknown_chunks_data[1],
                                  &state.info_png.unknown_chunks_size[1], 4, "ruSt", payload),
             0u);
+  for (const auto& [place, type] :
+       {std::pair<int, const char*>{1, "acTL"}, {1, "fcTL"}, {2, "fcTL"}, {2, "fdAT"}, {2, "prIV"}})
+    ASSERT_EQ(lodepng_chunk_create(&state.info_png.unknown_chunks_data[place],
+                                   &state.info_png.unknown_chunks_size[place], 4, type, payload),
+              0u);
   std::vector<unsigned char> png;
   ASSERT_EQ(lodepng::encode(png, Drawing().rgb, 640, 640, state), 0u);
   ASSERT_EQ(lodepng::save_file(png, path), 0u);
@@ -78,6 +85,8 @@ void ExpectWhitePicture(const std::string& path, bool carries_input_chunks) {
   EXPECT_STREQ(state.info_png.text_strings[0], "drawn for the outputs test");
   const std::string bytes(file.begin(), file.end());
   EXPECT_NE(bytes.find(std::string("ruSt\x01\x02\x03\x04", 8)), std::string::npos) << path;
+  for (const char* unsafe : {"acTL", "fcTL", "fdAT", "prIV"})
+    EXPECT_EQ(bytes.find(unsafe), std::string::npos) << unsafe << " in " << path;
 }
 
 TEST(RunOutputs, WritesSixFilesThatKeepTheInputsInterlaceAndChunks) {
