@@ -163,8 +163,8 @@ void FillKernelTable(Workspace& workspace, int kind, int h, int angle, const Run
                                  : "less than " + std::to_string(FreeSpaceReserve() >> 20) +
                                        " MiB would stay free on the disk";
     if (!told.short_of_room)
-      notice = "fluxart: " + name + " not kept: " + room +
-               "; free some room to keep kernel cache files";
+      notice =
+          "fluxart: " + name + " not kept: " + room + "; free some room to keep kernel cache files";
     told.short_of_room = true;
   } else {
     std::string reason;
