@@ -68,8 +68,9 @@ std::string CacheFileThatIsTheInput(const std::string& input_name, float z, int 
   fs::directory_iterator entries(cache_folder.empty() ? "." : cache_folder, error);
   for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
     std::string name = entries->path().filename().string();
+    const std::string cache_name = IsKernelCacheName(name) ? name : CacheNameOfChecksums(name);
     KernelCacheKey key;
-    if (layers == 0 || !ParseKernelCacheName(name, &key)) continue;
+    if (layers == 0 || !ParseKernelCacheName(cache_name, &key)) continue;
     if (key.z_tag < std::min(first, last) || key.z_tag > std::max(first, last)) continue;
     std::error_code same_error;
     if (fs::equivalent(entries->path(), input_name, same_error) && !same_error) return name;

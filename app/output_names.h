@@ -25,10 +25,10 @@ OutputNames BuildOutputNames(const std::string& input_name, float z);
 std::string OutputThatIsTheInput(const OutputNames& names, const std::string& input_name,
                                  bool with_tables);
 
-// The first kernel cache file in cache_folder ("" for the current one) that
-// a run from z with thickness layers may write (its tag that of one of the
-// layers) and that is the input file itself, under its own name or through a
-// link. "" when none is.
+// The first kernel cache or checksums file in cache_folder ("" for the
+// current one) that a run from z with thickness layers may write (its tag
+// that of one of the layers) and that is the input file itself, under its
+// own name or through a link. "" when none is.
 std::string CacheFileThatIsTheInput(const std::string& input_name, float z, int thickness,
                                     const std::string& cache_folder = "");
 

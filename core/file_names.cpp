@@ -47,6 +47,22 @@ bool ParseKernelCacheName(const std::string& file_name, KernelCacheKey* key) {
   return true;
 }
 
+std::string KernelChecksumsName(const std::string& cache_path) {
+  const std::string stem =
+      EndsWith(cache_path, ".dat") ? cache_path.substr(0, cache_path.size() - 4) : cache_path;
+  return stem + ".sum";
+}
+
+bool IsKernelChecksumsName(const std::string& file_name) {
+  return !CacheNameOfChecksums(file_name).empty();
+}
+
+std::string CacheNameOfChecksums(const std::string& file_name) {
+  if (!EndsWith(file_name, ".sum")) return "";
+  const std::string cache_name = file_name.substr(0, file_name.size() - 4) + ".dat";
+  return IsKernelCacheName(cache_name) ? cache_name : "";
+}
+
 std::string TemporaryName(const std::string& path, const std::string& tag) {
   return path + "." + tag + ".tmp";
 }
@@ -75,5 +91,5 @@ bool IsFluxartTemporaryName(const std::string& file_name) {
     if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
   }
   const std::string stem = file_name.substr(0, dot);
-  return IsKernelCacheName(stem) || IsOutputFileName(stem);
+  return IsKernelCacheName(stem) || IsKernelChecksumsName(stem) || IsOutputFileName(stem);
 }

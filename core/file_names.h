@@ -29,6 +29,19 @@ bool IsKernelCacheName(const std::string& file_name);
 // angle 0 but for PlanarDipole); then *key holds what it names.
 bool ParseKernelCacheName(const std::string& file_name, KernelCacheKey* key);
 
+// "<cache_path without .dat>.sum": where the checksums of the kernel cache
+// file cache_path are kept (field/kernel_checksums.h). cache_path may hold a
+// folder.
+std::string KernelChecksumsName(const std::string& cache_path);
+
+// True for the exact form of a checksums file's name (no folder): a kernel
+// cache file's name in that form with ".sum" for ".dat".
+bool IsKernelChecksumsName(const std::string& file_name);
+
+// The kernel cache file's name whose checksums file_name holds, or "" when
+// file_name is not in that form.
+std::string CacheNameOfChecksums(const std::string& file_name);
+
 // The outputs' names end in these, after the base and the z tag.
 constexpr char kContourImageSuffix[] = "_contours.png";
 constexpr char kStreamImageSuffix[] = "_streamlines.png";
@@ -47,7 +60,7 @@ std::string TemporaryName(const std::string& path, const std::string& tag);
 bool IsOutputFileName(const std::string& file_name);
 
 // True for the names this program gives its temporary files, in their exact
-// form: TemporaryName of a kernel cache or output name with a tag of 16
+// form: TemporaryName of a kernel cache, checksums or output name with a tag of 16
 // lower-case hex digits.
 bool IsFluxartTemporaryName(const std::string& file_name);
 

@@ -8,6 +8,7 @@
 #include "core/parallel_rows.h"
 #include "core/regular_file.h"
 #include "core/whole_file.h"
+#include "field/kernel_checksums.h"
 #include "field/kernel_sums.h"
 #include "field/kernel_verification.h"
 
@@ -33,15 +34,17 @@ std::FILE* OpenKernelFile(const std::string& path) {
 // Reads the entries of rows [first_row, end_row), columns [column_begin,
 // column_end) of the file at path into the same places of table and checks
 // their values against bound; with at_end, also that the file holds exactly
-// kKernelFileBytes. Whole rows are one stretch of the file, narrower columns
-// one stretch per row. Reads in pieces that stay in the processor's cache
-// while their values are checked, which makes the check nearly free beside
-// the read.
+// kKernelFileBytes; with checksums, also every row read against them (the
+// columns then on whole stretches). Whole rows are one stretch of the file,
+// narrower columns one stretch per row. Reads in pieces of whole rows that
+// stay in the processor's cache while they are checked, which makes the
+// checks cheap beside the read.
 bool ReadKernelPart(const std::string& path, KernelTable& table, int first_row, int end_row,
-                    int column_begin, int column_end, bool at_end, float bound) {
+                    int column_begin, int column_end, bool at_end, float bound,
+                    const KernelChecksums* checksums) {
   std::FILE* file = OpenKernelFile(path);
   if (!file) return false;
-  constexpr std::size_t kPieceBytes = 256 * 1024;
+  constexpr std::size_t kPieceBytes = 17 * kRowBytes;  // about 256 KiB
   unsigned char* bytes = reinterpret_cast<unsigned char*>(&table[0][0][0]);
   const bool whole_rows = column_begin == 0 && column_end == kKernelSide;
   const int stretches = whole_rows ? 1 : end_row - first_row;
@@ -58,6 +61,10 @@ bool ReadKernelPart(const std::string& path, KernelTable& table, int first_row, 
       whole = std::fread(bytes + at, 1, piece, file) == piece;
       within = within && ValuesWithin(reinterpret_cast<const float*>(bytes + at),
                                       piece / sizeof(float), bound);
+      const int row = static_cast<int>(at / kRowBytes);
+      const int rows = whole_rows ? static_cast<int>(piece / kRowBytes) : 1;
+      for (int p = row; checksums && within && p < row + rows; ++p)
+        within = RowMatchesChecksums(table, p, column_begin, column_end, *checksums);
     }
   }
   if (at_end)
@@ -85,10 +92,14 @@ bool ReadKernelCells(const std::string& path, KernelTable& table,
   return whole;
 }
 
+KernelCacheKey KeyOf(int kind, int h, int angle, float z) {
+  return KernelCacheKey{ZTag(z), kind, h, kind == PlanarDipole ? angle : 0};
+}
+
 }  // namespace
 
 bool LoadKernelFile(const std::string& path, KernelTable& table, float bound, int threads,
-                    const KernelWindow& window) {
+                    const KernelWindow& window, const KernelChecksums* checksums) {
   // Each thread reads its own share of the rows through its own handle, so
   // the copies out of the system's file cache run side by side.
   constexpr int kRowsPerShare = 64;
@@ -102,9 +113,10 @@ bool LoadKernelFile(const std::string& path, KernelTable& table, float bound, in
   const int parts = std::max(1, std::min(threads, (rows + kRowsPerShare - 1) / kRowsPerShare));
   std::vector<unsigned char> read(parts, 0);
   RunParts(parts, [&](int part) {
-    read[part] = ReadKernelPart(path, table, window.row_begin + PartStart(rows, part, parts),
-                                window.row_begin + PartStart(rows, part + 1, parts),
-                                window.column_begin, window.column_end, part == parts - 1, bound);
+    read[part] =
+        ReadKernelPart(path, table, window.row_begin + PartStart(rows, part, parts),
+                       window.row_begin + PartStart(rows, part + 1, parts), window.column_begin,
+                       window.column_end, part == parts - 1, bound, checksums);
   });
   return std::all_of(read.begin(), read.end(), [](unsigned char ok) { return ok != 0; });
 }
@@ -130,7 +142,16 @@ bool LoadCachedKernel(Workspace& workspace, int kind, int h, int angle, bool che
   const float bound =
       check_contents ? KernelValueBound(h, workspace.z) : std::numeric_limits<float>::max();
   KernelTable& table = workspace.kernel_table;
-  if (!LoadKernelFile(name, table, bound, threads, window)) return false;
+  KernelChecksums checksums;
+  const ChecksumsFile sums =
+      check_contents ? ReadKernelChecksums(KernelChecksumsName(name),
+                                           KeyOf(kind, h, angle, workspace.z), &checksums)
+                     : ChecksumsFile::kMissing;
+  if (sums == ChecksumsFile::kDamaged) return false;
+  const bool summed = sums == ChecksumsFile::kRead;
+  if (!LoadKernelFile(name, table, bound, threads, summed ? WholeStretches(window) : window,
+                      summed ? &checksums : nullptr))
+    return false;
   if (!check_contents) return true;
   // The rows read are checked at every sampled cell, as whole rows are.
   std::vector<KernelCell> outside_columns;
@@ -156,7 +177,10 @@ void FillKernelTable(Workspace& workspace, int kind, int h, int angle, const Run
   CacheNotices& told = workspace.cache_notices;
   std::string notice;
   bool stored = false;
-  if (!LeavesReserve(options.cache_folder.empty() ? "." : options.cache_folder, kKernelFileBytes)) {
+  const std::string path = KernelCachePath(options.cache_folder, name);
+  const std::string checksums_path = KernelChecksumsName(path);
+  if (!LeavesReserve(options.cache_folder.empty() ? "." : options.cache_folder,
+                     kKernelFileBytes + kChecksumsFileBytes)) {
     // With no reserve, the file does not fit at all.
     const std::string room = FreeSpaceReserve() == 0
                                  ? "the disk is full"
@@ -167,9 +191,17 @@ void FillKernelTable(Workspace& workspace, int kind, int h, int angle, const Run
           "fluxart: " + name + " not kept: " + room + "; free some room to keep kernel cache files";
     told.short_of_room = true;
   } else {
-    std::string reason;
-    stored = StoreKernelFile(KernelCachePath(options.cache_folder, name), workspace.kernel_table,
-                             &reason);
+    // The old checksums go first, so that new data never stands beside
+    // them; checksums that cannot be kept leave a file checked as one of
+    // unknown origin.
+    std::remove(checksums_path.c_str());
+    std::string reason, ignored;
+    stored = StoreKernelFile(path, workspace.kernel_table, &reason);
+    if (stored)
+      StoreKernelChecksums(
+          checksums_path,
+          ComputeKernelChecksums(workspace.kernel_table, KeyOf(kind, h, angle, workspace.z)),
+          &ignored);
     if (!stored && !told.not_kept) {
       notice = "fluxart: could not keep the kernel cache file " + name + " (" + reason +
                "); check the folder can be written";

@@ -13,6 +13,7 @@
 #include "core/magnet_color_table.h"
 #include "core/run_options.h"
 #include "core/workspace.h"
+#include "field/kernel_checksums.h"
 
 constexpr std::size_t kKernelFileBytes = sizeof(KernelTable);
 
@@ -21,9 +22,12 @@ constexpr std::size_t kKernelFileBytes = sizeof(KernelTable);
 // when the file holds exactly kKernelFileBytes and every value read is
 // finite and no larger than bound in size; otherwise false, and the window
 // holds unspecified data. Entries outside the window are left as they were.
+// With checksums, every row read must match them too, and the window's
+// columns must lie on whole stretches (WholeStretches).
 bool LoadKernelFile(const std::string& path, KernelTable& table,
                     float bound = std::numeric_limits<float>::max(), int threads = 1,
-                    const KernelWindow& window = KernelWindow());
+                    const KernelWindow& window = KernelWindow(),
+                    const KernelChecksums* checksums = nullptr);
 
 // Writes table whole to path (core/whole_file.h). False when anything
 // failed, with *reason (when given) saying why; then no file is left under

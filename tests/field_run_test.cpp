@@ -95,7 +95,9 @@ TEST(FieldRun, SimultaneousRunsInOneFolderAgreeAndLeaveWholeFiles) {
     EXPECT_TRUE(stored.SameBytes(computed.values.data())) << name;
   }
   const std::vector<std::string> expected = {"Fluxart_Z5003_3001000.dat",
+                                             "Fluxart_Z5003_3001000.sum",
                                              "Fluxart_Z5003_3002000.dat",
+                                             "Fluxart_Z5003_3002000.sum",
                                              "pic.png",
                                              "pic__________Z5003_contours.png",
                                              "pic__________Z5003_stream_contours.png",

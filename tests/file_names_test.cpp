@@ -33,7 +33,14 @@ TEST(FileNames, KernelCacheNamesRoundTrip) {
     EXPECT_EQ(key.kind, c.kind) << c.name;
     EXPECT_EQ(key.half_size, c.h) << c.name;
     EXPECT_EQ(key.angle, c.parsed_angle) << c.name;
+    const std::string sums = KernelChecksumsName(c.name);
+    EXPECT_EQ(sums, std::string(c.name).substr(0, 21) + ".sum");
+    EXPECT_EQ(CacheNameOfChecksums(sums), c.name);
   }
+  EXPECT_EQ(KernelChecksumsName("cache/Fluxart_Z5003_1005000.dat"),
+            "cache/Fluxart_Z5003_1005000.sum");
+  EXPECT_EQ(CacheNameOfChecksums("Fluxart_Z5003_1005000.dat"), "");
+  EXPECT_EQ(CacheNameOfChecksums("Fluxart_Zmine.sum"), "");
 }
 
 // Names that are not the program's kernel cache files.
@@ -58,12 +65,14 @@ TEST(FileNames, TemporaryNamesOfThisProgramAreKnownByTheirExactForm) {
   EXPECT_TRUE(IsFluxartTemporaryName("rin_________Z5003_stream_contours.png.00ff00ff00ff00ff.tmp"));
   EXPECT_TRUE(IsFluxartTemporaryName("rin_Z5003_k_vector.txt.0a0a0a0a0a0a0a0a.tmp"));  // a folder
   EXPECT_TRUE(IsFluxartTemporaryName("_Z4997_streamlines.png.ffffffffffffffff.tmp"));
+  EXPECT_TRUE(IsFluxartTemporaryName("Fluxart_Z5003_2003045.sum.0123456789abcdef.tmp"));
   // Only the exact form: 16 lower-case hex digits after a cache or output name.
   for (const char* other :
        {"Fluxart_Z5003_2003045.dat", "Fluxart_Z5003_2003045.dat.tmp",
         "Fluxart_Z5003_2003045.dat.8412345.tmp", "Fluxart_Z5003_2003045.dat.01XY.tmp",
         "Fluxart_Z5003_2003045.dat.0123456789ABCDEF.tmp",
         "Fluxart_Z5003_2003045.dat.0123456789abcdef0.tmp", "Fluxart_Zmine.dat.0.tmp",
+        "Fluxart_Zmine.sum.0123456789abcdef.tmp", "Fluxart_Z5003_2003045.sum.0123.tmp",
         "Fluxart_Zmine.dat.0123456789abcdef.tmp", "Fluxart_Z5003_203045.dat.0123456789abcdef.tmp",
         "my_contours.png.1.tmp", "my_contours.png.0123456789abcdef.tmp", "notes_contours.png.a.tmp",
         "holiday_k_vector.txt.beef.tmp", "holiday_____Z50x3_k_vector.txt.0123456789abcdef.tmp",

@@ -12,6 +12,7 @@
 
 #include "core/magnet_color_table.h"
 #include "core/workspace.h"
+#include "field/kernel_checksums.h"
 #include "field/kernel_verification.h"
 #include "tests/field_test_support.h"
 
@@ -182,13 +183,14 @@ class KernelEntryPoints : public ::testing::Test {
   WorkingDirectory cwd_{dir_.path()};
   KernelBuffer expected_;
   const std::string name_ = "Fluxart_Z5003_3001000.dat";
+  const std::string sums_ = "Fluxart_Z5003_3001000.sum";
 };
 
 TEST_F(KernelEntryPoints, FirstCallComputesAndStoresLaterCallsLoadSilently) {
   EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }), CreatingMessage(name_) + kWipe);
   EXPECT_TRUE(TableIsExpected());
   EXPECT_EQ(ReadFile(name_).size(), kKernelFileBytes);
-  EXPECT_EQ(FilesIn("."), std::vector<std::string>{name_});
+  EXPECT_EQ(FilesIn("."), (std::vector<std::string>{name_, sums_}));
 
   std::memset(ws->kernel_table, 0x7f, sizeof(KernelTable));
   EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }), "");
@@ -251,7 +253,8 @@ TEST_F(KernelEntryPoints, NoFileIsKeptWhenTheDiskWouldKeepLessThanTheReserve) {
   EXPECT_TRUE(FilesIn(".").empty());
   EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }), CreatingMessage(name_) + kWipe);
   EXPECT_TRUE(TableIsExpected());
-  EXPECT_EQ(FilesIn("."), std::vector<std::string>{name_}) << "kept again once there is room";
+  EXPECT_EQ(FilesIn("."), (std::vector<std::string>{name_, sums_}))
+      << "kept again once there is room";
 
   // With no reserve, a file that does not fit means the disk is full.
   ASSERT_EQ(mkdir("small", 0755), 0);
@@ -339,6 +342,69 @@ TEST_F(KernelEntryPoints, CorruptedFilesOfTheRightSizeAreRecomputedAndRewritten)
                           sizeof(float) * 584 * 3),
               0)
         << "row " << p;
+}
+
+// A file this program wrote is checked against its checksums: damage that
+// keeps every value in range and misses every sampled cell is caught all
+// the same, in the rows and columns a window reads.
+TEST_F(KernelEntryPoints, ChangesWithinTheValueRangeAreCaughtByTheChecksums) {
+  const std::string good = [&] {
+    Run([&] { FillKernelTable(*ws, Monopole, 1, 0); });
+    return ReadFile(name_);
+  }();
+  const std::string good_sums = ReadFile(sums_);
+  ASSERT_EQ(good_sums.size(), kChecksumsFileBytes);
+  const auto changed = [&](std::size_t value, auto change) {
+    std::string bytes = good;
+    std::uint32_t bits;
+    std::memcpy(&bits, &bytes[4 * value], 4);
+    change(bits);
+    std::memcpy(&bytes[4 * value], &bits, 4);
+    return bytes;
+  };
+  const std::size_t far_corner = (252 * 1284 + 307) * 3 + 2;  // no sampled cell
+  const float in_range = KernelValueBound(1, 3.0f) / 2;
+  const std::pair<const char*, std::string> bad[] = {
+      {"a far value made large",
+       changed(far_corner, [&](std::uint32_t& b) { std::memcpy(&b, &in_range, 4); })},
+      {"a sign flipped", changed(far_corner, [](std::uint32_t& b) { b ^= 0x80000000u; })},
+      {"an exponent bit that shrinks",
+       changed(far_corner + 3000, [](std::uint32_t& b) { b ^= 0x10000000u & b; })},
+      {"the lowest bit", changed(far_corner - 1, [](std::uint32_t& b) { b ^= 1u; })}};
+  for (const auto& [what, bytes] : bad) {
+    ASSERT_NE(bytes, good) << what;
+    WriteBytes(name_, bytes);
+    EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }), CreatingMessage(name_) + kWipe)
+        << what;
+    EXPECT_TRUE(ReadFile(name_) == good && ReadFile(sums_) == good_sums) << what;
+  }
+  // Checksums that are damaged, short or another kernel's: the kernel is
+  // remade and both files written again.
+  std::string flipped_sums = good_sums;
+  flipped_sums[5000] ^= 4;
+  for (const std::string& bad_sums :
+       {flipped_sums, good_sums.substr(0, 1000), good_sums + "x", std::string()}) {
+    WriteBytes(sums_, bad_sums);
+    EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }), CreatingMessage(name_) + kWipe);
+    EXPECT_TRUE(ReadFile(name_) == good && ReadFile(sums_) == good_sums);
+  }
+  // A window off the stretches' bounds reads whole stretches and is checked
+  // over them: a changed value just left of the window, in its stretch.
+  const KernelWindow off_bounds{100, 900, 131, 1000};
+  WriteBytes(name_, changed((500 * 1284 + 130) * 3, [](std::uint32_t& b) { b ^= 1u; }));
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0, RunOptions(), off_bounds); }),
+            CreatingMessage(name_) + kWipe);
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0, RunOptions(), off_bounds); }), "");
+  for (int p = 100; p < 900; ++p)
+    ASSERT_EQ(std::memcmp(&ws->kernel_table[p][131][0], &expected_.values[(p * 1284 + 131) * 3],
+                          sizeof(float) * 869 * 3),
+              0)
+        << "row " << p;
+  // Without its checksums a file is one of unknown origin: the value range
+  // and the sampled cells decide, and this change passes them.
+  std::remove(sums_.c_str());
+  WriteBytes(name_, bad[3].second);
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }), "");
 }
 
 TEST(KernelVerification, EveryModelsOwnTablePasses) {

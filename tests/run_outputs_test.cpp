@@ -276,7 +276,8 @@ TEST(RunOutputs, OutputsReplaceSymlinksAndNeverTheDrawingAndStaleTemporariesGo) 
 
   // A drawing named like a kernel cache file of one of the run's layers,
   // itself or through a link; a cache name of another z is only a name.
-  for (const std::string cache_name : {"Fluxart_Z5003_2005000.dat", "Fluxart_Z5001_1001000.dat"}) {
+  for (const std::string cache_name :
+       {"Fluxart_Z5003_2005000.dat", "Fluxart_Z5001_1001000.dat", "Fluxart_Z5002_2005000.sum"}) {
     WritePng(dir / cache_name, Drawing());
     run = RunFluxart(dir.path(), {cache_name, "1", "3"});
     EXPECT_EQ(run.status, 1) << run.output;

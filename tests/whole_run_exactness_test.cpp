@@ -3,10 +3,12 @@
 // for byte.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "core/file_names.h"
 #include "reference/run.h"
 #include "tests/field_test_support.h"
 
@@ -58,10 +60,19 @@ std::vector<std::string> ExpectSameRuns(const std::string& picture_bytes, float 
   }
   EXPECT_EQ(program.status, reference_status);
   EXPECT_EQ(program.output, reference_output);
-  const std::vector<std::string> files = FilesIn(program_dir.path());
+  // The program keeps each kernel file's checksums beside it; the rest is
+  // what the plain evaluation writes, byte for byte.
+  std::vector<std::string> files, checksums;
+  for (const std::string& name : FilesIn(program_dir.path()))
+    (IsKernelChecksumsName(name) ? checksums : files).push_back(name);
   EXPECT_EQ(files, FilesIn(reference_dir.path()));
   for (const std::string& name : files)
     EXPECT_TRUE(ReadFile(program_dir / name) == ReadFile(reference_dir / name)) << name;
+  for (const std::string& name : checksums)
+    EXPECT_NE(std::find(files.begin(), files.end(), CacheNameOfChecksums(name)), files.end())
+        << name;
+  EXPECT_EQ(checksums.size(),
+            static_cast<std::size_t>(std::count_if(files.begin(), files.end(), IsKernelCacheName)));
   return files;
 }
 

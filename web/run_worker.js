@@ -121,7 +121,7 @@ async function run({ wasmModule, png, name, args, keep }) {
     // The outputs go to the page; the drawing and outputs leave the folder.
     const files = [];
     for (const fileName of m.FS.readdir(FOLDER)) {
-      if (fileName === '.' || fileName === '..' || fileName.endsWith('.dat')) continue;
+      if (fileName === '.' || fileName === '..' || /^Fluxart_Z.*\.(dat|sum)$/.test(fileName)) continue;
       if (!known.has(fileName)) files.push({ name: fileName, bytes: m.FS.readFile(fileName) });
       m.FS.unlink(fileName);
     }
