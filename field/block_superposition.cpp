@@ -66,62 +66,19 @@ void AddBatchPlain(float* field_row, const float* kernel, int r, const int* offs
   }
 }
 
-// Eight vectors of a row's stretch, kept in registers: the compiler keeps
-// named variables there, where it would spill an array.
-template <typename Vec>
-struct Stretch {
-  Vec a0, a1, a2, a3, a4, a5, a6, a7;
-};
-
-template <typename Vec>
-FLUXART_INLINE void LoadStretch(const float* f, Stretch<Vec>& s) {
-  constexpr int kLanes = static_cast<int>(sizeof(Vec) / sizeof(float));
-  LoadVec(f, s.a0), LoadVec(f + kLanes, s.a1), LoadVec(f + 2 * kLanes, s.a2);
-  LoadVec(f + 3 * kLanes, s.a3), LoadVec(f + 4 * kLanes, s.a4), LoadVec(f + 5 * kLanes, s.a5);
-  LoadVec(f + 6 * kLanes, s.a6), LoadVec(f + 7 * kLanes, s.a7);
-}
-template <typename Vec>
-FLUXART_INLINE void StoreStretch(const Stretch<Vec>& s, float* f) {
-  constexpr int kLanes = static_cast<int>(sizeof(Vec) / sizeof(float));
-  StoreVec(f, s.a0), StoreVec(f + kLanes, s.a1), StoreVec(f + 2 * kLanes, s.a2);
-  StoreVec(f + 3 * kLanes, s.a3), StoreVec(f + 4 * kLanes, s.a4), StoreVec(f + 5 * kLanes, s.a5);
-  StoreVec(f + 6 * kLanes, s.a6), StoreVec(f + 7 * kLanes, s.a7);
-}
-
-// s := s + (or -) t, lane by lane.
-template <bool kSubtract, typename Vec>
-FLUXART_INLINE void AddStretch(Stretch<Vec>& s, const Stretch<Vec>& t) {
-  if (kSubtract) {
-    s.a0 = s.a0 - t.a0, s.a1 = s.a1 - t.a1, s.a2 = s.a2 - t.a2, s.a3 = s.a3 - t.a3;
-    s.a4 = s.a4 - t.a4, s.a5 = s.a5 - t.a5, s.a6 = s.a6 - t.a6, s.a7 = s.a7 - t.a7;
-  } else {
-    s.a0 = s.a0 + t.a0, s.a1 = s.a1 + t.a1, s.a2 = s.a2 + t.a2, s.a3 = s.a3 + t.a3;
-    s.a4 = s.a4 + t.a4, s.a5 = s.a5 + t.a5, s.a6 = s.a6 + t.a6, s.a7 = s.a7 + t.a7;
-  }
-}
-
-// The stretch := the stretch + (or -) the eight vectors at k, lane by lane.
-template <bool kSubtract, typename Vec>
-FLUXART_INLINE void AddEight(Stretch<Vec>& s, const float* k) {
-  Stretch<Vec> t;
-  LoadStretch(k, t);
-  AddStretch<kSubtract>(s, t);
-}
-
 // AddBatchPlain with vectors: for each stretch of eight vectors, every block
 // of the batch in order (lane by lane, so the roundings are those of the
 // plain loop).
 template <typename Vec, bool kSubtract>
 FLUXART_INLINE void AddBlocksVectors(float* __restrict field_row, const float* __restrict row0,
                                      const int* __restrict offsets, int first, int end) {
-  constexpr int kLanes = static_cast<int>(sizeof(Vec) / sizeof(float));
-  constexpr int kChunkFloats = 8 * kLanes;
-  static_assert(kRowFloats % kChunkFloats == 0, "a row is whole chunks");
-  for (int x0 = 0; x0 < kRowFloats; x0 += kChunkFloats) {
+  using Row = Stretch<Vec>;
+  static_assert(kRowFloats % Row::kFloats == 0, "a row is whole stretches");
+  for (int x0 = 0; x0 < kRowFloats; x0 += Row::kFloats) {
     float* __restrict f = field_row + x0;
-    Stretch<Vec> s;
+    Row s;
     LoadStretch(f, s);
-    for (int b = first; b < end; ++b) AddEight<kSubtract>(s, row0 + offsets[b] + x0);
+    for (int b = first; b < end; ++b) AddTerm<kSubtract>(s, row0 + offsets[b] + x0);
     StoreStretch(s, f);
   }
 }
@@ -136,26 +93,6 @@ FLUXART_INLINE void AddBatchVectors(float* field_row, const float* kernel, int r
     AddBlocksVectors<Vec, false>(field_row, row0, offsets, first, end);
 }
 
-void AddBatch128(float* field_row, const float* kernel, int r, const int* offsets, int first,
-                 int end, bool subtract) {
-  AddBatchVectors<Vec4>(field_row, kernel, r, offsets, first, end, subtract);
-}
-
-#ifdef FLUXART_WIDE_VECTORS
-__attribute__((target("avx"))) void AddBatch256(float* field_row, const float* kernel, int r,
-                                                const int* offsets, int first, int end,
-                                                bool subtract) {
-  AddBatchVectors<Vec8>(field_row, kernel, r, offsets, first, end, subtract);
-}
-
-__attribute__((target("avx512f"))) void AddBatch512(float* field_row, const float* kernel, int r,
-                                                    const int* offsets, int first, int end,
-                                                    bool subtract) {
-  AddBatchVectors<Vec16>(field_row, kernel, r, offsets, first, end, subtract);
-}
-#endif
-
-#ifdef FLUXART_WIDE_VECTORS
 // What an op of the pair schedule adds (op_rows) and how a segment adds its
 // ops (segment_mode: both rows plainly, or each op as its rows say).
 constexpr unsigned char kUpperRow = 1, kLowerRow = 2, kSubtracted = 4;
@@ -270,61 +207,84 @@ void PlanRowPairs(BlockRuns& runs) {
   PlanPairSchedule(runs);
 }
 
-// The stretches a and b := themselves + (or -) the eight vectors at k, each
-// vector loaded once for both.
-template <bool kSubtract>
-FLUXART_INLINE void AddEightTwice(Stretch<Vec16>& a, Stretch<Vec16>& b, const float* k) {
-  Stretch<Vec16> t;
-  LoadStretch(k, t);
-  AddStretch<kSubtract>(a, t);
-  AddStretch<kSubtract>(b, t);
+// a := a + (or -) t where the op adds to a's row (on, all lanes or none),
+// for the vectors of the extension: on is a lane mask, and the lanes left
+// keep their value whatever they hold.
+template <bool kSubtract, typename Vec, typename Mask>
+FLUXART_INLINE void AddWhere(Vec& a, const Vec& t, const Mask& on) {
+  a = on ? (kSubtract ? a - t : a + t) : a;
 }
 
-// a := a + (or -) b in the lanes of m (all or none here).
+#ifdef FLUXART_WIDE_VECTORS
+// The 512-bit kind: the processor's own mask registers. (Not forced inline:
+// the callers are inlined into a target("avx512f") function first, and this
+// is then inlined there.)
 template <bool kSubtract>
-FLUXART_INLINE __attribute__((target("avx512f"))) void AddMaskedVec(Vec16& a, const Vec16& b,
-                                                                    __mmask16 m) {
-  a = kSubtract ? _mm512_mask_sub_ps(a, m, a, b) : _mm512_mask_add_ps(a, m, a, b);
+inline __attribute__((target("avx512f"))) void AddWhere(Vec16& a, const Vec16& t, __mmask16 on) {
+  a = kSubtract ? _mm512_mask_sub_ps(a, on, a, t) : _mm512_mask_add_ps(a, on, a, t);
 }
+#endif
 
-// s := s + (or -) t where the mask is set, vector by vector.
-template <bool kSubtract>
-FLUXART_INLINE __attribute__((target("avx512f"))) void AddMasked(Stretch<Vec16>& s,
-                                                                 const Stretch<Vec16>& t,
-                                                                 __mmask16 m) {
-  AddMaskedVec<kSubtract>(s.a0, t.a0, m), AddMaskedVec<kSubtract>(s.a1, t.a1, m);
-  AddMaskedVec<kSubtract>(s.a2, t.a2, m), AddMaskedVec<kSubtract>(s.a3, t.a3, m);
-  AddMaskedVec<kSubtract>(s.a4, t.a4, m), AddMaskedVec<kSubtract>(s.a5, t.a5, m);
-  AddMaskedVec<kSubtract>(s.a6, t.a6, m), AddMaskedVec<kSubtract>(s.a7, t.a7, m);
-}
+// The mask of one row of an op from the row's bit (0 or 1): no lanes or
+// all, read from a table, which costs one load.
+template <typename Vec>
+struct OpMasks;
+template <>
+struct OpMasks<Vec4> {
+  static FLUXART_INLINE const Mask4& Of(unsigned bit) {
+    static constexpr Mask4 kMasks[2] = {{0, 0, 0, 0}, {-1, -1, -1, -1}};
+    return kMasks[bit];
+  }
+};
+#ifdef FLUXART_WIDE_VECTORS
+template <>
+struct OpMasks<Vec8> {
+  static FLUXART_INLINE const Mask8& Of(unsigned bit) {
+    static constexpr Mask8 kMasks[2] = {{0, 0, 0, 0, 0, 0, 0, 0}, {-1, -1, -1, -1, -1, -1, -1, -1}};
+    return kMasks[bit];
+  }
+};
+template <>
+struct OpMasks<Vec16> {
+  static FLUXART_INLINE __mmask16 Of(unsigned bit) { return static_cast<__mmask16>(-bit); }
+};
+#endif
 
-// Turned rows r (upper) and r + pair_apart (lower) at once, op by op of the
-// pair schedule: each op's kernel vectors are loaded once and added to the
-// rows it names, so every block still reaches each row in order, and a
-// vector both rows add is loaded once. The rows an op names are lane masks
-// rather than branches, which keeps the loop the same for every op.
-template <bool kSubtract>
-FLUXART_INLINE __attribute__((target("avx512f"))) void AddPairOps(Stretch<Vec16>& a,
-                                                                  Stretch<Vec16>& b,
-                                                                  const float* row,
-                                                                  const BlockRuns& runs, int op,
-                                                                  int end) {
+// Ops [op, end) of the pair schedule for the stretches a (upper row) and b
+// (lower row): each op's kernel vectors are loaded once and added to the rows
+// it names, so every block still reaches each row in order, and a vector
+// both rows add is loaded once. The rows an op names are lane masks rather
+// than branches, which keeps the loop the same for every op.
+template <bool kSubtract, typename Vec, int kCount>
+FLUXART_INLINE void AddPairOps(Stretch<Vec, kCount>& a, Stretch<Vec, kCount>& b, const float* row,
+                               const BlockRuns& runs, int op, int end) {
   for (; op < end; ++op) {
-    Stretch<Vec16> t;
-    LoadStretch(row + runs.op_offset[op], t);
     const unsigned rows = runs.op_rows[op];
-    AddMasked<kSubtract>(a, t, static_cast<__mmask16>(-(rows & kUpperRow)));
-    AddMasked<kSubtract>(b, t, static_cast<__mmask16>(-((rows & kLowerRow) >> 1)));
+    const auto& upper = OpMasks<Vec>::Of(rows & kUpperRow);
+    const auto& lower = OpMasks<Vec>::Of((rows & kLowerRow) >> 1);
+    const float* k = row + runs.op_offset[op];
+#pragma GCC unroll 16
+    for (int n = 0; n < kCount; ++n) {
+      Vec t;
+      LoadVec(k + n * kLanesOf<Vec>, t);
+      AddWhere<kSubtract>(a.v[n], t, upper);
+      AddWhere<kSubtract>(b.v[n], t, lower);
+    }
   }
 }
 
-__attribute__((target("avx512f"))) void AddRowPair512(float* upper_row, float* lower_row,
-                                                      const float* kernel, int r,
-                                                      const BlockRuns& runs) {
+// Turned rows r (upper) and r + pair_apart (lower) at once, op by op of the
+// pair schedule, a stretch of kCount vectors of each row at a time: as many
+// as leave registers for the kernel's vectors and the masks.
+template <typename Vec, int kCount>
+FLUXART_INLINE void AddRowPairVectors(float* upper_row, float* lower_row, const float* kernel,
+                                      int r, const BlockRuns& runs) {
+  using Row = Stretch<Vec, kCount>;
+  static_assert(kRowFloats % Row::kFloats == 0, "a row is whole stretches");
   const float* base = kernel + static_cast<std::ptrdiff_t>(r) * kKernelRowFloats;
   const int* offsets = runs.op_offset;
-  for (int x0 = 0; x0 < kRowFloats; x0 += 128) {
-    Stretch<Vec16> a, b;
+  for (int x0 = 0; x0 < kRowFloats; x0 += Row::kFloats) {
+    Row a, b;
     LoadStretch(upper_row + x0, a);
     LoadStretch(lower_row + x0, b);
     const float* row = base + x0;
@@ -333,10 +293,10 @@ __attribute__((target("avx512f"))) void AddRowPair512(float* upper_row, float* l
       const int end = runs.segment_end[s];
       switch (runs.segment_mode[s]) {
         case kUpperRow | kLowerRow:
-          for (; op < end; ++op) AddEightTwice<false>(a, b, row + offsets[op]);
+          for (; op < end; ++op) AddTermTwice<false>(a, b, row + offsets[op]);
           break;
         case kSubtracted | kUpperRow | kLowerRow:
-          for (; op < end; ++op) AddEightTwice<true>(a, b, row + offsets[op]);
+          for (; op < end; ++op) AddTermTwice<true>(a, b, row + offsets[op]);
           break;
         case kSubtracted:
           AddPairOps<true>(a, b, row, runs, op, end);
@@ -351,43 +311,85 @@ __attribute__((target("avx512f"))) void AddRowPair512(float* upper_row, float* l
     StoreStretch(b, lower_row + x0);
   }
 }
-#endif
 
+// The adders of one vector width: a batch of blocks into one row, and two
+// rows by the pair schedule (none for plain loops).
 using BatchAdder = void (*)(float*, const float*, int, const int*, int, int, bool);
+using RowPairAdder = void (*)(float*, float*, const float*, int, const BlockRuns&);
+struct Adders {
+  BatchAdder batch;
+  RowPairAdder pair;
+};
 
-// The widest adder this processor runs, within the limit.
-BatchAdder ChooseAdder(int max_vector_floats) {
+void AddBatch128(float* field_row, const float* kernel, int r, const int* offsets, int first,
+                 int end, bool subtract) {
+  AddBatchVectors<Vec4>(field_row, kernel, r, offsets, first, end, subtract);
+}
+void AddRowPair128(float* upper_row, float* lower_row, const float* kernel, int r,
+                   const BlockRuns& runs) {
+  AddRowPairVectors<Vec4, kPairVectors<Vec4>>(upper_row, lower_row, kernel, r, runs);
+}
+
 #ifdef FLUXART_WIDE_VECTORS
-  static const bool avx512 = CpuHasAvx512f();
-  static const bool avx = CpuHasAvx();
-  if (max_vector_floats >= 16 && avx512) return AddBatch512;
-  if (max_vector_floats >= 8 && avx) return AddBatch256;
+__attribute__((target("avx"))) void AddBatch256(float* field_row, const float* kernel, int r,
+                                                const int* offsets, int first, int end,
+                                                bool subtract) {
+  AddBatchVectors<Vec8>(field_row, kernel, r, offsets, first, end, subtract);
+}
+__attribute__((target("avx"))) void AddRowPair256(float* upper_row, float* lower_row,
+                                                  const float* kernel, int r,
+                                                  const BlockRuns& runs) {
+  AddRowPairVectors<Vec8, kPairVectors<Vec8>>(upper_row, lower_row, kernel, r, runs);
+}
+
+__attribute__((target("avx512f"))) void AddBatch512(float* field_row, const float* kernel, int r,
+                                                    const int* offsets, int first, int end,
+                                                    bool subtract) {
+  AddBatchVectors<Vec16>(field_row, kernel, r, offsets, first, end, subtract);
+}
+__attribute__((target("avx512f"))) void AddRowPair512(float* upper_row, float* lower_row,
+                                                      const float* kernel, int r,
+                                                      const BlockRuns& runs) {
+  AddRowPairVectors<Vec16, kPairVectors<Vec16>>(upper_row, lower_row, kernel, r, runs);
+}
 #endif
-  if (max_vector_floats >= 4) return AddBatch128;
-  return AddBatchPlain;
+
+// The adders of the widest vectors this processor runs, within the limit.
+Adders ChooseAdders(int max_vector_floats) {
+  switch (VectorFloats(max_vector_floats)) {
+#ifdef FLUXART_WIDE_VECTORS
+    case 16:
+      return {AddBatch512, AddRowPair512};
+    case 8:
+      return {AddBatch256, AddRowPair256};
+#endif
+    case 4:
+      return {AddBatch128, AddRowPair128};
+    default:
+      return {AddBatchPlain, nullptr};
+  }
 }
 
 // Turned rows first_row..end_row - 1: for each row, the batches in order;
-// with the 512-bit adder and a pair schedule, rows pair_apart apart in pairs.
+// with a pair schedule, rows pair_apart apart in pairs.
 void AddRows(const BlockRuns& runs, const KernelTable& kernel_table, FieldGrid& field_grid,
-             int first_row, int end_row, BatchAdder add) {
+             int first_row, int end_row, const Adders& adders) {
   const float* kernel = &kernel_table[0][0][0];
   int r = first_row;
-#ifdef FLUXART_WIDE_VECTORS
-  if (add == AddBatch512 && runs.pair_apart > 0) {
+  if (adders.pair && runs.pair_apart > 0) {
     const int apart = runs.pair_apart;
     for (; r + 2 * apart <= end_row; r += 2 * apart)
       for (int pair = r; pair < r + apart; ++pair)
-        AddRowPair512(field_grid[pair][0], field_grid[pair + apart][0], kernel, pair, runs);
+        adders.pair(field_grid[pair][0], field_grid[pair + apart][0], kernel, pair, runs);
   }
-#endif
   for (; r < end_row; ++r)
     for (int g = 0; g < runs.group_count; ++g) {
       const int first = runs.group_start[g], end = runs.group_start[g + 1];
       const int batches = (end - first + kBatchBlocks - 1) / kBatchBlocks;
       for (int n = 0; n < batches; ++n)
-        add(field_grid[r][0], kernel, r, runs.offset, first + PartStart(end - first, n, batches),
-            first + PartStart(end - first, n + 1, batches), runs.group_subtract[g]);
+        adders.batch(field_grid[r][0], kernel, r, runs.offset,
+                     first + PartStart(end - first, n, batches),
+                     first + PartStart(end - first, n + 1, batches), runs.group_subtract[g]);
     }
 }
 
@@ -421,14 +423,13 @@ void AddBlockGroups(Workspace& workspace, const BlockGroup* groups, int group_co
   BlockRuns& runs = workspace.block_runs;
   CollectRuns(groups, group_count, runs);
   if (runs.count == 0) return;
-  const BatchAdder add = ChooseAdder(options.max_vector_floats);
-#ifdef FLUXART_WIDE_VECTORS
-  if (add == AddBatch512) PlanRowPairs(runs);
-#endif
+  const Adders adders = ChooseAdders(options.max_vector_floats);
+  runs.pair_apart = 0;
+  if (adders.pair) PlanRowPairs(runs);
   const KernelTable& kernel_table = workspace.kernel_table;
   FieldGrid& field_grid = workspace.field_grid;
   RunParallelRows(kPictureSide, options.threads, [&](int first_row, int end_row) {
-    AddRows(runs, kernel_table, field_grid, first_row, end_row, add);
+    AddRows(runs, kernel_table, field_grid, first_row, end_row, adders);
   });
 }
 

@@ -299,8 +299,7 @@ void FillContributions(const KernelPlan& plan, float d0_plus, float d0_minus, in
                        float* out) {
   int k = begin;
 #if defined(__GNUC__) && defined(__x86_64__)
-  static const bool avx = CpuHasAvx();
-  if (avx && plan.max_vector_floats >= 8)
+  if (VectorFloats(plan.max_vector_floats) >= 8)
     k = FillContributionsAvx(plan, d0_plus, d0_minus, begin, end, out);
 #endif
 #if defined(__SSE2__)
@@ -333,35 +332,6 @@ void FillContributionRow(const KernelPlan& plan, float d0_plus, float d0_minus, 
     out[3 * k + 1] = 0.0f - mirror[1];
     out[3 * k + 2] = mirror[2];
   }
-}
-
-// sum = (the vector at source) + sum, lane by lane.
-template <typename Vec>
-FLUXART_INLINE void AddVec(const float* source, Vec& sum) {
-  Vec term;
-  LoadVec(source, term);
-  sum = term + sum;
-}
-
-// Eight vectors of sums, kept in registers: the compiler keeps named
-// variables there, where it would spill an array.
-template <typename Vec>
-struct EightSums {
-  Vec s0{}, s1{}, s2{}, s3{}, s4{}, s5{}, s6{}, s7{};
-};
-
-// Adds the eight vectors at source to the sums.
-template <typename Vec>
-FLUXART_INLINE void AddEight(const float* source, EightSums<Vec>& sums) {
-  constexpr int kLanes = static_cast<int>(sizeof(Vec) / sizeof(float));
-  AddVec(source, sums.s0);
-  AddVec(source + kLanes, sums.s1);
-  AddVec(source + 2 * kLanes, sums.s2);
-  AddVec(source + 3 * kLanes, sums.s3);
-  AddVec(source + 4 * kLanes, sums.s4);
-  AddVec(source + 5 * kLanes, sums.s5);
-  AddVec(source + 6 * kLanes, sums.s6);
-  AddVec(source + 7 * kLanes, sums.s7);
 }
 
 // The floats of contribution row `row` that cube column j adds to the chunk
@@ -397,11 +367,10 @@ FLUXART_INLINE bool OddChunk(const KernelPlan& plan, int first) {
 // Stores a chunk's sums at float `first` of a table row, as far as the row
 // reaches.
 template <typename Vec>
-FLUXART_INLINE void StoreChunk(const EightSums<Vec>& sums, int first, float* out) {
+FLUXART_INLINE void StoreChunk(const Stretch<Vec>& sums, int first, float* out) {
   constexpr int kChunkFloats = static_cast<int>(8 * sizeof(Vec) / sizeof(float));
-  const Vec all[8] = {sums.s0, sums.s1, sums.s2, sums.s3, sums.s4, sums.s5, sums.s6, sums.s7};
   const int count = std::min(kChunkFloats, kRowFloats - first);
-  std::memcpy(out + first, all, sizeof(float) * count);
+  std::memcpy(out + first, sums.v, sizeof(float) * count);
 }
 
 // Sums one table row in chunks: each chunk's floats start at 0 and receive
@@ -416,11 +385,13 @@ FLUXART_INLINE void SumRowChunks(const KernelPlan& plan, const float* const* row
   const int span = 2 * plan.h + 1;
   for (int first = 0; first < kRowFloats; first += kChunkFloats) {
     const bool odd_chunk = OddChunk<kChunkFloats>(plan, first);
-    EightSums<Vec> sums;
+    Stretch<Vec> sums;
+    ClearStretch(sums);
     float patched[kChunkFloats];
     for (int i = 0; i < span; ++i)
       for (int j = 0; j < span; ++j)
-        AddEight(ChunkSource<kChunkFloats>(plan, rows[i], j, first, odd_chunk, patched), sums);
+        AddTerm<false>(sums,
+                       ChunkSource<kChunkFloats>(plan, rows[i], j, first, odd_chunk, patched));
     StoreChunk(sums, first, out);
   }
 }
@@ -436,20 +407,22 @@ FLUXART_INLINE void SumRowPairChunks(const KernelPlan& plan, const float* const*
   const int span = 2 * plan.h + 1;
   for (int first = 0; first < kRowFloats; first += kChunkFloats) {
     const bool odd_chunk = OddChunk<kChunkFloats>(plan, first);
-    EightSums<Vec> sums, next_sums;
+    Stretch<Vec> sums, next_sums;
+    ClearStretch(sums), ClearStretch(next_sums);
     float patched[kChunkFloats];
     for (int j = 0; j < span; ++j)
-      AddEight(ChunkSource<kChunkFloats>(plan, sources[0], j, first, odd_chunk, patched), sums);
+      AddTerm<false>(sums,
+                     ChunkSource<kChunkFloats>(plan, sources[0], j, first, odd_chunk, patched));
     for (int r = 1; r < span; ++r)
       for (int j = 0; j < span; ++j) {
         const float* source =
             ChunkSource<kChunkFloats>(plan, sources[r], j, first, odd_chunk, patched);
-        AddEight(source, sums);
-        AddEight(source, next_sums);
+        AddTerm<false>(sums, source);
+        AddTerm<false>(next_sums, source);
       }
     for (int j = 0; j < span; ++j)
-      AddEight(ChunkSource<kChunkFloats>(plan, sources[span], j, first, odd_chunk, patched),
-               next_sums);
+      AddTerm<false>(next_sums,
+                     ChunkSource<kChunkFloats>(plan, sources[span], j, first, odd_chunk, patched));
     StoreChunk(sums, first, out);
     StoreChunk(next_sums, first, next_out);
   }
@@ -492,10 +465,9 @@ __attribute__((target("avx512f"))) void SumRowPairAvx512(const KernelPlan& plan,
   SumRowPairChunks<Vec16>(plan, sources, out, next_out);
 }
 RowSummers ChooseRowSummers(int max_vector_floats) {
-  static const bool avx512 = CpuHasAvx512f();
-  static const bool avx = CpuHasAvx();
-  if (avx512 && max_vector_floats >= 16) return {SumRowAvx512, SumRowPairAvx512};
-  if (avx && max_vector_floats >= 8) return {SumRowAvx, SumRowPairAvx};
+  const int floats = VectorFloats(max_vector_floats);
+  if (floats >= 16) return {SumRowAvx512, SumRowPairAvx512};
+  if (floats >= 8) return {SumRowAvx, SumRowPairAvx};
   return {SumRowPortable, SumRowPairPortable};
 }
 #else

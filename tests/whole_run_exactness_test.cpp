@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,9 @@
 
 namespace {
 
-// Single magnets of every kind, a 3 x 3 block (one cached kernel) and a
-// planar line, so that every stage has something to draw.
+// Single magnets of every kind, a 3 x 3 block (one cached kernel), a planar
+// line and a checker patch (rows that the adders take in pairs), so that
+// every stage has something to draw.
 Drawing SmallMagnets() {
   Drawing drawing;
   drawing.FillRect(300, 300, 3, 3, 255, 0, 128);
@@ -24,26 +26,31 @@ Drawing SmallMagnets() {
   drawing.Paint(505, 120, 255, 0, 0);
   drawing.Paint(0, 639, 128, 0, 128);
   drawing.Paint(200, 200, 255, 100, 1);
+  for (int row = 40; row < 56; ++row)
+    for (int col = 60 + row % 2; col < 76; col += 2) drawing.Paint(row, col, 255, 255, 128);
   return drawing;
 }
 
-// Runs the picture in two fresh folders, once by the program and once by the
-// straightforward run, and compares what they print and every file they
-// leave; gives the names of the files.
-std::vector<std::string> ExpectSameRuns(const std::string& picture_bytes, float z, int thickness) {
-  ScratchDir program_dir, reference_dir;
-  for (const ScratchDir* dir : {&program_dir, &reference_dir}) {
-    std::FILE* file = std::fopen((*dir / "magnets.png").c_str(), "wb");
-    if (!file) {
-      ADD_FAILURE() << "cannot write the picture in " << dir->path();
-      return {};
-    }
-    std::fwrite(picture_bytes.data(), 1, picture_bytes.size(), file);
-    std::fclose(file);
+// Writes the picture into dir; false (and a failure) when it cannot.
+bool WritePicture(const ScratchDir& dir, const std::string& picture_bytes) {
+  std::FILE* file = std::fopen((dir / "magnets.png").c_str(), "wb");
+  if (!file) {
+    ADD_FAILURE() << "cannot write the picture in " << dir.path();
+    return false;
   }
-  const RunResult program = RunFluxart(
-      program_dir.path(),
-      {"magnets.png", std::to_string(static_cast<int>(z)), std::to_string(thickness), "v"});
+  std::fwrite(picture_bytes.data(), 1, picture_bytes.size(), file);
+  std::fclose(file);
+  return true;
+}
+
+// Runs the picture in fresh folders, once by the straightforward run and once
+// by the program for each cap of FLUXART_MAX_VECTOR_BITS in vector_bits (""
+// leaves it unset), and compares what they print and every file they leave;
+// gives the names of the files.
+std::vector<std::string> ExpectSameRuns(const std::string& picture_bytes, float z, int thickness,
+                                        const std::vector<std::string>& vector_bits = {""}) {
+  ScratchDir reference_dir;
+  if (!WritePicture(reference_dir, picture_bytes)) return {};
   RunSettings settings;
   settings.z = z;
   settings.thickness = thickness;
@@ -58,28 +65,45 @@ std::vector<std::string> ExpectSameRuns(const std::string& picture_bytes, float 
     reference_status = ReferenceRun(settings, *ws);
     reference_output = testing::internal::GetCapturedStdout();
   }
-  EXPECT_EQ(program.status, reference_status);
-  EXPECT_EQ(program.output, reference_output);
   // The program keeps each kernel file's checksums beside it; the rest is
   // what the plain evaluation writes, byte for byte.
-  std::vector<std::string> files, checksums;
-  for (const std::string& name : FilesIn(program_dir.path()))
-    (IsKernelChecksumsName(name) ? checksums : files).push_back(name);
-  EXPECT_EQ(files, FilesIn(reference_dir.path()));
-  for (const std::string& name : files)
-    EXPECT_TRUE(ReadFile(program_dir / name) == ReadFile(reference_dir / name)) << name;
-  for (const std::string& name : checksums)
-    EXPECT_NE(std::find(files.begin(), files.end(), CacheNameOfChecksums(name)), files.end())
-        << name;
-  EXPECT_EQ(checksums.size(),
-            static_cast<std::size_t>(std::count_if(files.begin(), files.end(), IsKernelCacheName)));
+  const std::vector<std::string> files = FilesIn(reference_dir.path());
+  for (const std::string& bits : vector_bits) {
+    ScratchDir program_dir;
+    if (!WritePicture(program_dir, picture_bytes)) return {};
+    if (bits.empty())
+      unsetenv("FLUXART_MAX_VECTOR_BITS");
+    else
+      setenv("FLUXART_MAX_VECTOR_BITS", bits.c_str(), 1);
+    const RunResult program = RunFluxart(
+        program_dir.path(),
+        {"magnets.png", std::to_string(static_cast<int>(z)), std::to_string(thickness), "v"});
+    unsetenv("FLUXART_MAX_VECTOR_BITS");
+    EXPECT_EQ(program.status, reference_status) << "vector bits " << bits;
+    EXPECT_EQ(program.output, reference_output) << "vector bits " << bits;
+    std::vector<std::string> written, checksums;
+    for (const std::string& name : FilesIn(program_dir.path()))
+      (IsKernelChecksumsName(name) ? checksums : written).push_back(name);
+    EXPECT_EQ(written, files) << "vector bits " << bits;
+    for (const std::string& name : files)
+      EXPECT_TRUE(ReadFile(program_dir / name) == ReadFile(reference_dir / name))
+          << name << ", vector bits " << bits;
+    for (const std::string& name : checksums)
+      EXPECT_NE(std::find(files.begin(), files.end(), CacheNameOfChecksums(name)), files.end())
+          << name;
+    EXPECT_EQ(checksums.size(), static_cast<std::size_t>(
+                                    std::count_if(files.begin(), files.end(), IsKernelCacheName)));
+  }
   return files;
 }
 
 TEST(WholeRunExactness, SmallMagnetsThroughTheSheetsPlane) {
   ScratchDir dir;
   WritePng(dir / "magnets.png", SmallMagnets());
-  const std::vector<std::string> files = ExpectSameRuns(ReadFile(dir / "magnets.png"), 1.0f, -2);
+  // At every vector width (16, 8, 4 floats and plain loops; a width the
+  // processor lacks falls back to a narrower one).
+  const std::vector<std::string> files =
+      ExpectSameRuns(ReadFile(dir / "magnets.png"), 1.0f, -2, {"512", "256", "128", "0"});
   EXPECT_EQ(files.size(), 9u);  // picture, 3 outputs, 3 tables, 2 kernels
 }
 
