@@ -58,7 +58,9 @@ RunResult RunFluxart(const std::string& folder, const std::vector<std::string>& 
                      const std::string& stdin_text) {
   ScratchDir io;
   std::ofstream(io / "stdin", std::ios::binary) << stdin_text;
-  std::string command = "cd " + Quote(folder) + " && " + Quote(FLUXART_BINARY);
+  const char* program = std::getenv("FLUXART_PROGRAM");
+  std::string command =
+      "cd " + Quote(folder) + " && " + (program ? std::string(program) : Quote(FLUXART_BINARY));
   for (const std::string& arg : args) command += " " + Quote(arg);
   command += " < " + Quote(io / "stdin") + " > " + Quote(io / "stdout");
   int raw = std::system(command.c_str());

@@ -37,7 +37,9 @@ struct RunResult {
 };
 
 // Runs the fluxart binary in folder with the given arguments, feeding
-// stdin_text to its standard input.
+// stdin_text to its standard input. The environment variable
+// FLUXART_PROGRAM, when set, is the command run instead (scripts/bench
+// times the wasm build in node with it).
 RunResult RunFluxart(const std::string& folder, const std::vector<std::string>& args,
                      const std::string& stdin_text = "");
 
