@@ -16,6 +16,7 @@
 #include "core/parallel_rows.h"
 #include "field/charge_model.h"
 #include "field/float_vectors.h"
+#include "field/kernel_verification.h"
 
 namespace {
 
@@ -72,12 +73,6 @@ struct KernelPlan {
   std::vector<std::vector<int>> chunk_patches;
   std::vector<bool> odd_patch_chunk;  // per patch chunk: patched for some j
 };
-
-// The bits are what is compared, so that -0 and +0 differ (a float has no
-// padding bits).
-bool SameBits(float a, float b) {
-  return std::memcmp(&a, &b, sizeof(float)) == 0;  // NOLINT(bugprone-suspicious-memory-comparison)
-}
 
 // Works out the displacements along one axis for half-size h and pair
 // half-separation s (offset: the planar model; otherwise X itself).

@@ -39,13 +39,6 @@ std::vector<KernelCell> FixedSamples(int h) {
   return cells;
 }
 
-bool SameBits(float a, float b) {
-  std::uint32_t a_bits, b_bits;
-  std::memcpy(&a_bits, &a, sizeof a_bits);
-  std::memcpy(&b_bits, &b, sizeof b_bits);
-  return a_bits == b_bits;
-}
-
 bool CellMatches(int kind, int h, int angle, float z, const KernelTable& table, KernelCell cell) {
   const FieldVector direct = DirectKernelEntry(kind, h, angle, z, cell.p, cell.q);
   const float* stored = table[cell.p][cell.q];
@@ -79,6 +72,13 @@ float KernelValueBound(int h, float z) {
   const double nearest = std::fmax(std::fabs(static_cast<double>(z)) - 0.2, 0.2);
   const double charges = 2.0 * (2 * h + 1) * (2 * h + 1);
   return static_cast<float>(1.01 * charges / (nearest * nearest));
+}
+
+bool SameBits(float a, float b) {
+  std::uint32_t a_bits, b_bits;
+  std::memcpy(&a_bits, &a, sizeof a_bits);
+  std::memcpy(&b_bits, &b, sizeof b_bits);
+  return a_bits == b_bits;
 }
 
 bool ValuesWithin(const float* values, std::size_t count, float bound) {

@@ -22,6 +22,10 @@ FieldVector DirectKernelEntry(int kind, int h, int angle, float z, int p, int q)
 // charges, none nearer the field point than max(|z| - 0.2, 0.2) mm.
 float KernelValueBound(int h, float z);
 
+// True when a and b have the same bits, so that -0 and +0 differ and a NaN
+// equals itself.
+bool SameBits(float a, float b);
+
 // True when every one of the count values is finite and no larger than
 // bound in size.
 bool ValuesWithin(const float* values, std::size_t count, float bound);

@@ -16,7 +16,7 @@ constexpr float kToleranceStep = 0.02f;
 constexpr int kCells = kPictureSide * kPictureSide;
 
 // A cell of the contour plane not drawn yet: every sample below 1.
-bool IsBlack(const int16_t* cell) { return cell[0] < 1 && cell[1] < 1 && cell[2] < 1; }
+bool IsUndrawn(const int16_t* cell) { return cell[0] < 1 && cell[1] < 1 && cell[2] < 1; }
 
 // Colour index 0 is yellow, 1 green, 2 cyan.
 void Paint(int16_t* cell, int color_index) {
@@ -155,7 +155,7 @@ ContourSweeps DrawContourBands(Workspace& workspace, float lowest, float step,
   int* waiting_cells = workspace.contour_waiting_cells;
   int waiting = 0;
   for (int cell = 0; cell < kCells; ++cell)
-    if (!std::isnan(values[cell]) && IsBlack(samples + 3 * cell)) waiting_cells[waiting++] = cell;
+    if (!std::isnan(values[cell]) && IsUndrawn(samples + 3 * cell)) waiting_cells[waiting++] = cell;
   const int threads = std::max(1, options.threads);
   std::vector<int> share_first(static_cast<size_t>(threads)),
       share_end(static_cast<size_t>(threads)), share_marked(static_cast<size_t>(threads));
