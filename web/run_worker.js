@@ -102,8 +102,11 @@ async function run({ wasmModule, png, name, args, keep }) {
     }
     steps = m._fluxart_steps_per_layer();
     const kept = new Set(keep);
-    for (const fileName of m.FS.readdir(FOLDER))
-      if (fileName.endsWith('.dat') && !kept.has(fileName)) m.FS.unlink(fileName);
+    // A kernel the page no longer keeps goes, and its checksums with it.
+    for (const fileName of m.FS.readdir(FOLDER)) {
+      const kernel = fileName.replace(/\.sum$/, '.dat');
+      if (kernel.endsWith('.dat') && !kept.has(kernel)) m.FS.unlink(fileName);
+    }
     m.FS.writeFile(name, png);
     const known = new Set(m.FS.readdir(FOLDER));
 
