@@ -45,10 +45,11 @@ struct Patch {
 };
 
 // Table rows are summed in chunks held in registers, eight vectors wide: 32
-// to 128 floats by the vector width. Odd columns are listed per patch chunk
-// of 32 floats, so a wider chunk takes the patches of several. A row is
-// padded to whole chunks of the widest kind.
-constexpr int kPatchChunkFloats = 32;
+// to 128 floats by the vector width (two rows at once: as many vectors of
+// each as the registers hold, 16 to 128 floats). Odd columns are listed per
+// patch chunk of 16 floats, so a wider chunk takes the patches of several.
+// A row is padded to whole chunks of the widest kind.
+constexpr int kPatchChunkFloats = 16;
 constexpr int kWidestChunkFloats = 128;
 constexpr int kPaddedRowFloats =
     (kRowFloats + kWidestChunkFloats - 1) / kWidestChunkFloats * kWidestChunkFloats;
@@ -361,10 +362,9 @@ FLUXART_INLINE bool OddChunk(const KernelPlan& plan, int first) {
 
 // Stores a chunk's sums at float `first` of a table row, as far as the row
 // reaches.
-template <typename Vec>
-FLUXART_INLINE void StoreChunk(const Stretch<Vec>& sums, int first, float* out) {
-  constexpr int kChunkFloats = static_cast<int>(8 * sizeof(Vec) / sizeof(float));
-  const int count = std::min(kChunkFloats, kRowFloats - first);
+template <typename Vec, int kCount>
+FLUXART_INLINE void StoreChunk(const Stretch<Vec, kCount>& sums, int first, float* out) {
+  const int count = std::min(Stretch<Vec, kCount>::kFloats, kRowFloats - first);
   std::memcpy(out + first, sums.v, sizeof(float) * count);
 }
 
@@ -394,15 +394,19 @@ FLUXART_INLINE void SumRowChunks(const KernelPlan& plan, const float* const* row
 // Sums two neighbouring table rows p and p + 1 at once, when they share their
 // contribution rows: sources[0 .. 2h] are row p's, sources[1 .. 2h + 1] row
 // p + 1's. Each source chunk is read once for both; every entry still
-// receives its contributions in the order i, then j.
+// receives its contributions in the order i, then j. The two rows' chunks
+// are eight vectors each where there are 32 registers, four where there are
+// 16, so that they and the source stay in registers.
 template <typename Vec>
 FLUXART_INLINE void SumRowPairChunks(const KernelPlan& plan, const float* const* sources,
                                      float* out, float* next_out) {
-  constexpr int kChunkFloats = static_cast<int>(8 * sizeof(Vec) / sizeof(float));
+  using Chunk = Stretch<Vec, sizeof(Vec) == 64 ? 8 : 4>;
+  constexpr int kChunkFloats = Chunk::kFloats;
+  static_assert(kChunkFloats % kPatchChunkFloats == 0, "chunks are whole patch chunks");
   const int span = 2 * plan.h + 1;
   for (int first = 0; first < kRowFloats; first += kChunkFloats) {
     const bool odd_chunk = OddChunk<kChunkFloats>(plan, first);
-    Stretch<Vec> sums, next_sums;
+    Chunk sums, next_sums;
     ClearStretch(sums), ClearStretch(next_sums);
     float patched[kChunkFloats];
     for (int j = 0; j < span; ++j)
