@@ -64,9 +64,9 @@ constexpr int kMaxStepBlocks = kPictureSide * kPictureSide;
 // column in its group (partner[b], else -1), field rows pair_apart apart
 // read the same kernel row there. The pair schedule lists what the two rows
 // add, op by op: op_offset (for the upper row's kernel row) and op_rows
-// (which rows add it, and whether it is subtracted), in segments that end
-// at segment_end and are added as segment_mode says. pair_apart is 0 when
-// too few blocks have partners.
+// (which rows add it, and whether it is subtracted), in segments of ops
+// alike that end at segment_end. pair_apart is 0 when too few blocks have
+// partners.
 struct BlockRuns {
   int count = 0;
   int start[kMaxStepBlocks + 1];
@@ -82,7 +82,6 @@ struct BlockRuns {
   int op_offset[2 * kMaxStepBlocks];
   int segment_end[2 * kMaxStepBlocks];
   unsigned char op_rows[2 * kMaxStepBlocks];
-  unsigned char segment_mode[2 * kMaxStepBlocks];
 };
 
 // The uniform blocks of one pass, grouped by the first table row of their

@@ -6,10 +6,6 @@
 
 #include "field/float_vectors.h"
 
-#ifdef FLUXART_WIDE_VECTORS
-#include <immintrin.h>
-#endif
-
 namespace {
 
 constexpr int kRowFloats = kPictureSide * 3;
@@ -93,8 +89,8 @@ FLUXART_INLINE void AddBatchVectors(float* field_row, const float* kernel, int r
     AddBlocksVectors<Vec, false>(field_row, row0, offsets, first, end);
 }
 
-// What an op of the pair schedule adds (op_rows) and how a segment adds its
-// ops (segment_mode: both rows plainly, or each op as its rows say).
+// Which rows an op of the pair schedule adds to, and whether it subtracts
+// (op_rows).
 constexpr unsigned char kUpperRow = 1, kLowerRow = 2, kSubtracted = 4;
 
 // Pairs each block with the block `apart` picture rows below it at the same
@@ -160,27 +156,11 @@ void PlanPairSchedule(BlockRuns& runs) {
     lower = partner + 1;
   }
   emit_lower(total);
-  // Segments of one sign: a stretch of at least kPlainBoth ops for both
-  // rows is added plainly, everything between such stretches with masks.
-  constexpr int kPlainBoth = 8;
-  const auto both_rows_from = [&runs, ops](int op) {
-    const unsigned char both = (runs.op_rows[op] & kSubtracted) | kUpperRow | kLowerRow;
-    int end = op;
-    while (end < ops && runs.op_rows[end] == both) ++end;
-    return end - op;
-  };
+  // Segments of ops that add to the same rows with the same sign.
   runs.segment_count = 0;
   for (int op = 0; op < ops;) {
-    const unsigned char sign = runs.op_rows[op] & kSubtracted;
-    const int both = both_rows_from(op);
-    const bool plain = both >= kPlainBoth;
-    int end = op + both;
-    if (!plain)
-      for (end = op; end < ops && (runs.op_rows[end] & kSubtracted) == sign &&
-                     both_rows_from(end) < kPlainBoth;)
-        ++end;
-    runs.segment_mode[runs.segment_count] =
-        static_cast<unsigned char>(sign | (plain ? kUpperRow | kLowerRow : 0));
+    int end = op + 1;
+    while (end < ops && runs.op_rows[end] == runs.op_rows[op]) ++end;
     runs.segment_end[runs.segment_count++] = end;
     op = end;
   }
@@ -207,75 +187,11 @@ void PlanRowPairs(BlockRuns& runs) {
   PlanPairSchedule(runs);
 }
 
-// a := a + (or -) t where the op adds to a's row (on, all lanes or none),
-// for the vectors of the extension: on is a lane mask, and the lanes left
-// keep their value whatever they hold.
-template <bool kSubtract, typename Vec, typename Mask>
-FLUXART_INLINE void AddWhere(Vec& a, const Vec& t, const Mask& on) {
-  a = on ? (kSubtract ? a - t : a + t) : a;
-}
-
-#ifdef FLUXART_WIDE_VECTORS
-// The 512-bit kind: the processor's own mask registers. (Not forced inline:
-// the callers are inlined into a target("avx512f") function first, and this
-// is then inlined there.)
-template <bool kSubtract>
-inline __attribute__((target("avx512f"))) void AddWhere(Vec16& a, const Vec16& t, __mmask16 on) {
-  a = kSubtract ? _mm512_mask_sub_ps(a, on, a, t) : _mm512_mask_add_ps(a, on, a, t);
-}
-#endif
-
-// The mask of one row of an op from the row's bit (0 or 1): no lanes or
-// all, read from a table, which costs one load.
-template <typename Vec>
-struct OpMasks;
-template <>
-struct OpMasks<Vec4> {
-  static FLUXART_INLINE const Mask4& Of(unsigned bit) {
-    static constexpr Mask4 kMasks[2] = {{0, 0, 0, 0}, {-1, -1, -1, -1}};
-    return kMasks[bit];
-  }
-};
-#ifdef FLUXART_WIDE_VECTORS
-template <>
-struct OpMasks<Vec8> {
-  static FLUXART_INLINE const Mask8& Of(unsigned bit) {
-    static constexpr Mask8 kMasks[2] = {{0, 0, 0, 0, 0, 0, 0, 0}, {-1, -1, -1, -1, -1, -1, -1, -1}};
-    return kMasks[bit];
-  }
-};
-template <>
-struct OpMasks<Vec16> {
-  static FLUXART_INLINE __mmask16 Of(unsigned bit) { return static_cast<__mmask16>(-bit); }
-};
-#endif
-
-// Ops [op, end) of the pair schedule for the stretches a (upper row) and b
-// (lower row): each op's kernel vectors are loaded once and added to the rows
-// it names, so every block still reaches each row in order, and a vector
-// both rows add is loaded once. The rows an op names are lane masks rather
-// than branches, which keeps the loop the same for every op.
-template <bool kSubtract, typename Vec, int kCount>
-FLUXART_INLINE void AddPairOps(Stretch<Vec, kCount>& a, Stretch<Vec, kCount>& b, const float* row,
-                               const BlockRuns& runs, int op, int end) {
-  for (; op < end; ++op) {
-    const unsigned rows = runs.op_rows[op];
-    const auto& upper = OpMasks<Vec>::Of(rows & kUpperRow);
-    const auto& lower = OpMasks<Vec>::Of((rows & kLowerRow) >> 1);
-    const float* k = row + runs.op_offset[op];
-#pragma GCC unroll 16
-    for (int n = 0; n < kCount; ++n) {
-      Vec t;
-      LoadVec(k + n * kLanesOf<Vec>, t);
-      AddWhere<kSubtract>(a.v[n], t, upper);
-      AddWhere<kSubtract>(b.v[n], t, lower);
-    }
-  }
-}
-
-// Turned rows r (upper) and r + pair_apart (lower) at once, op by op of the
-// pair schedule, a stretch of kCount vectors of each row at a time: as many
-// as leave registers for the kernel's vectors and the masks.
+// Turned rows r (upper) and r + pair_apart (lower) at once, segment by
+// segment of the pair schedule, a stretch of kCount vectors of each row at a
+// time: as many as leave a register for the kernel's vector. A segment's
+// ops add to the same rows with the same sign, so each segment is a plain
+// loop, and a kernel vector both rows add is loaded once.
 template <typename Vec, int kCount>
 FLUXART_INLINE void AddRowPairVectors(float* upper_row, float* lower_row, const float* kernel,
                                       int r, const BlockRuns& runs) {
@@ -291,18 +207,24 @@ FLUXART_INLINE void AddRowPairVectors(float* upper_row, float* lower_row, const 
     int op = 0;
     for (int s = 0; s < runs.segment_count; ++s) {
       const int end = runs.segment_end[s];
-      switch (runs.segment_mode[s]) {
+      switch (runs.op_rows[op]) {
         case kUpperRow | kLowerRow:
           for (; op < end; ++op) AddTermTwice<false>(a, b, row + offsets[op]);
           break;
         case kSubtracted | kUpperRow | kLowerRow:
           for (; op < end; ++op) AddTermTwice<true>(a, b, row + offsets[op]);
           break;
-        case kSubtracted:
-          AddPairOps<true>(a, b, row, runs, op, end);
+        case kUpperRow:
+          for (; op < end; ++op) AddTerm<false>(a, row + offsets[op]);
+          break;
+        case kSubtracted | kUpperRow:
+          for (; op < end; ++op) AddTerm<true>(a, row + offsets[op]);
+          break;
+        case kLowerRow:
+          for (; op < end; ++op) AddTerm<false>(b, row + offsets[op]);
           break;
         default:
-          AddPairOps<false>(a, b, row, runs, op, end);
+          for (; op < end; ++op) AddTerm<true>(b, row + offsets[op]);
           break;
       }
       op = end;

@@ -68,9 +68,9 @@ FLUXART_INLINE void StoreVec(float* target, const Vec& v) {
   std::memcpy(target, &v, sizeof(Vec));
 }
 
-// How many vectors of each of two rows the paired adders hold at once: as
-// many as leave registers for a kernel vector and the masks (32 registers of
-// 512 bits, 16 of the narrower kinds).
+// How many vectors of each of two rows the paired adders hold at once: eight
+// of the 32 registers of 512 bits; six of the 16 of the narrower kinds, which
+// leaves a register for the kernel's vector and whole stretches in a row.
 template <typename Vec>
 constexpr int kPairVectors = sizeof(Vec) == 64 ? 8 : 6;
 
