@@ -1,8 +1,5 @@
 #include "core/whole_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -12,14 +9,7 @@
 
 #include "core/file_names.h"
 #include "core/interruption.h"
-
-#ifdef _WIN32
-#include <io.h>
-#include <windows.h>
-#else
-#include <sys/file.h>
-#include <unistd.h>
-#endif
+#include "core/whole_file_platform.h"
 
 namespace {
 
@@ -38,31 +28,6 @@ std::string UniqueTag() {
 
 std::string SystemText(int error) { return std::strerror(error ? error : EIO); }
 
-#ifdef _WIN32
-int OpenNew(const std::string& path, bool text) {
-  return _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | (text ? _O_TEXT : _O_BINARY),
-               _S_IREAD | _S_IWRITE);
-}
-bool LockForWriting(int descriptor) {
-  OVERLAPPED where = {};
-  where.Offset = static_cast<DWORD>(kLockByteOffset);
-  where.OffsetHigh = static_cast<DWORD>(kLockByteOffset >> 32);
-  return LockFileEx(reinterpret_cast<HANDLE>(_get_osfhandle(descriptor)),
-                    LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &where) != 0;
-}
-bool SyncToDisk(int descriptor) { return _commit(descriptor) == 0; }
-std::FILE* StreamOf(int descriptor, bool text) { return _fdopen(descriptor, text ? "w" : "wb"); }
-void CloseDescriptor(int descriptor) { _close(descriptor); }
-#else
-int OpenNew(const std::string& path, bool) {
-  return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-}
-bool LockForWriting(int descriptor) { return flock(descriptor, LOCK_EX | LOCK_NB) == 0; }
-bool SyncToDisk(int descriptor) { return fsync(descriptor) == 0; }
-std::FILE* StreamOf(int descriptor, bool) { return fdopen(descriptor, "wb"); }
-void CloseDescriptor(int descriptor) { close(descriptor); }
-#endif
-
 }  // namespace
 
 bool BeginWholeFile(const std::string& path, bool text, bool sync, WholeFile* file,
@@ -71,14 +36,14 @@ bool BeginWholeFile(const std::string& path, bool text, bool sync, WholeFile* fi
   file->sync = sync;
   file->temporary = TemporaryName(path, UniqueTag());
   errno = 0;
-  file->descriptor = OpenNew(file->temporary, text);
+  file->descriptor = CreateNewFile(file->temporary, text);
   if (file->descriptor < 0) {
     *reason = SystemText(errno);
     return false;
   }
   file->cleanup_slot = RegisterTemporaryFile(file->temporary.c_str(), file->descriptor);
   LockForWriting(file->descriptor);  // a fresh file: nobody else can hold it
-  file->stream = StreamOf(file->descriptor, text);
+  file->stream = OpenWriteStream(file->descriptor, text);
   if (!file->stream) {
     *reason = SystemText(errno);
     AbandonWholeFile(file);
