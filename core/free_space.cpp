@@ -1,8 +1,8 @@
 #include "core/free_space.h"
 
 #include <cstdlib>
-#include <filesystem>
-#include <system_error>
+
+#include "core/file_system.h"
 
 std::uint64_t FreeSpaceReserve() {
   const char* text = std::getenv("FLUXART_CACHE_RESERVE_MIB");
@@ -14,12 +14,8 @@ std::uint64_t FreeSpaceReserve() {
 }
 
 bool LeavesReserve(const std::string& folder, std::uint64_t bytes) {
-  std::error_code error;
-  const std::filesystem::space_info space =
-      std::filesystem::space(folder.empty() ? "." : folder, error);
-  // A file system that reports no size at all (such as /proc) says nothing
-  // about room; the write itself then decides.
-  if (error || space.capacity == 0 || space.available == static_cast<std::uintmax_t>(-1))
-    return true;
-  return space.available >= bytes && space.available - bytes >= FreeSpaceReserve();
+  std::uint64_t available = 0;
+  // Room that cannot be learnt says nothing; the write itself then decides.
+  if (!ActiveFileSystem().FreeBytes(folder, &available)) return true;
+  return available >= bytes && available - bytes >= FreeSpaceReserve();
 }

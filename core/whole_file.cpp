@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "core/file_names.h"
+#include "core/file_system.h"
 #include "core/interruption.h"
 #include "core/whole_file_platform.h"
 
@@ -43,7 +44,7 @@ bool BeginWholeFile(const std::string& path, bool text, bool sync, WholeFile* fi
   }
   file->cleanup_slot = RegisterTemporaryFile(file->temporary.c_str(), file->descriptor);
   LockForWriting(file->descriptor);  // a fresh file: nobody else can hold it
-  file->stream = OpenWriteStream(file->descriptor, text);
+  file->stream = ActiveFileSystem().WriteStream(file->descriptor, text);
   if (!file->stream) {
     *reason = SystemText(errno);
     AbandonWholeFile(file);
