@@ -77,8 +77,8 @@ bool SaveOutput(const char* file_name, const char* message, const EncodedPicture
 constexpr char kReadingTheDrawing[] = "reading the drawing";
 
 // The run itself; *doing names what it is doing, for the out-of-memory line.
-int RunSteps(const std::vector<std::string>& args, Workspace& workspace, const RunOptions& options,
-             const char** doing) {
+int RunSteps(const std::vector<std::string>& args, Workspace& workspace,
+             FieldScratch& field_scratch, const RunOptions& options, const char** doing) {
   *doing = kReadingTheDrawing;
   lodepng::State png_state;
   SetUpPngState(png_state);
@@ -123,7 +123,7 @@ int RunSteps(const std::vector<std::string>& args, Workspace& workspace, const R
   RunParts(parts, [&](int part) {
     if (part == parts - 1)
       trial_error = TryPictureEncoding(png_state, pixel_buffer, png_file_buffer);
-    if (part == 0) StartRun(workspace, pixel_buffer.data(), settings.z);
+    if (part == 0) StartRun(workspace, pixel_buffer.data());
   });
   if (trial_error) {
     const std::string line = trial_error == kCodecOutOfMemory
@@ -139,7 +139,7 @@ int RunSteps(const std::vector<std::string>& args, Workspace& workspace, const R
   if (!output_folder.empty()) RemoveStaleTemporaries(output_folder, settings.input_name);
 
   *doing = "computing the field";
-  SynthesizeField(workspace, settings.thickness, options);
+  SynthesizeField(workspace, field_scratch, settings.z, settings.thickness, options);
 
   // Both drawing stages run before any picture is saved, so that the three
   // encodes can share the processors; the console and the files come out in
@@ -174,10 +174,10 @@ int RunSteps(const std::vector<std::string>& args, Workspace& workspace, const R
 }  // namespace
 
 int RunFluxart(const std::vector<std::string>& args, Workspace& workspace,
-               const RunOptions& options) {
+               FieldScratch& field_scratch, const RunOptions& options) {
   const char* doing = "starting";
   try {
-    return RunSteps(args, workspace, options, &doing);
+    return RunSteps(args, workspace, field_scratch, options, &doing);
   } catch (const std::bad_alloc&) {
     // Whatever was being written is incomplete: none of it stays.
     RemoveRegisteredTemporaries();

@@ -1,8 +1,8 @@
 // The browser build's entry points. A run takes the command line as main
-// does, on the instance's one Workspace, which each run first sets back to
-// the state a new process starts with, so that one instance serves run
-// after run with its files (the kept kernels) in place; the page reads the
-// run's field grid afterwards. Besides runs, the page decodes
+// does, on the instance's one Workspace and field scratch, which each run
+// first sets back to the state a new process starts with, so that one
+// instance serves run after run with its files (the kept kernels) in place;
+// the page reads the run's field grid afterwards. Besides runs, the page decodes
 // and encodes drawings with the run's own codec settings and messages,
 // reads the colour table and the meaning of a colour, reads z and w by the
 // command line's rules and formats a field value as the tables do. Strings
@@ -24,6 +24,7 @@
 #include "core/magnet_color_table.h"
 #include "core/parallel_rows.h"
 #include "core/workspace.h"
+#include "field/field_scratch.h"
 #include "field/field_synthesis.h"
 #include "render/vector_tables.h"
 
@@ -72,22 +73,27 @@ class PageObserver : public ConsoleObserver {
 PageObserver page_observer;
 std::string message;
 std::vector<unsigned char> encoded;
-// Some 50 MB: static storage, zero at start.
+// Some 43 MB and 20 MB: static storage, zero at start.
 Workspace workspace;
+FieldScratch field_scratch;
 
 }  // namespace
 
 extern "C" {
 
 // Runs the program with argv[0..argc) as the arguments after its name, from
-// a fresh Workspace, in the current folder of the in-memory file system,
-// printing to standard output (flushed on return) and handing the run's
-// events to the page (see PageObserver). Returns the exit status as main would.
+// a fresh Workspace and field scratch, in the current folder of the
+// in-memory file system, printing to standard output (flushed on return) and
+// handing the run's events to the page (see PageObserver). Returns the exit
+// status as main would.
 EMSCRIPTEN_KEEPALIVE int fluxart_run(int argc, const char* const* argv) {
   workspace.~Workspace();
   new (&workspace) Workspace();  // value-initialised: zeroed, then the members' own initial values
+  field_scratch.~FieldScratch();
+  new (&field_scratch) FieldScratch();
   workspace.observer = &page_observer;
-  const int status = RunFluxart(std::vector<std::string>(argv, argv + argc), workspace);
+  const int status =
+      RunFluxart(std::vector<std::string>(argv, argv + argc), workspace, field_scratch);
   std::fflush(stdout);
   return status;
 }

@@ -17,6 +17,7 @@
 #include "core/magnet_color_table.h"
 #include "core/workspace.h"
 #include "field/block_superposition.h"
+#include "field/field_scratch.h"
 #include "field/field_synthesis.h"
 #include "field/kernel_cache.h"
 #include "field/kernel_sums.h"
@@ -75,22 +76,23 @@ class ScratchWorkingDirectory {
   std::string previous_;
 };
 
-// Starts a run of the drawing at z = 3 with no kernel held.
-void StartSynthesis(Workspace& ws, const Drawing& drawing) {
-  StartRun(ws, drawing.rgb.data(), 3.0f);
-  ws.held_kernel = HeldKernel{};
+// Starts a run of the drawing with no kernel held.
+void StartSynthesis(Workspace& ws, FieldScratch& scratch, const Drawing& drawing) {
+  StartRun(ws, drawing.rgb.data());
+  scratch.held_kernel = HeldKernel{};
 }
 
 // One layer at z = 3, by the program or by the straightforward evaluation;
 // kernels come from the program's preparation (cache or computation).
-void Synthesize(Workspace& ws, const Drawing& drawing, bool fast) {
-  StartSynthesis(ws, drawing);
+void Synthesize(Workspace& ws, FieldScratch& scratch, const Drawing& drawing, bool fast) {
+  StartSynthesis(ws, scratch, drawing);
   QuietStdout quiet;
   if (fast)
-    SynthesizeField(ws, 1);
+    SynthesizeField(ws, scratch, 3.0f, 1);
   else
-    ReferenceSynthesizeField(
-        ws, 1, [](Workspace& w, const MagnetColor& row, int h) { PrepareKernel(w, row, h); });
+    ReferenceSynthesizeField(ws, scratch, 3.0f, 1,
+                             [](Workspace& w, FieldScratch& s, const MagnetColor& row, int h,
+                                float z) { PrepareKernel(w, s, row, h, z); });
   benchmark::DoNotOptimize(ws.field_grid[320][320][0]);
 }
 
@@ -103,12 +105,13 @@ void SuperposeOneColor(benchmark::State& state, bool fast) {
   Drawing drawing;
   drawing.FillRect(0, 0, 640, 640, kPink[0], kPink[1], kPink[2]);
   const auto ws = std::make_unique<Workspace>();
+  const auto scratch = std::make_unique<FieldScratch>();
   {
-    StartSynthesis(*ws, drawing);
+    StartSynthesis(*ws, *scratch, drawing);
     QuietStdout quiet;
-    FillKernelTable(*ws, Monopole, 5, 0);
+    FillKernelTable(*ws, scratch->cache_notices, Monopole, 5, 0, 3.0f);
   }
-  for (auto _ : state) Synthesize(*ws, drawing, fast);
+  for (auto _ : state) Synthesize(*ws, *scratch, drawing, fast);
 }
 void BM_SuperposeOneColor_fast(benchmark::State& state) { SuperposeOneColor(state, true); }
 void BM_SuperposeOneColor_straightforward(benchmark::State& state) {
@@ -132,6 +135,7 @@ constexpr int kCheckerboardShare = 128;
 
 void SuperposeCheckerboard(benchmark::State& state, bool fast) {
   const auto ws = std::make_unique<Workspace>();
+  const auto runs = std::make_unique<BlockRuns>();
   ComputeKernel(AxialDipole, 0, 0, 3.0f, ws->kernel_table);
   const std::vector<BlockCentre> blue = CheckerboardBlocks(0), red = CheckerboardBlocks(1);
   for (auto _ : state) {
@@ -139,8 +143,8 @@ void SuperposeCheckerboard(benchmark::State& state, bool fast) {
     double scale = 1;
     if (fast) {
       TurnFieldGrid(ws->field_grid);
-      AddStepBlocks(*ws, blue.data(), static_cast<int>(blue.size()), +1.0f);
-      AddStepBlocks(*ws, red.data(), static_cast<int>(red.size()), -1.0f);
+      AddStepBlocks(*ws, *runs, blue.data(), static_cast<int>(blue.size()), +1.0f);
+      AddStepBlocks(*ws, *runs, red.data(), static_cast<int>(red.size()), -1.0f);
       TurnFieldGrid(ws->field_grid);
     } else {
       for (size_t b = 0; b < blue.size(); b += kCheckerboardShare)
@@ -221,6 +225,7 @@ void WholeRunOf(benchmark::State& state, const char* name, void (*write)(const s
   settings.input_name = name;
   if (full_cache) RunFluxart(folder.path(), {name, "3", "1"});
   const auto ws = std::make_unique<Workspace>();
+  const auto scratch = std::make_unique<FieldScratch>();
   for (auto _ : state) {
     if (!full_cache) {
       state.PauseTiming();
@@ -232,8 +237,8 @@ void WholeRunOf(benchmark::State& state, const char* name, void (*write)(const s
         state.SkipWithError("fluxart failed on the drawing");
     } else {
       QuietStdout quiet;
-      ws->held_kernel = HeldKernel{};  // as a fresh straightforward run
-      ReferenceRun(settings, *ws);
+      scratch->held_kernel = HeldKernel{};  // as a fresh straightforward run
+      ReferenceRun(settings, *ws, *scratch);
     }
   }
 }
@@ -262,8 +267,9 @@ void Contours(benchmark::State& state, bool fast) {
   settings.input_name = "bar_magnet.png";
   const auto ws = std::make_unique<Workspace>();
   {
+    const auto scratch = std::make_unique<FieldScratch>();
     QuietStdout quiet;
-    ReferenceRun(settings, *ws);  // leaves the example's field in the workspace
+    ReferenceRun(settings, *ws, *scratch);  // leaves the example's field in the workspace
   }
   for (auto _ : state) {
     state.PauseTiming();

@@ -13,15 +13,13 @@ void LoadPicture(Workspace& workspace, const unsigned char* pixels) {
       }
 }
 
-void StartRun(Workspace& workspace, const unsigned char* pixels, float z) {
+void StartRun(Workspace& workspace, const unsigned char* pixels) {
   LoadPicture(workspace, pixels);
   std::memset(workspace.field_grid, 0, sizeof(FieldGrid));
   std::memset(workspace.magnitude_grid, 0, sizeof(MagnitudeGrid));
   for (ImagePlane* plane : {&workspace.stream_plane, &workspace.contour_plane,
                             &workspace.stream_image, &workspace.contour_image})
     std::memset(*plane, 0, sizeof(ImagePlane));
-  workspace.z = z;
-  workspace.cache_notices = CacheNotices{};
 }
 
 void RestoreWorkPlane(Workspace& workspace) {

@@ -14,9 +14,12 @@ constexpr int kKernelRowFloats = kKernelSide * 3;
 // 1281 - 639, from kernel index 1281 - p0 - l with l = 639 - r.
 constexpr int kTurnedToKernel = kPictureSide + kKernelCentre - (kPictureSide - 1);
 
+// Collects the groups' blocks into runs, with no row pairs planned yet.
 void CollectRuns(const BlockGroup* groups, int group_count, BlockRuns& runs) {
   runs.count = 0;
   runs.group_count = 0;
+  runs.pair_apart = 0;
+  runs.segment_count = 0;
   int total = 0;
   for (int g = 0; g < group_count; ++g) {
     const BlockCentre* blocks = groups[g].blocks;
@@ -340,13 +343,11 @@ KernelWindow KernelWindowOf(const BlockGroup* groups, int group_count) {
           kTurnedToKernel - high_col, kTurnedToKernel - low_col + kPictureSide};
 }
 
-void AddBlockGroups(Workspace& workspace, const BlockGroup* groups, int group_count,
-                    const RunOptions& options) {
-  BlockRuns& runs = workspace.block_runs;
+void AddBlockGroups(Workspace& workspace, BlockRuns& runs, const BlockGroup* groups,
+                    int group_count, const RunOptions& options) {
   CollectRuns(groups, group_count, runs);
   if (runs.count == 0) return;
   const Adders adders = ChooseAdders(options.max_vector_floats);
-  runs.pair_apart = 0;
   if (adders.pair) PlanRowPairs(runs);
   const KernelTable& kernel_table = workspace.kernel_table;
   FieldGrid& field_grid = workspace.field_grid;
@@ -355,9 +356,9 @@ void AddBlockGroups(Workspace& workspace, const BlockGroup* groups, int group_co
   });
 }
 
-void AddStepBlocks(Workspace& workspace, const BlockCentre* blocks, int count, float sign,
-                   const RunOptions& options) {
+void AddStepBlocks(Workspace& workspace, BlockRuns& runs, const BlockCentre* blocks, int count,
+                   float sign, const RunOptions& options) {
   if (count <= 0) return;
   const BlockGroup group{blocks, count, sign};
-  AddBlockGroups(workspace, &group, 1, options);
+  AddBlockGroups(workspace, runs, &group, 1, options);
 }

@@ -14,6 +14,8 @@
 // registers.
 #include "core/run_options.h"
 #include "core/workspace.h"
+#include "field/field_scratch.h"
+#include "field/kernel_window.h"
 
 // Turns the grid half a turn in place; doing it twice restores it.
 void TurnFieldGrid(FieldGrid& grid);
@@ -35,15 +37,15 @@ KernelWindow KernelWindowOf(const BlockGroup* groups, int group_count);
 // once for all of them. At most kMagnetColorCount groups (one per colour
 // row) and kMaxStepBlocks blocks in all (the blocks of one pass never
 // exceed it). Scratch, threads and vectors as AddStepBlocks.
-void AddBlockGroups(Workspace& workspace, const BlockGroup* groups, int group_count,
-                    const RunOptions& options = RunOptions());
+void AddBlockGroups(Workspace& workspace, BlockRuns& runs, const BlockGroup* groups,
+                    int group_count, const RunOptions& options = RunOptions());
 
 // Adds the fields of count blocks, given in lattice order (block rows top to
 // bottom, left to right within a row), with the kernel in
 // workspace.kernel_table, into the half-turned workspace.field_grid. sign is
-// +1 or -1. Uses workspace.block_runs as scratch; blocks may be
-// workspace.step_blocks. Splits the field rows among options.threads threads
-// and uses vectors of at most options.max_vector_floats floats; the result
-// is the same for any choice.
-void AddStepBlocks(Workspace& workspace, const BlockCentre* blocks, int count, float sign,
-                   const RunOptions& options = RunOptions());
+// +1 or -1. Uses runs as scratch (what it held before does not matter).
+// Splits the field rows among options.threads threads and uses vectors of at
+// most options.max_vector_floats floats; the result is the same for any
+// choice.
+void AddStepBlocks(Workspace& workspace, BlockRuns& runs, const BlockCentre* blocks, int count,
+                   float sign, const RunOptions& options = RunOptions());

@@ -8,22 +8,22 @@
 namespace {
 
 // color_rows := the first table row of each picture_plane pixel's colour.
-void NoteColorRows(Workspace& workspace) {
+void NoteColorRows(const ImagePlane& picture_plane, ColorRows& color_rows) {
   for (int row = 0; row < kPictureSide; ++row)
     for (int col = 0; col < kPictureSide; ++col) {
-      const int16_t* px = workspace.picture_plane[row][col];
-      workspace.color_rows[row][col] = static_cast<int16_t>(FirstRowOfColor(px[0], px[1], px[2]));
+      const int16_t* px = picture_plane[row][col];
+      color_rows[row][col] = static_cast<int16_t>(FirstRowOfColor(px[0], px[1], px[2]));
     }
 }
 
 // The colour row of the block of half-size h centred at (p0, q0) when all
 // its pixels share it, else -1.
-int UniformBlockRow(const Workspace& workspace, int p0, int q0, int h) {
-  const int first = workspace.color_rows[p0 - h][q0 - h];
+int UniformBlockRow(const ColorRows& color_rows, int p0, int q0, int h) {
+  const int first = color_rows[p0 - h][q0 - h];
   if (first < 0) return -1;
   for (int row = p0 - h; row <= p0 + h; ++row)
     for (int col = q0 - h; col <= q0 + h; ++col)
-      if (workspace.color_rows[row][col] != first) return -1;
+      if (color_rows[row][col] != first) return -1;
   return first;
 }
 
@@ -34,35 +34,36 @@ void PaintBlockWhite(ImagePlane& plane, int p0, int q0, int h) {
 }
 
 // Finds the uniform blocks of the pass of half-size h for every colour in one
-// sweep of the lattice, groups them by colour row in pass_blocks and paints
-// them white (-1 in color_rows). The blocks of a pass never overlap, so
-// painting one changes no other block of the pass: each row's group holds
-// exactly the blocks its step would find scanning the lattice itself, in
-// the same order, and a second row of the same colour finds none. Uses
-// step_blocks as scratch.
-void FindPassBlocks(Workspace& workspace, int h) {
+// sweep of the lattice, groups them by colour row in scratch.pass_blocks and
+// paints them white in work_plane (-1 in scratch.color_rows). The blocks of a
+// pass never overlap, so painting one changes no other block of the pass:
+// each row's group holds exactly the blocks a scan of the lattice for that
+// colour alone would find, in the same order, and a second row of the same
+// colour finds none. Uses scratch.step_blocks as scratch.
+void FindPassBlocks(ImagePlane& work_plane, FieldScratch& scratch, int h) {
   const int side = 2 * h + 1;
-  PassBlocks& pass = workspace.pass_blocks;
+  PassBlocks& pass = scratch.pass_blocks;
+  ColorRows& color_rows = scratch.color_rows;
   int count[kMagnetColorCount] = {};
   int found = 0;
   for (int p0 = h; p0 < kPictureSide - h; p0 += side)
     for (int q0 = h; q0 < kPictureSide - h; q0 += side) {
-      const int row = UniformBlockRow(workspace, p0, q0, h);
+      const int row = UniformBlockRow(color_rows, p0, q0, h);
       if (row < 0) continue;
       ++count[row];
-      workspace.step_blocks[found++] = {static_cast<int16_t>(p0), static_cast<int16_t>(q0)};
+      scratch.step_blocks[found++] = {static_cast<int16_t>(p0), static_cast<int16_t>(q0)};
     }
   pass.start[0] = 0;
   for (int k = 0; k < kMagnetColorCount; ++k) pass.start[k + 1] = pass.start[k] + count[k];
   int next[kMagnetColorCount];
   for (int k = 0; k < kMagnetColorCount; ++k) next[k] = pass.start[k];
   for (int b = 0; b < found; ++b) {
-    const BlockCentre block = workspace.step_blocks[b];
-    const int row = workspace.color_rows[block.row][block.col];
+    const BlockCentre block = scratch.step_blocks[b];
+    const int row = color_rows[block.row][block.col];
     pass.blocks[next[row]++] = block;
-    PaintBlockWhite(workspace.work_plane, block.row, block.col, h);
+    PaintBlockWhite(work_plane, block.row, block.col, h);
     for (int p = block.row - h; p <= block.row + h; ++p)
-      for (int q = block.col - h; q <= block.col + h; ++q) workspace.color_rows[p][q] = -1;
+      for (int q = block.col - h; q <= block.col + h; ++q) color_rows[p][q] = -1;
   }
 }
 
@@ -89,41 +90,20 @@ KernelWindow WindowOfKernelGroup(const PassBlocks& pass, int k) {
 
 }  // namespace
 
-bool BlockIsUniform(const Workspace& workspace, int p0, int q0, int h, int r, int g, int b) {
-  for (int row = p0 - h; row <= p0 + h; ++row)
-    for (int col = q0 - h; col <= q0 + h; ++col) {
-      const int16_t* px = workspace.work_plane[row][col];
-      if (px[0] != r || px[1] != g || px[2] != b) return false;
-    }
-  return true;
-}
-
-void ProcessColorStep(Workspace& workspace, const MagnetColor& row, int h,
-                      const RunOptions& options) {
-  const int side = 2 * h + 1;
-  int count = 0;
-  for (int p0 = h; p0 < kPictureSide - h; p0 += side)
-    for (int q0 = h; q0 < kPictureSide - h; q0 += side) {
-      if (!BlockIsUniform(workspace, p0, q0, h, row.r, row.g, row.b)) continue;
-      PaintBlockWhite(workspace.work_plane, p0, q0, h);
-      if (count == 0) PrepareKernel(workspace, row, h, options);
-      workspace.step_blocks[count++] = {static_cast<int16_t>(p0), static_cast<int16_t>(q0)};
-    }
-  AddStepBlocks(workspace, workspace.step_blocks, count, static_cast<float>(row.sign), options);
-}
-
-void SynthesizeField(Workspace& workspace, int thickness, const RunOptions& options) {
+void SynthesizeField(Workspace& workspace, FieldScratch& scratch, float z, int thickness,
+                     const RunOptions& options) {
   const int layers = std::abs(thickness);
   const float z_step = thickness >= 1 ? 1.0f : -1.0f;
-  const float start_z = workspace.z;
+  scratch.cache_notices = CacheNotices{};
   TurnFieldGrid(workspace.field_grid);
+  float layer_z = z;
   for (int layer = 1; layer <= layers; ++layer) {
-    workspace.observer->LayerStarted(static_cast<int>(workspace.z), layer, layers);
-    NoteColorRows(workspace);
+    workspace.observer->LayerStarted(static_cast<int>(layer_z), layer, layers);
+    NoteColorRows(workspace.picture_plane, scratch.color_rows);
     int step = 0;
     for (int h : kBlockHalfSizes) {
-      FindPassBlocks(workspace, h);
-      const PassBlocks& pass = workspace.pass_blocks;
+      FindPassBlocks(workspace.work_plane, scratch, h);
+      const PassBlocks& pass = scratch.pass_blocks;
       // Steps in a row that need the same kernel (a colour and its sign
       // partner, say) are added together once the kernel is about to change.
       BlockGroup waiting[kMagnetColorCount];
@@ -136,22 +116,21 @@ void SynthesizeField(Workspace& workspace, int thickness, const RunOptions& opti
         if (count == 0) continue;
         const MagnetColor& row = MagnetColorTable[k];
         if (waiting_row && !SharesKernel(*waiting_row, row)) {
-          AddBlockGroups(workspace, waiting, waiting_count, options);
+          AddBlockGroups(workspace, scratch.block_runs, waiting, waiting_count, options);
           waiting_count = 0;
         }
         // A kernel is loaded or computed only where the group's blocks read
         // it.
         if (waiting_count == 0) window = WindowOfKernelGroup(pass, k);
-        PrepareKernel(workspace, row, h, options, window);
+        PrepareKernel(workspace, scratch, row, h, layer_z, options, window);
         waiting[waiting_count++] = {pass.blocks + pass.start[k], count,
                                     static_cast<float>(row.sign)};
         waiting_row = &row;
       }
-      AddBlockGroups(workspace, waiting, waiting_count, options);
+      AddBlockGroups(workspace, scratch.block_runs, waiting, waiting_count, options);
     }
     RestoreWorkPlane(workspace);
-    workspace.z = workspace.z + z_step;
+    layer_z = layer_z + z_step;
   }
   TurnFieldGrid(workspace.field_grid);
-  workspace.z = start_z;
 }

@@ -135,18 +135,16 @@ std::string KernelCachePath(const std::string& folder, const std::string& name) 
   return last == '/' || last == '\\' ? folder + name : folder + "/" + name;
 }
 
-bool LoadCachedKernel(Workspace& workspace, int kind, int h, int angle, bool check_contents,
+bool LoadCachedKernel(KernelTable& table, int kind, int h, int angle, float z, bool check_contents,
                       int threads, const KernelWindow& window, const std::string& folder) {
   if (h == 0) return false;
-  const std::string name = KernelCachePath(folder, KernelCacheName(kind, h, angle, workspace.z));
-  const float bound =
-      check_contents ? KernelValueBound(h, workspace.z) : std::numeric_limits<float>::max();
-  KernelTable& table = workspace.kernel_table;
+  const std::string name = KernelCachePath(folder, KernelCacheName(kind, h, angle, z));
+  const float bound = check_contents ? KernelValueBound(h, z) : std::numeric_limits<float>::max();
   KernelChecksums checksums;
   const ChecksumsFile sums =
-      check_contents ? ReadKernelChecksums(KernelChecksumsName(name),
-                                           KeyOf(kind, h, angle, workspace.z), &checksums)
-                     : ChecksumsFile::kMissing;
+      check_contents
+          ? ReadKernelChecksums(KernelChecksumsName(name), KeyOf(kind, h, angle, z), &checksums)
+          : ChecksumsFile::kMissing;
   if (sums == ChecksumsFile::kDamaged) return false;
   const bool summed = sums == ChecksumsFile::kRead;
   if (!LoadKernelFile(name, table, bound, threads, summed ? WholeStretches(window) : window,
@@ -159,22 +157,21 @@ bool LoadCachedKernel(Workspace& workspace, int kind, int h, int angle, bool che
     if (cell.q < window.column_begin || cell.q >= window.column_end)
       outside_columns.push_back(cell);
   return ReadKernelCells(name, table, outside_columns) &&
-         SampledCellsMatch(kind, h, angle, workspace.z, table, window.row_begin, window.row_end);
+         SampledCellsMatch(kind, h, angle, z, table, window.row_begin, window.row_end);
 }
 
-void FillKernelTable(Workspace& workspace, int kind, int h, int angle, const RunOptions& options,
-                     const KernelWindow& window) {
+void FillKernelTable(Workspace& workspace, CacheNotices& told, int kind, int h, int angle, float z,
+                     const RunOptions& options, const KernelWindow& window) {
   if (h == 0) {
-    ComputeSingleCubeWindow(kind, angle, workspace.z, window, workspace.kernel_table, options);
+    ComputeSingleCubeWindow(kind, angle, z, window, workspace.kernel_table, options);
     return;
   }
-  if (LoadCachedKernel(workspace, kind, h, angle, options.check_cache_contents, options.threads,
-                       window, options.cache_folder))
+  if (LoadCachedKernel(workspace.kernel_table, kind, h, angle, z, options.check_cache_contents,
+                       options.threads, window, options.cache_folder))
     return;
-  const std::string name = KernelCacheName(kind, h, angle, workspace.z);
+  const std::string name = KernelCacheName(kind, h, angle, z);
   workspace.observer->KernelBeingMade(name);
-  ComputeKernel(kind, h, angle, workspace.z, workspace.kernel_table, options);
-  CacheNotices& told = workspace.cache_notices;
+  ComputeKernel(kind, h, angle, z, workspace.kernel_table, options);
   std::string notice;
   bool stored = false;
   const std::string path = KernelCachePath(options.cache_folder, name);
@@ -198,10 +195,9 @@ void FillKernelTable(Workspace& workspace, int kind, int h, int angle, const Run
     std::string reason, ignored;
     stored = StoreKernelFile(path, workspace.kernel_table, &reason);
     if (stored)
-      StoreKernelChecksums(
-          checksums_path,
-          ComputeKernelChecksums(workspace.kernel_table, KeyOf(kind, h, angle, workspace.z)),
-          &ignored);
+      StoreKernelChecksums(checksums_path,
+                           ComputeKernelChecksums(workspace.kernel_table, KeyOf(kind, h, angle, z)),
+                           &ignored);
     if (!stored && !told.not_kept) {
       notice = "fluxart: could not keep the kernel cache file " + name + " (" + reason +
                "); check the folder can be written";
@@ -212,15 +208,15 @@ void FillKernelTable(Workspace& workspace, int kind, int h, int angle, const Run
   if (!notice.empty()) workspace.observer->Notice(notice);
 }
 
-void PrepareKernel(Workspace& workspace, const MagnetColor& row, int h, const RunOptions& options,
-                   const KernelWindow& window) {
-  const HeldKernel wanted{h, row.kind, row.angle, static_cast<int>(workspace.z), window};
-  const HeldKernel& held = workspace.held_kernel;
+void PrepareKernel(Workspace& workspace, FieldScratch& scratch, const MagnetColor& row, int h,
+                   float z, const RunOptions& options, const KernelWindow& window) {
+  const HeldKernel wanted{h, row.kind, row.angle, static_cast<int>(z), window};
+  HeldKernel& held = scratch.held_kernel;
   if (held.half_size == wanted.half_size && held.kind == wanted.kind &&
       held.angle == wanted.angle && held.z == wanted.z && Covers(held.window, window))
     return;
-  workspace.held_kernel = wanted;
+  held = wanted;
   if (row.kind == AxialDipole || row.kind == PlanarDipole || row.kind == Monopole)
-    FillKernelTable(workspace, row.kind, h, row.kind == PlanarDipole ? row.angle : 0, options,
-                    window);
+    FillKernelTable(workspace, scratch.cache_notices, row.kind, h,
+                    row.kind == PlanarDipole ? row.angle : 0, z, options, window);
 }

@@ -13,7 +13,9 @@
 #include "core/magnet_color_table.h"
 #include "core/run_options.h"
 #include "core/workspace.h"
+#include "field/field_scratch.h"
 #include "field/kernel_checksums.h"
+#include "field/kernel_window.h"
 
 constexpr std::size_t kKernelFileBytes = sizeof(KernelTable);
 
@@ -36,8 +38,8 @@ bool LoadKernelFile(const std::string& path, KernelTable& table,
 bool StoreKernelFile(const std::string& path, const KernelTable& table,
                      std::string* reason = nullptr);
 
-// Fills window in workspace.kernel_table for (kind, h, angle) at
-// workspace.z from its cache file. True when it did; false when the kernel
+// Fills window in table with the kernel of (kind, h, angle) at height z (a
+// whole number) from its cache file. True when it did; false when the kernel
 // must be computed: always for h = 0, and when the file is missing or the
 // window's rows fail the checks of field/kernel_verification.h (then the
 // table holds unspecified data). Every sampled cell of the window's rows is
@@ -46,29 +48,31 @@ bool StoreKernelFile(const std::string& path, const KernelTable& table,
 // check_contents false skips the sampled cells and the range (tests only).
 // Reads on up to `threads` threads, from the file in folder ("" for the
 // current one).
-bool LoadCachedKernel(Workspace& workspace, int kind, int h, int angle, bool check_contents = true,
-                      int threads = 1, const KernelWindow& window = KernelWindow(),
+bool LoadCachedKernel(KernelTable& table, int kind, int h, int angle, float z,
+                      bool check_contents = true, int threads = 1,
+                      const KernelWindow& window = KernelWindow(),
                       const std::string& folder = std::string());
 
 // The path of the cache file called name in folder ("" for the current one).
 std::string KernelCachePath(const std::string& folder, const std::string& name);
 
-// Fills workspace.kernel_table for (kind, h, angle) at workspace.z, at least
-// in window: for h = 0 computes the window's entries alone (single cubes are
-// never cached); for h >= 1 loads the window from the cache file
-// when it is trusted, otherwise computes the whole kernel and stores it,
-// telling workspace.observer when it begins and ends. The file is not
-// stored when the disk would keep less than FreeSpaceReserve() free; that,
-// and a store that failed, are each told once per run
-// (workspace.cache_notices) as a notice. The files are in
+// Fills workspace.kernel_table with the kernel of (kind, h, angle) at height
+// z (a whole number), at least in window: for h = 0 computes the window's
+// entries alone (single cubes are never cached); for h >= 1 loads the window
+// from the cache file when it is trusted, otherwise computes the whole kernel
+// and stores it, telling workspace.observer when it begins and ends. The file
+// is not stored when the disk would keep less than FreeSpaceReserve() free;
+// that, and a store that failed, are each told as a notice unless told marks
+// it as told already, and then marked there. The files are in
 // options.cache_folder.
-void FillKernelTable(Workspace& workspace, int kind, int h, int angle,
+void FillKernelTable(Workspace& workspace, CacheNotices& told, int kind, int h, int angle, float z,
                      const RunOptions& options = RunOptions(),
                      const KernelWindow& window = KernelWindow());
 
 // Makes workspace.kernel_table hold the kernel of (h, row's kind and angle,
-// workspace.z) in window with FillKernelTable, unless workspace.held_kernel
-// says it already does there; records what it holds and where.
-void PrepareKernel(Workspace& workspace, const MagnetColor& row, int h,
-                   const RunOptions& options = RunOptions(),
+// z) in window with FillKernelTable, unless scratch.held_kernel says it
+// already does there; records in it what the table holds and where. The
+// notices go through scratch.cache_notices.
+void PrepareKernel(Workspace& workspace, FieldScratch& scratch, const MagnetColor& row, int h,
+                   float z, const RunOptions& options = RunOptions(),
                    const KernelWindow& window = KernelWindow());

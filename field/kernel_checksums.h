@@ -17,6 +17,7 @@
 
 #include "core/file_names.h"
 #include "core/workspace.h"
+#include "field/kernel_window.h"
 
 constexpr int kChecksumCells = 64;
 constexpr int kChecksumsPerRow = (kKernelSide + kChecksumCells - 1) / kChecksumCells;

@@ -13,6 +13,7 @@
 // same roundings as the plain loops.
 #include "core/run_options.h"
 #include "core/workspace.h"
+#include "field/kernel_window.h"
 
 // Fills table with the kernel of (kind, h, angle) at height z, using
 // options.threads threads on disjoint row ranges and vectors of at most

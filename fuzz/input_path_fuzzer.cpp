@@ -1,12 +1,15 @@
 // Fuzz target: the bytes of an input file on the program's own path. They
 // are decoded with the run's codec settings and limits, size-checked, loaded
-// into the picture planes, and a picture that passes goes through one pass
-// of the block decomposition (3 x 3 blocks). Kernel values do not matter to
-// the decomposition, so the kernel preparation is replaced here by one that
-// fills the kernel table with 1.0 and records the request; the block additions
-// then sum the signs of the blocks found, which the checks below use. Last,
-// a small picture is encoded with the same codec state, which still holds
-// the chunks kept from the input, as the program's output files are.
+// into the workspace as a run does, and a picture that passes goes through
+// the field synthesis of one layer, every pass. Kernel values do not matter
+// to the decomposition, so the kernel preparation is replaced here by one
+// that fills the window it is asked for with the block's number of cubes,
+// (2h + 1)^2, and records the request. Every field cell then adds up the
+// signs of all the magnet pixels, once each, which the checks below compare
+// with the picture; a window too small for its blocks leaves another
+// block's count where they read. Last, a small picture is encoded with the
+// same codec state, which still holds the chunks kept from the input, as
+// the program's output files are.
 #include <lodepng.h>
 
 #include <algorithm>
@@ -14,30 +17,33 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <memory>
 #include <set>
 #include <vector>
-
-#include <memory>
 
 #include "app/png_codec.h"
 #include "core/magnet_color_table.h"
 #include "core/run_options.h"
 #include "core/workspace.h"
+#include "field/field_scratch.h"
 #include "field/field_synthesis.h"
+#include "field/kernel_cache.h"
 
 extern "C" size_t LLVMFuzzerMutate(uint8_t* data, size_t size, size_t max_size);
 
 namespace {
 
-constexpr int kPassHalfSize = 1;
-constexpr int kBlockCells = (2 * kPassHalfSize + 1) * (2 * kPassHalfSize + 1);
+constexpr float kLayerZ = 3.0f;
 // Each block found costs one addition over the whole field grid; pictures
-// with more magnet pixels than this many blocks' worth skip the pass so that
-// an iteration stays short.
-constexpr int kMaxMagnetPixels = 64 * kBlockCells;
+// with more magnet pixels than this skip the synthesis so that an iteration
+// stays short.
+constexpr int kMaxMagnetPixels = 96;
 
 int kernel_requests = 0;
-bool kernel_filled = false;
+// What the stand-in last filled: the half-size, and where.
+int filled_half_size = -1;
+KernelWindow filled_window{0, 0, 0, 0};
 
 void Check(bool condition, const char* what) {
   if (condition) return;
@@ -45,20 +51,38 @@ void Check(bool condition, const char* what) {
   std::abort();
 }
 
-// The one workspace of this process, made at the first input.
+// The one workspace and field scratch of this process, made at the first
+// input.
 Workspace& TheWorkspace() {
   static const std::unique_ptr<Workspace> workspace = std::make_unique<Workspace>();
   return *workspace;
 }
+FieldScratch& TheFieldScratch() {
+  static const std::unique_ptr<FieldScratch> scratch = std::make_unique<FieldScratch>();
+  return *scratch;
+}
 
-void StandInKernel(Workspace& ws, int kind, int h) {
-  Check(h == kPassHalfSize, "kernel asked for the pass's half-size");
+bool IsPassHalfSize(int h) {
+  for (int pass : kBlockHalfSizes)
+    if (h == pass) return true;
+  return false;
+}
+
+void StandInKernel(Workspace& ws, int kind, int h, const KernelWindow& window) {
+  Check(IsPassHalfSize(h), "kernel asked for a pass's half-size");
   Check(kind >= AxialDipole && kind <= Monopole, "kernel kind is a table kind");
+  Check(0 <= window.row_begin && window.row_begin < window.row_end &&
+            window.row_end <= kKernelSide && 0 <= window.column_begin &&
+            window.column_begin < window.column_end && window.column_end <= kKernelSide,
+        "kernel window lies in the table");
   ++kernel_requests;
-  if (kernel_filled) return;
-  std::fill(&ws.kernel_table[0][0][0], &ws.kernel_table[0][0][0] + kKernelSide * kKernelSide * 3,
-            1.0f);
-  kernel_filled = true;
+  if (h == filled_half_size && Covers(filled_window, window)) return;
+  const float cubes = static_cast<float>((2 * h + 1) * (2 * h + 1));
+  for (int p = window.row_begin; p < window.row_end; ++p)
+    std::fill(&ws.kernel_table[p][window.column_begin][0],
+              &ws.kernel_table[p][window.column_end - 1][2] + 1, cubes);
+  filled_half_size = h;
+  filled_window = window;
 }
 
 int PackedColor(int r, int g, int b) { return (r << 16) | (g << 8) | b; }
@@ -73,59 +97,41 @@ const std::vector<bool>& TableColors() {
   return colors;
 }
 
-void RunOnePass(Workspace& ws) {
+void RunOneLayer(Workspace& ws, FieldScratch& scratch) {
   const std::vector<bool>& table_colors = TableColors();
   std::set<int> colors;
-  int magnet_pixels = 0;
+  int magnet_pixels = 0, signs = 0;
   for (int r = 0; r < kPictureSide; ++r)
     for (int c = 0; c < kPictureSide; ++c) {
       const int16_t* px = ws.picture_plane[r][c];
       Check(px[0] >= 0 && px[0] <= 255 && px[1] >= 0 && px[1] <= 255 && px[2] >= 0 && px[2] <= 255,
             "picture samples are bytes");
       const int color = PackedColor(px[0], px[1], px[2]);
-      if (table_colors[color]) {
-        ++magnet_pixels;
-        colors.insert(color);
-      }
+      if (!table_colors[color]) continue;
+      ++magnet_pixels;
+      colors.insert(color);
+      signs += MagnetColorTable[FirstRowOfColor(px[0], px[1], px[2])].sign;
     }
   if (magnet_pixels > kMaxMagnetPixels) return;
 
-  std::memset(ws.field_grid, 0, sizeof(FieldGrid));
   kernel_requests = 0;
-  int steps_with_color = 0;
-  // Rows of colours absent from the picture cannot find a block.
-  for (const MagnetColor& row : MagnetColorTable)
-    if (colors.count(PackedColor(row.r, row.g, row.b))) {
-      ++steps_with_color;
-      ProcessColorStep(ws, row, kPassHalfSize);
-    }
+  RunOptions options;
+  options.threads = 1;
+  SynthesizeField(ws, scratch, kLayerZ, 1, options);
 
-  // Every changed pixel was a magnet pixel and is now white; the changed
-  // pixels make whole blocks; each block added its sign to every cell.
-  int painted = 0;
-  for (int r = 0; r < kPictureSide; ++r)
-    for (int c = 0; c < kPictureSide; ++c) {
-      const int16_t* before = ws.picture_plane[r][c];
-      const int16_t* after = ws.work_plane[r][c];
-      if (std::equal(before, before + 3, after)) continue;
-      ++painted;
-      Check(after[0] == 255 && after[1] == 255 && after[2] == 255,
-            "found blocks are painted white");
-      Check(IsMagnetColor(before[0], before[1], before[2]), "only magnet pixels are taken");
-    }
-  Check(painted % kBlockCells == 0, "painted pixels make whole blocks");
-  const int blocks = painted / kBlockCells;
-  Check(kernel_requests <= steps_with_color, "at most one kernel per step");
-  Check((blocks == 0) == (kernel_requests == 0), "a kernel exactly when a block is found");
-  const float sum = ws.field_grid[0][0][0];
-  Check(sum == static_cast<float>(static_cast<int>(sum)), "the field is a sum of signs");
-  const int signs = static_cast<int>(sum);
-  Check(std::abs(signs) <= blocks && (blocks - signs) % 2 == 0, "one sign per block");
+  // The pixels are as they were; a kernel was asked for exactly when there
+  // were magnets, at most once per pass and colour; every cell got every
+  // magnet pixel's sign once.
+  Check(std::memcmp(ws.work_plane, ws.picture_plane, sizeof(ImagePlane)) == 0,
+        "the work plane is the picture again");
+  Check((magnet_pixels == 0) == (kernel_requests == 0), "a kernel exactly when a block is found");
+  Check(kernel_requests <= static_cast<int>(std::size(kBlockHalfSizes) * colors.size()),
+        "at most one kernel per pass and colour");
   for (int l = 0; l < kPictureSide; l += 639)
     for (int m = 0; m < kPictureSide; m += 639)
       for (int n = 0; n < 3; ++n)
-        Check(ws.field_grid[l][m][n] == sum, "every cell gets every block");
-  RestoreWorkPlane(ws);
+        Check(ws.field_grid[l][m][n] == static_cast<float>(signs),
+              "every cell gets every magnet pixel once");
 }
 
 // Recomputes the CRC of every whole chunk after the signature, so that
@@ -219,10 +225,11 @@ size_t MutateImageData(uint8_t* data, size_t size, size_t max_size, unsigned see
 
 // The program's kernel preparation, replaced for this target (see above):
 // every step that finds a block asks for its kernel.
-void PrepareKernel(Workspace& ws, const MagnetColor& row, int h, const RunOptions&,
-                   const KernelWindow&) {
+void PrepareKernel(Workspace& ws, FieldScratch&, const MagnetColor& row, int h, float z,
+                   const RunOptions&, const KernelWindow& window) {
   Check(row.angle >= 0 && row.angle < 360, "planar angle in whole degrees");
-  StandInKernel(ws, row.kind, h);
+  Check(z == kLayerZ, "kernel asked for at the layer's height");
+  StandInKernel(ws, row.kind, h, window);
 }
 
 extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t max_size,
@@ -253,8 +260,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         "decoded picture holds 640 x 640 RGB pixels");
 
   Workspace& ws = TheWorkspace();
-  LoadPicture(ws, pixels.data());
-  RunOnePass(ws);
+  StartRun(ws, pixels.data());
+  RunOneLayer(ws, TheFieldScratch());
 
   // An 8 x 8 corner of the picture, encoded with the state of the decode.
   std::vector<unsigned char> corner;

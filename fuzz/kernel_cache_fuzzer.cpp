@@ -111,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int angle = data[1];
   static const std::unique_ptr<Workspace> workspace = std::make_unique<Workspace>();
   Workspace& ws = *workspace;
-  ws.z = static_cast<float>(static_cast<int>((data[2] << 8) | data[3]) % 2003 - 1001);
+  const float z = static_cast<float>(static_cast<int>((data[2] << 8) | data[3]) % 2003 - 1001);
   const int shape = data[4] % 6;
   const uint8_t* payload = data + 5;
   const size_t payload_size = size - 5;
@@ -133,7 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (offset < patch_end) std::memcpy(&file[offset], payload, patch_end - offset);
   }
 
-  const std::string name = KernelCacheName(kind, h, angle, ws.z);
+  const std::string name = KernelCacheName(kind, h, angle, z);
   if (shape <= 3) {
     std::FILE* out = std::fopen(name.c_str(), "wb");
     Check(out != nullptr, "cache file written");

@@ -1,8 +1,8 @@
 // The fluxart module for Python: the field of a drawing as a NumPy array, a
 // whole run as the program makes it, and the colour table, all from the
-// program's own stages. Each call has a Workspace of its own on the heap and
-// runs with the GIL released, so calls from several threads run side by
-// side. Kernel cache files are shared through their folder with the
+// program's own stages. Each call has a Workspace and a field scratch of its
+// own on the heap and runs with the GIL released, so calls from several
+// threads run side by side. Kernel cache files are shared through their folder with the
 // program's guards: checks on load, files written whole under locked
 // temporary names, stale temporaries swept. No signal handlers are
 // installed: Ctrl-C stays Python's, and a file being written is finished.
@@ -32,6 +32,7 @@
 #include "core/run_options.h"
 #include "core/stale_temporaries.h"
 #include "core/workspace.h"
+#include "field/field_scratch.h"
 #include "field/field_synthesis.h"
 #include "module_texts.h"
 
@@ -201,10 +202,11 @@ py::array_t<float> Field(const py::object& drawing, double z, double w, const py
   {
     py::gil_scoped_release released;
     const auto workspace = std::make_unique<Workspace>();
+    const auto field_scratch = std::make_unique<FieldScratch>();
     workspace->observer = &observer;
-    StartRun(*workspace, pixels.data(), start_z);
+    StartRun(*workspace, pixels.data());
     RemoveStaleTemporaries(options.cache_folder, drawing_name);
-    SynthesizeField(*workspace, thickness, options);
+    SynthesizeField(*workspace, *field_scratch, start_z, thickness, options);
     // Picture point (r + 1, c + 1) is field cell (639 - r, 639 - c).
     const FieldGrid& grid = workspace->field_grid;
     for (int r = 0; r < kPictureSide; ++r)
@@ -233,9 +235,10 @@ std::vector<std::string> Run(const py::object& path, double z, double w, bool ta
   {
     py::gil_scoped_release released;
     const auto workspace = std::make_unique<Workspace>();
+    const auto field_scratch = std::make_unique<FieldScratch>();
     ConsoleObserver console;
     workspace->observer = &console;
-    status = RunFluxart(args, *workspace, options);
+    status = RunFluxart(args, *workspace, *field_scratch, options);
     std::fflush(stdout);
   }
   if (status != 0)

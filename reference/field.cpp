@@ -11,12 +11,12 @@ void ReferenceAddBlockField(Workspace& workspace, int p0, int q0, float sign) {
         field[l][m][n] = field[l][m][n] + sign * kernel[1281 - p0 - l][1281 - q0 - m][n];
 }
 
-void ReferenceSynthesizeField(Workspace& workspace, int thickness, KernelPreparer prepare) {
+void ReferenceSynthesizeField(Workspace& workspace, FieldScratch& scratch, float z, int thickness,
+                              KernelPreparer prepare) {
   ImagePlane& work = workspace.work_plane;
-  const float start_z = workspace.z;
   const int layers = std::abs(thickness);
   for (int layer = 1; layer <= layers; ++layer) {
-    workspace.observer->LayerStarted(static_cast<int>(workspace.z), layer, layers);
+    workspace.observer->LayerStarted(static_cast<int>(z), layer, layers);
     int step = 0;
     for (int h : {5, 3, 2, 1, 0})
       for (const MagnetColor& row : MagnetColorTable) {
@@ -35,14 +35,13 @@ void ReferenceSynthesizeField(Workspace& workspace, int thickness, KernelPrepare
               for (int q = q0 - h; q <= q0 + h; ++q)
                 for (int n = 0; n < 3; ++n) work[p][q][n] = 255;
             if (!kernel_ready) {
-              prepare(workspace, row, h);
+              prepare(workspace, scratch, row, h, z);
               kernel_ready = true;
             }
             ReferenceAddBlockField(workspace, p0, q0, static_cast<float>(row.sign));
           }
       }
     RestoreWorkPlane(workspace);
-    workspace.z = thickness >= 1 ? workspace.z + 1.0f : workspace.z - 1.0f;
+    z = thickness >= 1 ? z + 1.0f : z - 1.0f;
   }
-  workspace.z = start_z;
 }

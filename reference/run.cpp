@@ -15,24 +15,25 @@
 #include "render/streamlines.h"
 #include "render/vector_tables.h"
 
-void ReferencePrepareKernel(Workspace& workspace, const MagnetColor& row, int h) {
-  const int z = static_cast<int>(workspace.z);
-  HeldKernel& held = workspace.held_kernel;
-  if (held.half_size == h && held.kind == row.kind && held.angle == row.angle && held.z == z &&
-      Covers(held.window, KernelWindow()))
+void ReferencePrepareKernel(Workspace& workspace, FieldScratch& scratch, const MagnetColor& row,
+                            int h, float z) {
+  const int whole_z = static_cast<int>(z);
+  HeldKernel& held = scratch.held_kernel;
+  if (held.half_size == h && held.kind == row.kind && held.angle == row.angle &&
+      held.z == whole_z && Covers(held.window, KernelWindow()))
     return;
-  held = {h, row.kind, row.angle, z, KernelWindow()};
-  const std::string name = KernelCacheName(row.kind, h, row.angle, workspace.z);
+  held = {h, row.kind, row.angle, whole_z, KernelWindow()};
+  const std::string name = KernelCacheName(row.kind, h, row.angle, z);
   if (h != 0) {
     if (LoadKernelFile(name, workspace.kernel_table)) return;
     workspace.observer->KernelBeingMade(name);
   }
-  ReferenceKernel(row.kind, h, row.angle, workspace.z, &workspace.kernel_table[0][0][0]);
+  ReferenceKernel(row.kind, h, row.angle, z, &workspace.kernel_table[0][0][0]);
   if (h != 0)
     workspace.observer->KernelFinished(name, StoreKernelFile(name, workspace.kernel_table));
 }
 
-int ReferenceRun(const RunSettings& settings, Workspace& workspace) {
+int ReferenceRun(const RunSettings& settings, Workspace& workspace, FieldScratch& field_scratch) {
   lodepng::State png_state;
   SetUpPngState(png_state);
 
@@ -43,8 +44,9 @@ int ReferenceRun(const RunSettings& settings, Workspace& workspace) {
   std::fputs(RunBanner().c_str(), stdout);
 
   const OutputNames names = BuildOutputNames(settings.input_name, settings.z);
-  StartRun(workspace, pixel_buffer.data(), settings.z);
-  ReferenceSynthesizeField(workspace, settings.thickness, ReferencePrepareKernel);
+  StartRun(workspace, pixel_buffer.data());
+  ReferenceSynthesizeField(workspace, field_scratch, settings.z, settings.thickness,
+                           ReferencePrepareKernel);
 
   bool all_written = true;
   ReferenceDrawContours(workspace);

@@ -7,15 +7,18 @@
 #include "app/command_line.h"
 #include "core/magnet_color_table.h"
 #include "core/workspace.h"
+#include "field/field_scratch.h"
 
 // Runs the settings' picture in the current working directory with
-// workspace, as the program does from StartRun on, and gives the program's
-// exit status. The picture must decode to 640 x 640; otherwise the result is
-// 1 and nothing is printed.
-int ReferenceRun(const RunSettings& settings, Workspace& workspace);
+// workspace and field_scratch, as the program does from StartRun on, and
+// gives the program's exit status. The picture must decode to 640 x 640;
+// otherwise the result is 1 and nothing is printed.
+int ReferenceRun(const RunSettings& settings, Workspace& workspace, FieldScratch& field_scratch);
 
-// Makes workspace.kernel_table hold the kernel of row and h at workspace.z,
-// as the program does: the held kernel when it matches, else the cache file
-// when h is 1 or more and the file is whole, else computed plainly (and
-// stored when h is 1 or more, with the program's message).
-void ReferencePrepareKernel(Workspace& workspace, const MagnetColor& row, int h);
+// Makes workspace.kernel_table hold the kernel of row and h at height z, as
+// the program does: the kernel held (scratch.held_kernel) when it matches,
+// else the cache file when h is 1 or more and the file is whole, else
+// computed plainly (and stored when h is 1 or more, with the program's
+// message).
+void ReferencePrepareKernel(Workspace& workspace, FieldScratch& scratch, const MagnetColor& row,
+                            int h, float z);

@@ -41,6 +41,7 @@ TEST(BlockSuperposition, TurningTwiceRestoresAndTurnMovesCellsNotComponents) {
 // with a single block, of both signs, against one block at a time.
 TEST(BlockSuperposition, StepMatchesBlocksAddedOneByOne) {
   const auto ws = NewWorkspace();
+  const auto runs = std::make_unique<BlockRuns>();
   FillWithAwkwardValues(&ws->kernel_table[0][0][0], 1284 * 1284 * 3, 2);
   FillWithAwkwardValues(&ws->field_grid[0][0][0], 640 * 640 * 3, 3);
   const std::vector<float> start = FieldCopy(*ws);
@@ -85,21 +86,21 @@ TEST(BlockSuperposition, StepMatchesBlocksAddedOneByOne) {
           TurnFieldGrid(ws->field_grid);
         };
         from_start([&] {
-          AddStepBlocks(*ws, blocks.data(), static_cast<int>(blocks.size()), sign, options);
-          AddStepBlocks(*ws, more.data(), static_cast<int>(more.size()), -sign, options);
+          AddStepBlocks(*ws, *runs, blocks.data(), static_cast<int>(blocks.size()), sign, options);
+          AddStepBlocks(*ws, *runs, more.data(), static_cast<int>(more.size()), -sign, options);
         });
         EXPECT_TRUE(FieldIs(*ws, expected))
             << "sign " << sign << ", width " << width << ", " << threads << " threads";
         // Both steps at once, as the synthesis adds steps that share a kernel.
         const BlockGroup groups[] = {{blocks.data(), static_cast<int>(blocks.size()), sign},
                                      {more.data(), static_cast<int>(more.size()), -sign}};
-        from_start([&] { AddBlockGroups(*ws, groups, 2, options); });
+        from_start([&] { AddBlockGroups(*ws, *runs, groups, 2, options); });
         EXPECT_TRUE(FieldIs(*ws, expected))
             << "groups, sign " << sign << ", width " << width << ", " << threads << " threads";
         from_start([&] {
-          AddBlockGroups(*ws, groups, 2, options);
-          AddStepBlocks(*ws, checkerboard.data(), static_cast<int>(checkerboard.size()), sign,
-                        options);
+          AddBlockGroups(*ws, *runs, groups, 2, options);
+          AddStepBlocks(*ws, *runs, checkerboard.data(), static_cast<int>(checkerboard.size()),
+                        sign, options);
         });
         EXPECT_TRUE(FieldIs(*ws, expected_with_checkerboard))
             << "checkerboard, sign " << sign << ", width " << width << ", " << threads
@@ -107,15 +108,21 @@ TEST(BlockSuperposition, StepMatchesBlocksAddedOneByOne) {
         const BlockGroup bands[] = {
             {band.data(), static_cast<int>(band.size()), sign},
             {other_band.data(), static_cast<int>(other_band.size()), -sign}};
-        from_start([&] { AddBlockGroups(*ws, bands, 2, options); });
+        from_start([&] { AddBlockGroups(*ws, *runs, bands, 2, options); });
         EXPECT_TRUE(FieldIs(*ws, expected_bands))
             << "bands, sign " << sign << ", width " << width << ", " << threads << " threads";
       }
   }
-  // No blocks, nothing added.
+  // No blocks, nothing added, and no row pairs left over from the step
+  // before.
+  AddStepBlocks(*ws, *runs, checkerboard.data(), static_cast<int>(checkerboard.size()), 1.0f);
+  ASSERT_GT(runs->pair_apart, 0);
   std::memcpy(ws->field_grid, start.data(), sizeof(FieldGrid));
-  AddStepBlocks(*ws, blocks.data(), 0, 1.0f);
+  const BlockGroup empty[] = {{blocks.data(), 0, 1.0f}};
+  AddBlockGroups(*ws, *runs, empty, 1);
   EXPECT_TRUE(FieldIs(*ws, start));
+  EXPECT_EQ(runs->count, 0);
+  EXPECT_EQ(runs->pair_apart, 0);
 }
 
 }  // namespace

@@ -89,10 +89,11 @@ TEST(ContoursExactness, RealFields) {
   drawing.Paint(639, 0, 128, 0, 128);
   const auto owner = NewWorkspace();
   Workspace& ws = *owner;
+  const auto scratch = NewFieldScratch();
   for (float z : {3.0f, 1.0f, 0.0f, -2.0f}) {
-    StartRun(ws, drawing, z);
+    StartRun(ws, *scratch, drawing);
     testing::internal::CaptureStdout();
-    SynthesizeField(ws, 1);
+    SynthesizeField(ws, *scratch, z, 1);
     testing::internal::GetCapturedStdout();
     const std::vector<float> field(&ws.field_grid[0][0][0],
                                    &ws.field_grid[0][0][0] + 640 * 640 * 3);

@@ -1,5 +1,6 @@
 #pragma once
-// Helpers for the field tests: workspaces and kernel tables owned by a test,
+// Helpers for the field tests: workspaces, field scratch and kernel tables
+// owned by a test,
 // running code with a scratch folder as the working directory, and pictures
 // loaded straight into a workspace.
 #include <dirent.h>
@@ -17,6 +18,7 @@
 
 #include "app/console_observer.h"
 #include "core/workspace.h"
+#include "field/field_scratch.h"
 #include "field/kernel_sums.h"
 #include "tests/test_support.h"
 
@@ -28,6 +30,10 @@ inline std::unique_ptr<Workspace> NewWorkspace() {
   workspace->observer = &console;
   return workspace;
 }
+
+// The field stage's scratch of its own for a test, as at the start of the
+// program: no kernel held.
+inline std::unique_ptr<FieldScratch> NewFieldScratch() { return std::make_unique<FieldScratch>(); }
 
 // Values of every size and both signs, with zeros of both signs among them,
 // so that any change in the order of additions shows in the bits.
@@ -72,11 +78,11 @@ class WorkingDirectory {
   std::string previous_;
 };
 
-// Starts a run of the drawing at z in workspace, as a fresh program would:
-// no kernel held.
-inline void StartRun(Workspace& workspace, const Drawing& drawing, float z) {
-  StartRun(workspace, drawing.rgb.data(), z);
-  workspace.held_kernel = HeldKernel{};
+// Starts a run of the drawing in workspace, as a fresh program would: no
+// kernel held in scratch.
+inline void StartRun(Workspace& workspace, FieldScratch& scratch, const Drawing& drawing) {
+  StartRun(workspace, drawing.rgb.data());
+  scratch.held_kernel = HeldKernel{};
 }
 
 // The names in a folder, sorted, without "." and "..".

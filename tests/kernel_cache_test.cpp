@@ -178,7 +178,8 @@ class KernelEntryPoints : public ::testing::Test {
   }
   bool TableIsExpected() { return expected_.SameBytes(&ws->kernel_table[0][0][0]); }
 
-  const std::unique_ptr<Workspace> ws = NewWorkspace();  // at z = 3
+  const std::unique_ptr<Workspace> ws = NewWorkspace();
+  CacheNotices told_;  // what the run has told, kept across a test's calls
   ScratchDir dir_;
   WorkingDirectory cwd_{dir_.path()};
   KernelBuffer expected_;
@@ -187,13 +188,14 @@ class KernelEntryPoints : public ::testing::Test {
 };
 
 TEST_F(KernelEntryPoints, FirstCallComputesAndStoresLaterCallsLoadSilently) {
-  EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }), CreatingMessage(name_) + kWipe);
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, told_, Monopole, 1, 0, 3.0f); }),
+            CreatingMessage(name_) + kWipe);
   EXPECT_TRUE(TableIsExpected());
   EXPECT_EQ(ReadFile(name_).size(), kKernelFileBytes);
   EXPECT_EQ(FilesIn("."), (std::vector<std::string>{name_, sums_}));
 
   std::memset(ws->kernel_table, 0x7f, sizeof(KernelTable));
-  EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }), "");
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, told_, Monopole, 1, 0, 3.0f); }), "");
   EXPECT_TRUE(TableIsExpected());
 }
 
@@ -201,16 +203,16 @@ TEST_F(KernelEntryPoints, SingleCubeKernelsNeverTouchTheCache) {
   KernelBuffer single;
   ComputeKernel(AxialDipole, 0, 0, 3.0f, single.table());
   WriteBytes("Fluxart_Z5003_1000000.dat", "");  // present but must be ignored
-  EXPECT_EQ(Run([&] { FillKernelTable(*ws, AxialDipole, 0, 0); }), "");
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, told_, AxialDipole, 0, 0, 3.0f); }), "");
   EXPECT_TRUE(single.SameBytes(&ws->kernel_table[0][0][0]));
-  EXPECT_EQ(Run([&] { FillKernelTable(*ws, PlanarDipole, 0, 45); }), "");
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, told_, PlanarDipole, 0, 45, 3.0f); }), "");
   EXPECT_EQ(FilesIn("."), std::vector<std::string>{"Fluxart_Z5003_1000000.dat"});
   EXPECT_EQ(ReadFile("Fluxart_Z5003_1000000.dat"), "");
 }
 
 TEST_F(KernelEntryPoints, UntrustedFilesAreRecomputedAndRewritten) {
   const std::string good_bytes = [&] {
-    Run([&] { FillKernelTable(*ws, Monopole, 1, 0); });
+    Run([&] { FillKernelTable(*ws, told_, Monopole, 1, 0, 3.0f); });
     return ReadFile(name_);
   }();
   std::string corrupt = good_bytes;
@@ -219,7 +221,8 @@ TEST_F(KernelEntryPoints, UntrustedFilesAreRecomputedAndRewritten) {
   for (const std::string& bad : {std::string(), good_bytes.substr(0, 1000), corrupt}) {
     WriteBytes(name_, bad);
     std::memset(ws->kernel_table, 0, sizeof(KernelTable));
-    EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }), CreatingMessage(name_) + kWipe);
+    EXPECT_EQ(Run([&] { FillKernelTable(*ws, told_, Monopole, 1, 0, 3.0f); }),
+              CreatingMessage(name_) + kWipe);
     EXPECT_TRUE(TableIsExpected());
     EXPECT_TRUE(ReadFile(name_) == good_bytes);
   }
@@ -230,20 +233,21 @@ std::string Notice(const std::string& line) { return "\n" + line + std::string(3
 
 TEST_F(KernelEntryPoints, AFailedStoreStillGivesTheKernelEveryTimeAndIsToldOnce) {
   ASSERT_EQ(mkdir(name_.c_str(), 0755), 0);
-  EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }),
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, told_, Monopole, 1, 0, 3.0f); }),
             CreatingMessage(name_) + kWipe +
                 Notice("fluxart: could not keep the kernel cache file " + name_ +
                        " (Is a directory); check the folder can be written\n"));
   EXPECT_TRUE(TableIsExpected());
-  EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }), CreatingMessage(name_) + kWipe);
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, told_, Monopole, 1, 0, 3.0f); }),
+            CreatingMessage(name_) + kWipe);
   EXPECT_TRUE(TableIsExpected());
   EXPECT_EQ(FilesIn("."), std::vector<std::string>{name_});
 }
 
 TEST_F(KernelEntryPoints, NoFileIsKeptWhenTheDiskWouldKeepLessThanTheReserve) {
   setenv("FLUXART_CACHE_RESERVE_MIB", "1000000000", 1);  // a petabyte
-  const std::string first = Run([&] { FillKernelTable(*ws, Monopole, 1, 0); });
-  const std::string second = Run([&] { FillKernelTable(*ws, AxialDipole, 1, 0); });
+  const std::string first = Run([&] { FillKernelTable(*ws, told_, Monopole, 1, 0, 3.0f); });
+  const std::string second = Run([&] { FillKernelTable(*ws, told_, AxialDipole, 1, 0, 3.0f); });
   unsetenv("FLUXART_CACHE_RESERVE_MIB");
   EXPECT_EQ(first, CreatingMessage(name_) + kWipe +
                        Notice("fluxart: " + name_ +
@@ -251,20 +255,21 @@ TEST_F(KernelEntryPoints, NoFileIsKeptWhenTheDiskWouldKeepLessThanTheReserve) {
                               "free some room to keep kernel cache files\n"));
   EXPECT_EQ(second, CreatingMessage("Fluxart_Z5003_1001000.dat") + kWipe);
   EXPECT_TRUE(FilesIn(".").empty());
-  EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }), CreatingMessage(name_) + kWipe);
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, told_, Monopole, 1, 0, 3.0f); }),
+            CreatingMessage(name_) + kWipe);
   EXPECT_TRUE(TableIsExpected());
   EXPECT_EQ(FilesIn("."), (std::vector<std::string>{name_, sums_}))
       << "kept again once there is room";
 
   // With no reserve, a file that does not fit means the disk is full.
   ASSERT_EQ(mkdir("small", 0755), 0);
-  const std::unique_ptr<Workspace> fresh = NewWorkspace();
+  CacheNotices fresh_notices;  // as in a run that has told nothing yet
   std::string full;
   {
     const FullDisk disk(1 << 20);
     WorkingDirectory in_small("small");
     setenv("FLUXART_CACHE_RESERVE_MIB", "0", 1);
-    full = Run([&] { FillKernelTable(*fresh, Monopole, 1, 0); });
+    full = Run([&] { FillKernelTable(*ws, fresh_notices, Monopole, 1, 0, 3.0f); });
     unsetenv("FLUXART_CACHE_RESERVE_MIB");
     EXPECT_TRUE(FilesIn(".").empty());
   }
@@ -278,7 +283,7 @@ TEST_F(KernelEntryPoints, NoFileIsKeptWhenTheDiskWouldKeepLessThanTheReserve) {
 // missing, announced, recomputed and rewritten.
 TEST_F(KernelEntryPoints, CorruptedFilesOfTheRightSizeAreRecomputedAndRewritten) {
   const std::string good = [&] {
-    Run([&] { FillKernelTable(*ws, Monopole, 1, 0); });
+    Run([&] { FillKernelTable(*ws, told_, Monopole, 1, 0, 3.0f); });
     return ReadFile(name_);
   }();
   KernelBuffer other;
@@ -306,7 +311,8 @@ TEST_F(KernelEntryPoints, CorruptedFilesOfTheRightSizeAreRecomputedAndRewritten)
   for (const auto& [what, bytes] : bad) {
     ASSERT_EQ(bytes.size(), kKernelFileBytes) << what;
     WriteBytes(name_, bytes);
-    EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }), CreatingMessage(name_) + kWipe)
+    EXPECT_EQ(Run([&] { FillKernelTable(*ws, told_, Monopole, 1, 0, 3.0f); }),
+              CreatingMessage(name_) + kWipe)
         << what;
     EXPECT_TRUE(TableIsExpected()) << what;
     EXPECT_TRUE(ReadFile(name_) == good) << what;
@@ -317,11 +323,12 @@ TEST_F(KernelEntryPoints, CorruptedFilesOfTheRightSizeAreRecomputedAndRewritten)
   std::fill(zeros_at_start.begin(), zeros_at_start.begin() + 65536, '\0');
   const KernelWindow below{600, 1284, 0, 1284}, over{0, 700, 0, 1284};
   WriteBytes(name_, zeros_at_start);
-  EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0, RunOptions(), below); }), "");
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, told_, Monopole, 1, 0, 3.0f, RunOptions(), below); }),
+            "");
   EXPECT_EQ(std::memcmp(&ws->kernel_table[600][0][0], &expected_.values[600 * 1284 * 3],
                         sizeof(float) * 684 * 1284 * 3),
             0);
-  EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0, RunOptions(), over); }),
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, told_, Monopole, 1, 0, 3.0f, RunOptions(), over); }),
             CreatingMessage(name_) + kWipe);
   EXPECT_TRUE(ReadFile(name_) == good);
   // A window of some columns still checks every sample of its rows: 64 KiB
@@ -331,10 +338,13 @@ TEST_F(KernelEntryPoints, CorruptedFilesOfTheRightSizeAreRecomputedAndRewritten)
   std::fill_n(zeros_at_row_10.begin() + 10 * 1284 * 12, 65536, '\0');
   const KernelWindow right_side{0, 700, 700, 1284};
   WriteBytes(name_, zeros_at_row_10);
-  EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0, RunOptions(), right_side); }),
-            CreatingMessage(name_) + kWipe);
+  EXPECT_EQ(
+      Run([&] { FillKernelTable(*ws, told_, Monopole, 1, 0, 3.0f, RunOptions(), right_side); }),
+      CreatingMessage(name_) + kWipe);
   EXPECT_TRUE(ReadFile(name_) == good);
-  EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0, RunOptions(), right_side); }), "");
+  EXPECT_EQ(
+      Run([&] { FillKernelTable(*ws, told_, Monopole, 1, 0, 3.0f, RunOptions(), right_side); }),
+      "");
   for (int p = 0; p < 700; ++p)
     ASSERT_EQ(std::memcmp(&ws->kernel_table[p][700][0], &expected_.values[(p * 1284 + 700) * 3],
                           sizeof(float) * 584 * 3),
@@ -347,7 +357,7 @@ TEST_F(KernelEntryPoints, CorruptedFilesOfTheRightSizeAreRecomputedAndRewritten)
 // the same, in the rows and columns a window reads.
 TEST_F(KernelEntryPoints, ChangesWithinTheValueRangeAreCaughtByTheChecksums) {
   const std::string good = [&] {
-    Run([&] { FillKernelTable(*ws, Monopole, 1, 0); });
+    Run([&] { FillKernelTable(*ws, told_, Monopole, 1, 0, 3.0f); });
     return ReadFile(name_);
   }();
   const std::string good_sums = ReadFile(sums_);
@@ -372,7 +382,8 @@ TEST_F(KernelEntryPoints, ChangesWithinTheValueRangeAreCaughtByTheChecksums) {
   for (const auto& [what, bytes] : bad) {
     ASSERT_NE(bytes, good) << what;
     WriteBytes(name_, bytes);
-    EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }), CreatingMessage(name_) + kWipe)
+    EXPECT_EQ(Run([&] { FillKernelTable(*ws, told_, Monopole, 1, 0, 3.0f); }),
+              CreatingMessage(name_) + kWipe)
         << what;
     EXPECT_TRUE(ReadFile(name_) == good && ReadFile(sums_) == good_sums) << what;
   }
@@ -383,16 +394,20 @@ TEST_F(KernelEntryPoints, ChangesWithinTheValueRangeAreCaughtByTheChecksums) {
   for (const std::string& bad_sums :
        {flipped_sums, good_sums.substr(0, 1000), good_sums + "x", std::string()}) {
     WriteBytes(sums_, bad_sums);
-    EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }), CreatingMessage(name_) + kWipe);
+    EXPECT_EQ(Run([&] { FillKernelTable(*ws, told_, Monopole, 1, 0, 3.0f); }),
+              CreatingMessage(name_) + kWipe);
     EXPECT_TRUE(ReadFile(name_) == good && ReadFile(sums_) == good_sums);
   }
   // A window off the stretches' bounds reads whole stretches and is checked
   // over them: a changed value just left of the window, in its stretch.
   const KernelWindow off_bounds{100, 900, 131, 1000};
   WriteBytes(name_, changed((500 * 1284 + 130) * 3, [](std::uint32_t& b) { b ^= 1u; }));
-  EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0, RunOptions(), off_bounds); }),
-            CreatingMessage(name_) + kWipe);
-  EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0, RunOptions(), off_bounds); }), "");
+  EXPECT_EQ(
+      Run([&] { FillKernelTable(*ws, told_, Monopole, 1, 0, 3.0f, RunOptions(), off_bounds); }),
+      CreatingMessage(name_) + kWipe);
+  EXPECT_EQ(
+      Run([&] { FillKernelTable(*ws, told_, Monopole, 1, 0, 3.0f, RunOptions(), off_bounds); }),
+      "");
   for (int p = 100; p < 900; ++p)
     ASSERT_EQ(std::memcmp(&ws->kernel_table[p][131][0], &expected_.values[(p * 1284 + 131) * 3],
                           sizeof(float) * 869 * 3),
@@ -402,7 +417,7 @@ TEST_F(KernelEntryPoints, ChangesWithinTheValueRangeAreCaughtByTheChecksums) {
   // and the sampled cells decide, and this change passes them.
   std::remove(sums_.c_str());
   WriteBytes(name_, bad[3].second);
-  EXPECT_EQ(Run([&] { FillKernelTable(*ws, Monopole, 1, 0); }), "");
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, told_, Monopole, 1, 0, 3.0f); }), "");
 }
 
 TEST(KernelVerification, EveryModelsOwnTablePasses) {
@@ -423,14 +438,13 @@ TEST(KernelVerification, EveryModelsOwnTablePasses) {
 }
 
 TEST_F(KernelEntryPoints, EntryPointsPickTheirModelAndName) {
-  ws->z = -1.0f;
   KernelBuffer axial, planar;
   ComputeKernel(AxialDipole, 1, 0, -1.0f, axial.table());
   ComputeKernel(PlanarDipole, 1, 315, -1.0f, planar.table());
-  EXPECT_EQ(Run([&] { FillKernelTable(*ws, AxialDipole, 1, 0); }),
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, told_, AxialDipole, 1, 0, -1.0f); }),
             CreatingMessage("Fluxart_Z4999_1001000.dat") + kWipe);
   EXPECT_TRUE(axial.SameBytes(&ws->kernel_table[0][0][0]));
-  EXPECT_EQ(Run([&] { FillKernelTable(*ws, PlanarDipole, 1, 315); }),
+  EXPECT_EQ(Run([&] { FillKernelTable(*ws, told_, PlanarDipole, 1, 315, -1.0f); }),
             CreatingMessage("Fluxart_Z4999_2001315.dat") + kWipe);
   EXPECT_TRUE(planar.SameBytes(&ws->kernel_table[0][0][0]));
 }
@@ -443,17 +457,16 @@ TEST_F(KernelEntryPoints, CacheLookupLoadsOnlyTrustedFilesAndComputesNothing) {
   ASSERT_TRUE(StoreKernelFile(name_, table.table()));
   ASSERT_TRUE(StoreKernelFile("Fluxart_Z5003_3000000.dat", table.table()));
   testing::internal::CaptureStdout();
-  EXPECT_TRUE(LoadCachedKernel(*ws, Monopole, 1, 0));
-  EXPECT_TRUE(table.SameBytes(&ws->kernel_table[0][0][0]));
+  KernelTable& loaded = ws->kernel_table;
+  EXPECT_TRUE(LoadCachedKernel(loaded, Monopole, 1, 0, 3.0f));
+  EXPECT_TRUE(table.SameBytes(&loaded[0][0][0]));
   // Single cubes are never taken from a file, even a good one.
-  EXPECT_FALSE(LoadCachedKernel(*ws, Monopole, 0, 0));
+  EXPECT_FALSE(LoadCachedKernel(loaded, Monopole, 0, 0, 3.0f));
   // Another z, kind or angle is another name: missing here.
-  ws->z = 4.0f;
-  EXPECT_FALSE(LoadCachedKernel(*ws, Monopole, 1, 0));
-  ws->z = 3.0f;
-  EXPECT_FALSE(LoadCachedKernel(*ws, PlanarDipole, 1, 0));
+  EXPECT_FALSE(LoadCachedKernel(loaded, Monopole, 1, 0, 4.0f));
+  EXPECT_FALSE(LoadCachedKernel(loaded, PlanarDipole, 1, 0, 3.0f));
   WriteBytes(name_, "short");
-  EXPECT_FALSE(LoadCachedKernel(*ws, Monopole, 1, 0));
+  EXPECT_FALSE(LoadCachedKernel(loaded, Monopole, 1, 0, 3.0f));
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   const std::vector<std::string> untouched = {"Fluxart_Z5003_3000000.dat", name_};
   EXPECT_EQ(FilesIn("."), untouched);

@@ -34,9 +34,10 @@ class Physics : public ::testing::Test {
   // The field grid of one layer of `drawing` at height z.
   static std::vector<float> FieldOf(const Drawing& drawing, float z) {
     const auto ws = NewWorkspace();
-    StartRun(*ws, drawing, z);
+    const auto scratch = NewFieldScratch();
+    StartRun(*ws, *scratch, drawing);
     ::testing::internal::CaptureStdout();  // the progress line is not what is tested here
-    SynthesizeField(*ws, 1);
+    SynthesizeField(*ws, *scratch, z, 1);
     ::testing::internal::GetCapturedStdout();
     const float* cells = &ws->field_grid[0][0][0];
     return std::vector<float>(cells, cells + 640 * 640 * 3);

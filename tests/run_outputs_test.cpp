@@ -306,13 +306,14 @@ TEST(RunOutputs, WritesThatRunOutOfRoomAreReportedAndLeaveNoPartialFile) {
   WritePng(dir / "blank.png", Drawing());
   std::ofstream(dir / "blank________Z5003_j_vector.txt") << "previous table";
   const std::unique_ptr<Workspace> workspace = NewWorkspace();
+  const std::unique_ptr<FieldScratch> field_scratch = NewFieldScratch();
   int status = 0;
   std::string output;
   {
     const FullDisk disk(1 << 20);
     WorkingDirectory in_dir(dir.path());
     testing::internal::CaptureStdout();
-    status = RunFluxart({"blank.png", "3", "1", "v"}, *workspace);
+    status = RunFluxart({"blank.png", "3", "1", "v"}, *workspace, *field_scratch);
     output = testing::internal::GetCapturedStdout();
   }
   EXPECT_EQ(status, 1);

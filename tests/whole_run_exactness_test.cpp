@@ -61,8 +61,9 @@ std::vector<std::string> ExpectSameRuns(const std::string& picture_bytes, float 
   {
     WorkingDirectory cwd(reference_dir.path());
     const auto ws = NewWorkspace();
+    const auto scratch = NewFieldScratch();
     testing::internal::CaptureStdout();
-    reference_status = ReferenceRun(settings, *ws);
+    reference_status = ReferenceRun(settings, *ws, *scratch);
     reference_output = testing::internal::GetCapturedStdout();
   }
   // The program keeps each kernel file's checksums beside it; the rest is

@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "core/workspace.h"
+#include "field/field_scratch.h"
 #include "field/field_synthesis.h"
 #include "reference/closed_form.h"
 
@@ -54,8 +55,9 @@ int main(int argc, char** argv) {
       p[2] = color.b;
     }
   const auto workspace = std::make_unique<Workspace>();
-  StartRun(*workspace, pixels, z);
-  SynthesizeField(*workspace, 1);  // prints its progress line on stdout
+  const auto field_scratch = std::make_unique<FieldScratch>();
+  StartRun(*workspace, pixels);
+  SynthesizeField(*workspace, *field_scratch, z, 1);  // silent: no observer is set
   std::FILE* out = std::fopen(argv[4], "w");
   if (!out) {
     std::fprintf(stderr, "accuracy_profile: cannot write %s\n", argv[4]);
