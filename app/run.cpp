@@ -35,10 +35,25 @@ bool AskForInputName(RunSettings* settings) {
 
 // The three output pictures, composed and encoded at once.
 enum OutputPicture { kContourPicture, kStreamPicture, kCombinedPicture, kOutputPictures };
+static_assert(kOutputPictures == ComposedPictures::kCount, "one composed picture per output");
+// The line each picture's file gets as it is written.
+const char* const kWritingLines[kOutputPictures] = {"   +Writing Isopotential Contour File+\n",
+                                                    "   +Writing Magnetic Streamlines File+\n",
+                                                    "   +Writing Stream & Contours File+\n"};
 struct EncodedPictures {
   std::vector<unsigned char> files[kOutputPictures];
   unsigned errors[kOutputPictures] = {};
 };
+
+// pixels[k] := output picture k, of picture_bytes, from the drawn contours
+// and streamlines.
+void ComposeOutputPictures(const Workspace& workspace, size_t picture_bytes,
+                           std::vector<unsigned char> (&pixels)[kOutputPictures]) {
+  for (int k = 0; k < kOutputPictures; ++k) pixels[k].resize(picture_bytes);
+  ComposeContourPicture(workspace, pixels[kContourPicture]);
+  ComposeStreamPicture(workspace, pixels[kStreamPicture]);
+  ComposeCombinedPicture(workspace, pixels[kCombinedPicture]);
+}
 
 // Composes the three pictures from the drawn contours and streamlines and
 // encodes them, two threads at a time when there are two processors: the
@@ -48,10 +63,7 @@ EncodedPictures EncodeOutputPictures(const Workspace& workspace, const lodepng::
                                      size_t picture_bytes) {
   EncodedPictures encoded;
   std::vector<unsigned char> pixels[kOutputPictures];
-  for (std::vector<unsigned char>& picture : pixels) picture.resize(picture_bytes);
-  ComposeContourPicture(workspace, pixels[kContourPicture]);
-  ComposeStreamPicture(workspace, pixels[kStreamPicture]);
-  ComposeCombinedPicture(workspace, pixels[kCombinedPicture]);
+  ComposeOutputPictures(workspace, picture_bytes, pixels);
   const int parts = DefaultThreadCount() > 1 ? 2 : 1;
   const int part_of[kOutputPictures] = {0, 0, 1};
   RunParts(parts, [&](int part) {
@@ -77,8 +89,10 @@ bool SaveOutput(const char* file_name, const char* message, const EncodedPicture
 constexpr char kReadingTheDrawing[] = "reading the drawing";
 
 // The run itself; *doing names what it is doing, for the out-of-memory line.
+// With composed, the pictures are kept there instead of encoded and saved.
 int RunSteps(const std::vector<std::string>& args, Workspace& workspace,
-             FieldScratch& field_scratch, const RunOptions& options, const char** doing) {
+             FieldScratch& field_scratch, const RunOptions& options, ComposedPictures* composed,
+             const char** doing) {
   *doing = kReadingTheDrawing;
   lodepng::State png_state;
   SetUpPngState(png_state);
@@ -119,9 +133,9 @@ int RunSteps(const std::vector<std::string>& args, Workspace& workspace,
   // at once; a refused setting still ends the run before anything is
   // computed or any file is touched.
   unsigned trial_error = 0;
-  const int parts = DefaultThreadCount() > 1 ? 2 : 1;
+  const int parts = DefaultThreadCount() > 1 && !composed ? 2 : 1;
   RunParts(parts, [&](int part) {
-    if (part == parts - 1)
+    if (part == parts - 1 && !composed)
       trial_error = TryPictureEncoding(png_state, pixel_buffer, png_file_buffer);
     if (part == 0) StartRun(workspace, pixel_buffer.data());
   });
@@ -149,23 +163,33 @@ int RunSteps(const std::vector<std::string>& args, Workspace& workspace,
   DrawContours(workspace);
   *doing = "tracing the streamlines";
   TraceStreamlines(workspace);
+  if (composed) {
+    *doing = "composing the pictures";
+    ComposeOutputPictures(workspace, pixel_buffer.size(), composed->pixels);
+    const char* const file_names[kOutputPictures] = {names.contour_image, names.stream_image,
+                                                     names.combined_image};
+    for (int k = 0; k < kOutputPictures; ++k) composed->names[k] = file_names[k];
+  }
   *doing = "encoding the pictures";
-  const EncodedPictures encoded = EncodeOutputPictures(workspace, png_state, pixel_buffer.size());
+  const EncodedPictures encoded =
+      composed ? EncodedPictures()
+               : EncodeOutputPictures(workspace, png_state, pixel_buffer.size());
   *doing = "writing the output files";
-  if (!SaveOutput(names.contour_image, "   +Writing Isopotential Contour File+\n", encoded,
-                  kContourPicture, &all_written))
-    return 1;
+  // A kept picture is told as written.
+  const auto output = [&](const char* file_name, OutputPicture picture) {
+    if (!composed)
+      return SaveOutput(file_name, kWritingLines[picture], encoded, picture, &all_written);
+    std::puts(kWritingLines[picture]);
+    return true;
+  };
+  if (!output(names.contour_image, kContourPicture)) return 1;
 
   if (settings.export_vectors)
     all_written &= WriteVectorTables(workspace, names.i_table, names.j_table, names.k_table);
 
   workspace.observer->StageStarted(RunStage::kStreamlines);
-  if (!SaveOutput(names.stream_image, "   +Writing Magnetic Streamlines File+\n", encoded,
-                  kStreamPicture, &all_written))
-    return 1;
-  if (!SaveOutput(names.combined_image, "   +Writing Stream & Contours File+\n", encoded,
-                  kCombinedPicture, &all_written))
-    return 1;
+  if (!output(names.stream_image, kStreamPicture)) return 1;
+  if (!output(names.combined_image, kCombinedPicture)) return 1;
 
   std::fflush(stdout);
   return all_written ? 0 : 1;
@@ -175,9 +199,17 @@ int RunSteps(const std::vector<std::string>& args, Workspace& workspace,
 
 int RunFluxart(const std::vector<std::string>& args, Workspace& workspace,
                FieldScratch& field_scratch, const RunOptions& options) {
+  return RunFluxartComposing(args, workspace, field_scratch, options, nullptr);
+}
+
+int RunFluxartComposing(const std::vector<std::string>& args, Workspace& workspace,
+                        FieldScratch& field_scratch, const RunOptions& options,
+                        ComposedPictures* composed) {
   const char* doing = "starting";
+  if (composed)
+    for (std::string& name : composed->names) name.clear();
   try {
-    return RunSteps(args, workspace, field_scratch, options, &doing);
+    return RunSteps(args, workspace, field_scratch, options, composed, &doing);
   } catch (const std::bad_alloc&) {
     // Whatever was being written is incomplete: none of it stays.
     RemoveRegisteredTemporaries();
@@ -187,4 +219,20 @@ int RunFluxart(const std::vector<std::string>& args, Workspace& workspace,
     std::fflush(stdout);
     return 1;
   }
+}
+
+std::string EncodeOutputPicture(const std::vector<unsigned char>& drawing_file,
+                                const std::vector<unsigned char>& picture,
+                                std::vector<unsigned char>& png_bytes) {
+  png_bytes.clear();
+  lodepng::State state;
+  SetUpPngState(state);
+  std::vector<unsigned char> drawing;
+  const DecodedInput input = DecodeInputBytes(drawing_file, state, drawing);
+  if (input.status != InputStatus::kDecoded) return InputProblemLine("the drawing", input);
+  const unsigned error = EncodePicture(state, picture, png_bytes);
+  if (!error) return std::string();
+  png_bytes.clear();
+  return error == kCodecOutOfMemory ? OutOfMemoryLine("encoding the pictures")
+                                    : CodecErrorLine("encoder error ", error);
 }

@@ -24,3 +24,32 @@
 // (the current folder for the program).
 int RunFluxart(const std::vector<std::string>& args, Workspace& workspace,
                FieldScratch& field_scratch, const RunOptions& options = RunOptions());
+
+// A run's three pictures as composed, before encoding, in the order
+// contours, streamlines, both: 640 x 640 RGB pixels each, and the names of
+// the files the run would have written them to ("" when the run ended
+// before them).
+struct ComposedPictures {
+  static constexpr int kCount = 3;
+  std::vector<unsigned char> pixels[kCount];
+  std::string names[kCount];
+};
+
+// RunFluxart, with the pictures kept in *composed instead of encoded and
+// written, for a caller that encodes one only when it is wanted (the page,
+// with EncodeOutputPicture). The console text and every other file are the
+// run's own; the run does not try the encoder first, so an encoder error
+// shows only when a picture is encoded.
+int RunFluxartComposing(const std::vector<std::string>& args, Workspace& workspace,
+                        FieldScratch& field_scratch, const RunOptions& options,
+                        ComposedPictures* composed);
+
+// Encodes picture (640 x 640 RGB) into png_bytes as a run of the drawing
+// whose PNG file is drawing_file writes its pictures: with the codec
+// settings the run takes from its input (the interlace method, the kept
+// chunks), so the bytes are those of the run's file. "" when encoded;
+// otherwise the program's line saying why not (the drawing's decoder error,
+// the encoder's), and png_bytes is empty.
+std::string EncodeOutputPicture(const std::vector<unsigned char>& drawing_file,
+                                const std::vector<unsigned char>& picture,
+                                std::vector<unsigned char>& png_bytes);

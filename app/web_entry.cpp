@@ -2,8 +2,12 @@
 // does, on the instance's one Workspace and field scratch, which each run
 // first sets back to the state a new process starts with, so that one
 // instance serves run after run with its files (the kept kernels) in place;
-// the page reads the run's field grid afterwards. Besides runs, the page decodes
+// the page reads the run's field grid and its three pictures, as composed,
+// afterwards, and encodes a picture only when it is downloaded, into the
+// bytes the run would have written. Besides runs, the page decodes
 // and encodes drawings with the run's own codec settings and messages,
+// learns which kernel cache files a run of a drawing may read and what a
+// kernel file's name says,
 // reads the colour table and the meaning of a colour, reads z and w by the
 // command line's rules and formats a field value as the tables do. Strings
 // returned stay valid until the next call that returns one.
@@ -11,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <new>
 #include <string>
 #include <vector>
@@ -73,6 +78,16 @@ class PageObserver : public ConsoleObserver {
 PageObserver page_observer;
 std::string message;
 std::vector<unsigned char> encoded;
+ComposedPictures composed;
+
+// A kernel cache file a run may read: the layer (from 1) and the step of the
+// layer (from 1) at which it would load or make it, the kernel's half-size
+// and kind.
+struct RunKernel {
+  int layer, step, half_size, kind;
+  std::string name;
+};
+std::vector<RunKernel> run_kernels;
 // Some 43 MB and 20 MB: static storage, zero at start.
 Workspace workspace;
 FieldScratch field_scratch;
@@ -92,10 +107,30 @@ EMSCRIPTEN_KEEPALIVE int fluxart_run(int argc, const char* const* argv) {
   field_scratch.~FieldScratch();
   new (&field_scratch) FieldScratch();
   workspace.observer = &page_observer;
-  const int status =
-      RunFluxart(std::vector<std::string>(argv, argv + argc), workspace, field_scratch);
+  const int status = RunFluxartComposing(std::vector<std::string>(argv, argv + argc), workspace,
+                                         field_scratch, RunOptions(), &composed);
   std::fflush(stdout);
   return status;
+}
+
+// The last run's picture k (0 contours, 1 streamlines, 2 both): 640 * 640 *
+// 3 bytes of RGB pixels, and the name of its file; null and "" when the run
+// ended before its pictures.
+EMSCRIPTEN_KEEPALIVE const unsigned char* fluxart_picture(int k) {
+  if (k < 0 || k >= ComposedPictures::kCount || composed.names[k].empty()) return nullptr;
+  return composed.pixels[k].data();
+}
+EMSCRIPTEN_KEEPALIVE const char* fluxart_picture_name(int k) {
+  return k >= 0 && k < ComposedPictures::kCount ? composed.names[k].c_str() : "";
+}
+// The last run's outputs' names up to their kind ("bar_magnet___Z5003_"),
+// for the page's own files of the run; "" when the run ended before its
+// pictures.
+EMSCRIPTEN_KEEPALIVE const char* fluxart_output_stem() {
+  const std::string& contours = composed.names[0];
+  const size_t kind = sizeof kContourImageSuffix - 1 - 1;  // the suffix after its "_"
+  message = contours.size() > kind ? contours.substr(0, contours.size() - kind) : "";
+  return message.c_str();
 }
 
 // The last message a call left: an error line as the program prints it, or
@@ -152,6 +187,18 @@ EMSCRIPTEN_KEEPALIVE int fluxart_encode_png(const unsigned char* pixels) {
 }
 EMSCRIPTEN_KEEPALIVE const unsigned char* fluxart_encoded() { return encoded.data(); }
 
+// Encodes a run's picture (640 * 640 * 3 bytes of RGB pixels) as the run
+// whose drawing was the PNG file of size bytes at drawing writes it. Returns
+// its size (the bytes at fluxart_encoded()), or 0 with the program's line in
+// fluxart_message().
+EMSCRIPTEN_KEEPALIVE int fluxart_encode_output(const unsigned char* drawing, int size,
+                                               const unsigned char* picture) {
+  const std::vector<unsigned char> drawing_file(drawing, drawing + std::max(0, size));
+  const std::vector<unsigned char> pixels(picture, picture + kPictureSide * kPictureSide * 3);
+  message = EncodeOutputPicture(drawing_file, pixels, encoded);
+  return message.empty() ? static_cast<int>(encoded.size()) : 0;
+}
+
 // The colour table: kMagnetColorCount rows of six int32 (r, g, b, sign,
 // kind, angle), in table order.
 EMSCRIPTEN_KEEPALIVE const MagnetColor* fluxart_color_table() { return MagnetColorTable.data(); }
@@ -185,6 +232,75 @@ EMSCRIPTEN_KEEPALIVE void fluxart_read_settings(const char* z_text, const char* 
   ParseArguments({"drawing.png", z_text, w_text}, &settings);
   *z = static_cast<int>(settings.z);
   *thickness = settings.thickness;
+}
+
+// The kernel cache files a run of the drawing (640 * 640 * 3 bytes of RGB
+// pixels) with z and w read from z_text and w_text may read: for each layer
+// and each pass that keeps its kernels, one per field model of the drawing's
+// colours, in the order the run comes to them. Returns how many;
+// fluxart_run_kernel(k, facts) gives the name of the k-th and sets facts[0..4)
+// to its layer, step, half-size and kind (RunKernel).
+EMSCRIPTEN_KEEPALIVE int fluxart_run_kernels(const unsigned char* pixels, const char* z_text,
+                                             const char* w_text) {
+  RunSettings settings;
+  ParseArguments({"drawing.png", z_text, w_text}, &settings);
+  bool drawn[kMagnetColorCount] = {};
+  int last_colour = -1;
+  for (int k = 0; k < kPictureSide * kPictureSide * 3; k += 3) {
+    const int colour = pixels[k] << 16 | pixels[k + 1] << 8 | pixels[k + 2];
+    if (colour == last_colour) continue;
+    last_colour = colour;
+    const int row = FirstRowOfColor(pixels[k], pixels[k + 1], pixels[k + 2]);
+    if (row >= 0) drawn[row] = true;
+  }
+  run_kernels.clear();
+  const float z_step = settings.thickness >= 1 ? 1.0f : -1.0f;
+  float z = settings.z;
+  for (int layer = 1; layer <= std::abs(settings.thickness); ++layer, z += z_step) {
+    int pass = 0;
+    for (int h : kBlockHalfSizes) {
+      const size_t pass_begin = run_kernels.size();
+      for (int k = 0; h > 0 && k < kMagnetColorCount; ++k) {
+        const MagnetColor& row = MagnetColorTable[k];
+        if (!drawn[k] || row.kind < AxialDipole || row.kind > Monopole) continue;
+        const std::string name = KernelCacheName(row.kind, h, row.angle, z);
+        const bool listed =
+            std::any_of(run_kernels.begin() + pass_begin, run_kernels.end(),
+                        [&](const RunKernel& kernel) { return kernel.name == name; });
+        if (!listed)
+          run_kernels.push_back({layer, pass * kMagnetColorCount + k + 1, h, row.kind, name});
+      }
+      ++pass;
+    }
+  }
+  return static_cast<int>(run_kernels.size());
+}
+EMSCRIPTEN_KEEPALIVE const char* fluxart_run_kernel(int k, int* facts) {
+  const RunKernel& kernel = run_kernels.at(k);
+  facts[0] = kernel.layer;
+  facts[1] = kernel.step;
+  facts[2] = kernel.half_size;
+  facts[3] = kernel.kind;
+  return kernel.name.c_str();
+}
+
+// What the kernel cache file called name holds: sets facts[0..3) to its
+// kind, half-size and angle and returns 1, or returns 0 when name is not a
+// kernel cache file's.
+EMSCRIPTEN_KEEPALIVE int fluxart_kernel_of(const char* name, int* facts) {
+  KernelCacheKey key;
+  if (!ParseKernelCacheName(name, &key)) return 0;
+  facts[0] = key.kind;
+  facts[1] = key.half_size;
+  facts[2] = key.angle;
+  return 1;
+}
+
+// The kernel cache file that the file called name is, or whose checksums it
+// holds; "" for any other file.
+EMSCRIPTEN_KEEPALIVE const char* fluxart_kernel_file_of(const char* name) {
+  message = IsKernelCacheName(name) ? std::string(name) : CacheNameOfChecksums(name);
+  return message.c_str();
 }
 
 // A field value as the tables write it (after their first value).

@@ -94,6 +94,16 @@ export class Program {
     return { bytes: this.m.HEAPU8.slice(start, start + size) };
   }
 
+  // Encodes a run's picture (640 x 640 x 3 RGB bytes) into the file the run
+  // of the drawing whose PNG file is drawingPng writes: { bytes } or { error }.
+  encodeOutput(drawingPng, picture) {
+    const size = this.#withBytes(drawingPng, (drawing) =>
+      this.#withBytes(picture, (pixels) => this.m._fluxart_encode_output(drawing, drawingPng.length, pixels)));
+    if (!size) return { error: this.message().trimEnd() };
+    const start = this.m._fluxart_encoded();
+    return { bytes: this.m.HEAPU8.slice(start, start + size) };
+  }
+
   #readColorTable() {
     const count = this.m._fluxart_color_count();
     const base = this.m._fluxart_color_table() >> 2;
@@ -120,16 +130,38 @@ export class Program {
     return row < 0 ? null : this.rows[row];
   }
 
-  // The field models the magnets of a drawing (640 x 640 x 3 RGB bytes)
-  // use, as "kind:angle" (angle 0 but for in-plane magnets), as kernel file
-  // names number them.
-  modelsIn(pixels) {
-    const models = new Set();
-    for (let k = 0; k < pixels.length; k += 3) {
-      const row = this.rowOf(pixels[k], pixels[k + 1], pixels[k + 2]);
-      if (row) models.add(`${row.kind}:${row.kind === KIND_PLANAR ? row.angle : 0}`);
+  // The kernel cache files a run of the drawing (640 x 640 x 3 RGB bytes)
+  // at z and w (as typed) may read, in the order the run comes to them:
+  // [{ name, layer, step, halfSize, kind }], the layer and its step (both
+  // from 1) where the run loads or makes the kernel.
+  runKernels(pixels, zText, wText) {
+    const facts = this.m._malloc(16);
+    try {
+      const count = this.#withBytes(pixels, (pointer) => this.#withString(zText, (z) =>
+        this.#withString(wText, (w) => this.m._fluxart_run_kernels(pointer, z, w))));
+      const kernels = [];
+      for (let k = 0; k < count; ++k) {
+        const name = this.m.UTF8ToString(this.m._fluxart_run_kernel(k, facts));
+        const [layer, step, halfSize, kind] = this.m.HEAP32.subarray(facts >> 2, (facts >> 2) + 4);
+        kernels.push({ name, layer, step, halfSize, kind });
+      }
+      return kernels;
+    } finally {
+      this.m._free(facts);
     }
-    return models;
+  }
+
+  // What a kernel cache file's name says: { kind, halfSize, angle }, or null
+  // for another name.
+  kernelOf(name) {
+    const facts = this.m._malloc(12);
+    try {
+      if (!this.#withString(name, (pointer) => this.m._fluxart_kernel_of(pointer, facts))) return null;
+      const [kind, halfSize, angle] = this.m.HEAP32.subarray(facts >> 2, (facts >> 2) + 3);
+      return { kind, halfSize, angle };
+    } finally {
+      this.m._free(facts);
+    }
   }
 
   // z and w as the command line reads them: { z, thickness }.

@@ -4,9 +4,10 @@
 // making a kernel costs far more than a step, growing with its block's
 // area. The step count of a layer comes with each event from the program.
 // Which kernels a run will make is not known in advance; the
-// estimate expects one for each field model of the drawing in each pass
-// still to come, but for those the run already holds, and drops those a
-// pass did not make once it is over.
+// estimate expects each kernel file the run may read (Program.runKernels:
+// one for each field model of the drawing in each pass) that is still to
+// come, but for those the run already holds, and drops those a pass did not
+// make once it is over.
 export const BLOCK_SIDES = [11, 7, 5, 3, 1];
 // The work of a step without a kernel to make, and of making the kernel of
 // a block of side s (STEP_WORK x KERNEL_WORK_PER_CELL x s x s).
@@ -15,13 +16,14 @@ const KERNEL_WORK_PER_CELL = 60;
 
 const kernelWork = (side) => KERNEL_WORK_PER_CELL * side * side;
 
-// models: the drawing's field models ("kind:angle", Program.modelsIn);
-// firstRow: model -> the first table row of that model; held(model, side,
-// layer): whether the run has that kernel at hand. Gives update(event) ->
+// kernels: the kernel files the run may read ({ name, layer, step,
+// halfSize }, Program.runKernels); held(name): whether the run has that
+// kernel at hand; describeKernel(name): what it is the field of, in words.
+// Gives update(event) ->
 // { fraction, text, making } for each progress event ({ layer, layers,
 // step, steps, creating }, creating a kernel file name or null) and made(), the
 // kernels made so far.
-export function progressEstimate({ models, firstRow, held, describeKernel }) {
+export function progressEstimate({ kernels, held, describeKernel }) {
   let done = 0;
   let shown = 0;
   let made = 0;
@@ -29,19 +31,14 @@ export function progressEstimate({ models, firstRow, held, describeKernel }) {
 
   // The work still to come after step `step` (1-based) of layer `layer`,
   // and the kernels among it.
-  const remaining = (layer, layers, step, rowsPerPass) => {
-    let work = 0, kernels = 0;
-    for (let l = layer; l <= layers; ++l) {
-      const from = l === layer ? step : 0;
-      work += STEP_WORK * (rowsPerPass * BLOCK_SIDES.length - from);
-      BLOCK_SIDES.forEach((side, pass) => {
-        for (const model of models) {
-          const at = pass * rowsPerPass + firstRow.get(model) + 1;
-          if (at > from && !held(model, side, l)) { work += kernelWork(side); kernels += 1; }
-        }
-      });
+  const remaining = (layer, layers, step, steps) => {
+    let work = STEP_WORK * ((layers - layer + 1) * steps - step), toMake = 0;
+    for (const kernel of kernels) {
+      if (kernel.layer < layer || (kernel.layer === layer && kernel.step <= step) || held(kernel.name)) continue;
+      work += kernelWork(2 * kernel.halfSize + 1);
+      toMake += 1;
     }
-    return { work, kernels };
+    return { work, kernels: toMake };
   };
 
   const update = ({ layer, layers, step, steps, creating }) => {
@@ -53,7 +50,7 @@ export function progressEstimate({ models, firstRow, held, describeKernel }) {
     if (creating && creating !== lastCreating) made += 1;
     if (!creating && lastCreating) done += kernelWork(BLOCK_SIDES[passOf(step)]);
     lastCreating = creating;
-    const ahead = remaining(layer, layers, step, rowsPerPass);
+    const ahead = remaining(layer, layers, step, steps);
     const fraction = done / (done + ahead.work);
     shown = Math.max(shown, Math.min(fraction, 1));
     const side = BLOCK_SIDES[passOf(step)];

@@ -10,7 +10,7 @@
 import { $ } from './dom.js';
 import { KINDS } from './program.js';
 import { progressEstimate } from './progress.js';
-import { Runner, KEPT_KERNEL_LIMIT, KERNEL_FILE_BYTES, kernelOf } from './runner.js';
+import { Runner, KEPT_KERNEL_LIMIT, KERNEL_FILE_BYTES } from './runner.js';
 import { setStatus } from './status.js';
 
 const MB = 1e6;
@@ -49,28 +49,13 @@ export function setupRunPanel({ program, drawing, views }) {
   });
   runner.onKernels(runner);
 
-  // The progress of a run of a drawing with these models at these settings.
-  const firstRow = new Map();
-  for (const row of program.rows) {
-    const model = `${row.kind}:${row.kind === KINDS.planar ? row.angle : 0}`;
-    if (!firstRow.has(model)) firstRow.set(model, row.row);
-  }
+  // "a 3 × 3 block at 102°": what the kernel file called name is the field of.
   const describeKernel = (name) => {
-    const { halfSize, model } = kernelOf(name);
-    const [kind, angle] = model.split(':').map(Number);
+    const { kind, halfSize, angle } = program.kernelOf(name);
     const block = `a ${2 * halfSize + 1} × ${2 * halfSize + 1} block`;
     if (kind === KINDS.axial) return `${block} magnetised through the sheet`;
     if (kind === KINDS.monopole) return `${block} of charge`;
     return `${block} at ${program.rows.find((r) => r.kind === kind && r.angle === angle).direction}°`;
-  };
-  const runProgress = (models, { z, thickness }) => {
-    const held = new Set([...runner.kept.keys()].map((name) => {
-      const k = kernelOf(name);
-      return `${k.model}|${2 * k.halfSize + 1}|${k.z}`;
-    }));
-    const layerZ = (layer) => thickness >= 1 ? z + layer - 1 : z - layer + 1;
-    return progressEstimate({ models, firstRow, describeKernel,
-      held: (model, side, layer) => held.has(`${model}|${side}|${layerZ(layer)}`) });
   };
 
   let liveTimer = null;
@@ -108,14 +93,15 @@ export function setupRunPanel({ program, drawing, views }) {
     const args = [drawing.name, $('z').value || '3', $('w').value || '1'];
     const settings = program.readSettings(args[1], args[2]);
     if ($('tables').checked) args.push('v');
-    const models = program.modelsIn(drawing.pixels);
+    const kernels = program.runKernels(drawing.pixels, args[1], args[2]);
     $('cancel').disabled = false;
     $('run-state').dataset.running = '';
     $('progress').value = 0;
     setStatus('Running…', 'running');
     views.mark('updating');
-    progress = runProgress(models, settings);
-    const outcome = await runner.run(encoded.bytes, drawing.name, args, models);
+    const held = new Set(runner.kept.keys());
+    progress = progressEstimate({ kernels, held: (name) => held.has(name), describeKernel });
+    const outcome = await runner.run(encoded.bytes, drawing.name, args, new Set(kernels.map((k) => k.name)));
     if (ticket !== runTicket) return;
     $('cancel').disabled = true;
     delete $('run-state').dataset.running;
@@ -128,7 +114,8 @@ export function setupRunPanel({ program, drawing, views }) {
     $('console').dataset.threads = outcome.threads;  // how many threads the run's stages shared
     const layers = Math.abs(settings.thickness);
     const of = `of ${args[0]} at z = ${settings.z} mm` + (layers > 1 ? `, ${layers} layers` : '');
-    views.show(outcome, { of, hasMonopole: models.has(`${KINDS.monopole}:0`) });
+    views.show(outcome, { of, drawingPng: encoded.bytes,
+      hasMonopole: kernels.some((k) => k.kind === KINDS.monopole) });
     const lines = terminalText(outcome.console).trimEnd().split('\n');
     if (outcome.status !== 0) {
       setStatus(lines.filter((l) => l.startsWith('fluxart:') || /(de|en)coder error/.test(l)).pop()

@@ -10,16 +10,21 @@
 // worker lets go of the others).
 // Posts 'progress' as the step counter moves, 'kernel' with each kernel file
 // the run has just stored (shared with the page when it can be), and 'done'
-// with the exit status, the console text, the output files and the field
-// grid, or 'failed', after which the worker is no longer fit to run. What
+// with the exit status, the console text, the files the run wrote (the
+// tables), its three pictures as composed ({ name, pixels }, RGB, not yet
+// encoded), the outputs' names up to their kind and the field grid, or
+// 'failed', after which the worker is no longer fit to run. What
 // the run does comes from its events (PageObserver in app/web_entry.cpp),
 // never from its console text. Where the page is cross-origin isolated the
 // runs take the threaded build (fluxart_web_threads.js, its stages on one
 // thread per processor over shared memory, the same bytes); elsewhere the
 // page's own module, on one thread. 'done' says how many threads ran.
 import { instantiate } from './program.js';
+import { SIDE } from './picture_size.js';
 
 const FOLDER = '/run';
+// The run's pictures: contours, streamlines, both.
+const PICTURES = 3;
 const PROGRESS_INTERVAL_MS = 40;
 
 let m = null;
@@ -36,6 +41,17 @@ async function runProgram(wasmModule) {
     WebAssembly.compileStreaming(fetch(new URL('fluxart_web_threads.wasm', import.meta.url)))]);
   return { wasmModule: threaded, create: glue.default };
 }
+
+// The kernel file the file called name is or holds the checksums of; '' for
+// any other file.
+const kernelFileOf = (name) => {
+  const size = m.lengthBytesUTF8(name) + 1;
+  const pointer = m._malloc(size);
+  m.stringToUTF8(name, pointer, size);
+  const kernel = m.UTF8ToString(m._fluxart_kernel_file_of(pointer));
+  m._free(pointer);
+  return kernel;
+};
 
 function storeKernel({ name, bytes }) {
   m.FS.writeFile(name, bytes, { canOwn: true });
@@ -104,8 +120,8 @@ async function run({ wasmModule, png, name, args, keep }) {
     const kept = new Set(keep);
     // A kernel the page no longer keeps goes, and its checksums with it.
     for (const fileName of m.FS.readdir(FOLDER)) {
-      const kernel = fileName.replace(/\.sum$/, '.dat');
-      if (kernel.endsWith('.dat') && !kept.has(kernel)) m.FS.unlink(fileName);
+      const kernel = kernelFileOf(fileName);
+      if (kernel && !kept.has(kernel)) m.FS.unlink(fileName);
     }
     m.FS.writeFile(name, png);
     const known = new Set(m.FS.readdir(FOLDER));
@@ -124,15 +140,22 @@ async function run({ wasmModule, png, name, args, keep }) {
     // The outputs go to the page; the drawing and outputs leave the folder.
     const files = [];
     for (const fileName of m.FS.readdir(FOLDER)) {
-      if (fileName === '.' || fileName === '..' || /^Fluxart_Z.*\.(dat|sum)$/.test(fileName)) continue;
+      if (fileName === '.' || fileName === '..' || kernelFileOf(fileName)) continue;
       if (!known.has(fileName)) files.push({ name: fileName, bytes: m.FS.readFile(fileName) });
       m.FS.unlink(fileName);
     }
+    const pictures = [];
+    for (let k = 0; k < PICTURES; ++k) {
+      const at = m._fluxart_picture(k);
+      if (at) pictures.push({ name: m.UTF8ToString(m._fluxart_picture_name(k)), pixels: m.HEAPU8.slice(at, at + SIDE * SIDE * 3) });
+    }
+    const stem = m.UTF8ToString(m._fluxart_output_stem());
     const grid = m._fluxart_field_grid() >> 2;
-    const field = m.HEAPF32.slice(grid, grid + 640 * 640 * 3);
+    const field = m.HEAPF32.slice(grid, grid + SIDE * SIDE * 3);
     const consoleText = new TextDecoder('latin1').decode(new Uint8Array(output));
-    self.postMessage({ type: 'done', status, console: consoleText, files, field, threads: m._fluxart_threads() },
-      [field.buffer, ...files.map((f) => f.bytes.buffer)]);
+    self.postMessage({ type: 'done', status, console: consoleText, files, pictures, stem, field,
+      threads: m._fluxart_threads() },
+    [field.buffer, ...files.map((f) => f.bytes.buffer), ...pictures.map((p) => p.pixels.buffer)]);
   } catch (error) {
     const consoleText = new TextDecoder('latin1').decode(new Uint8Array(output));
     self.postMessage({ type: 'failed', message: String(error && error.message || error), console: consoleText });

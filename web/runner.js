@@ -33,15 +33,6 @@ function kernelMessage(name, bytes) {
   return [{ type: 'kernel', name, bytes: copy }, [copy.buffer]];
 }
 
-// "Fluxart_Z5003_2005045.dat" -> { z: 3, halfSize: 5, model: '2:45' }, the
-// model as Program.modelsIn names it.
-export function kernelOf(name) {
-  const [, tag, code] = /^Fluxart_Z(-?\d+)_(\d+)\.dat$/.exec(name);
-  const number = Number(code);
-  return { z: Number(tag) - 5000, halfSize: Math.floor((number % 1000000) / 1000),
-    model: `${Math.floor(number / 1000000)}:${number % 1000}` };
-}
-
 export class Runner {
   constructor(program, { onProgress = () => {}, onKernels = () => {} } = {}) {
     this.program = program;
@@ -59,32 +50,33 @@ export class Runner {
     return total;
   }
 
+  #halfSize(name) {
+    return this.program.kernelOf(name).halfSize;
+  }
+
   #keep(name, bytes) {
     this.kept.delete(name);
     this.kept.set(name, bytes);
     while (this.kept.size > KEPT_KERNEL_LIMIT) {
       let cheapest = null;
       for (const kept of this.kept.keys())
-        if (!cheapest || kernelOf(kept).halfSize < kernelOf(cheapest).halfSize) cheapest = kept;
+        if (!cheapest || this.#halfSize(kept) < this.#halfSize(cheapest)) cheapest = kept;
       this.kept.delete(cheapest);
     }
     this.onKernels(this);
   }
 
   // Runs the drawing (PNG bytes named name) with the command line's z, w
-  // and tables words; models are the drawing's (Program.modelsIn), which
-  // choose the kept kernels it is handed. Resolves with { status, console,
-  // files, field, seconds } or { cancelled: true } or { failed: message }.
-  run(png, name, args, models) {
+  // and tables words; readable: the names of the kernel files the run may
+  // read (Program.runKernels), which choose the kept kernels it is handed.
+  // Resolves with { status, console, files, pictures, stem, field, seconds }
+  // or { cancelled: true } or { failed: message }.
+  run(png, name, args, readable) {
     if (this.cancelRun) throw new Error('a run is already going');
-    const { z, thickness } = this.program.readSettings(args[1] ?? '', args[2] ?? '');
-    const layerZ = new Set();
-    for (let n = 0; n < Math.abs(thickness); ++n) layerZ.add(thickness >= 1 ? z + n : z - n);
     for (const held of this.workerHolds) if (!this.kept.has(held)) this.workerHolds.delete(held);
     const kernels = [];
     for (const [kernelName, bytes] of [...this.kept]) {
-      const kernel = kernelOf(kernelName);
-      if (!layerZ.has(kernel.z) || !models.has(kernel.model)) continue;
+      if (!readable.has(kernelName)) continue;
       if (!this.workerHolds.has(kernelName)) kernels.push({ name: kernelName, bytes });
       this.#keep(kernelName, bytes);  // now the most recently used
     }

@@ -6,16 +6,18 @@
 // empty with a hint, shown, or the pictures marked "out of date" or
 // "updating…". setupViews takes the program and the shared ViewState and
 // gives { hasResult, mark(state), show(outcome, { of, hasMonopole }) }.
-import { $, downloadLink } from './dom.js';
+import { $, downloadLink, madeDownloadLink } from './dom.js';
 import { npyBytes } from './npy.js';
 import { SIDE } from './picture_size.js';
 import { PixelView } from './pixel_view.js';
 import { profileView } from './profile_view.js';
+import { setStatus } from './status.js';
 import { fieldAt, fieldUnits, readoutLines, storedRemanence, storeRemanence, TESLA_VALIDITY } from './readout.js';
 import { attachScaleBar } from './scale_bar.js';
 import { strengthView } from './strength_view.js';
 
-const PICTURE_FILE = /_Z\d+_(contours|streamlines|stream_contours)\.png$/;
+// The tabs of the run's pictures, in the order the run gives them.
+const PICTURE_TABS = ['contours', 'streamlines', 'stream_contours'];
 
 export function setupViews({ program, viewState }) {
   const resultView = new PixelView($('result-view'), viewState);
@@ -81,30 +83,34 @@ export function setupViews({ program, viewState }) {
     get hasResult() { return result !== null; },
     // 'stale' or 'updating': marks the pictures shown, if any.
     mark(state) { if (result) showState(state); },
-    // A finished run ({ status, files, field }): of says what it was of ("of
-    // bar_magnet.png at z = 3 mm"), hasMonopole whether the drawing has
-    // charges, for which there are no millitesla.
-    show(outcome, { of, hasMonopole }) {
+    // A finished run ({ status, files, pictures, stem, field }, pictures as
+    // the run composed them, encoded when downloaded): of says what it was of
+    // ("of bar_magnet.png at z = 3 mm"), drawingPng is the PNG file the run
+    // read, hasMonopole whether the drawing has charges, for which there are
+    // no millitesla.
+    show(outcome, { of, drawingPng, hasMonopole }) {
       $('result-of').textContent = of;
       const caption = document.createElement('p');
       caption.textContent = `Files ${of}:`;
       // The last run's files go, or every live rerun would keep its own.
-      for (const link of $('downloads').querySelectorAll('a')) URL.revokeObjectURL(link.href);
+      for (const link of $('downloads').querySelectorAll('a'))
+        if (link.href.startsWith('blob:')) URL.revokeObjectURL(link.href);
       $('downloads').replaceChildren(caption);
       const pictures = {};
-      for (const file of outcome.files) {
-        $('downloads').append(downloadLink(file.name, file.bytes));
-        const kind = PICTURE_FILE.exec(file.name);
-        if (kind) pictures[kind[1]] = program.decode(file.name, file.bytes).pixels;
-      }
-      // The outputs' names up to their kind: "bar_magnet___Z5003_".
-      const stem = outcome.files.map((f) => /^(.*_Z\d+_)contours\.png$/.exec(f.name)?.[1]).find(Boolean) ?? '';
+      outcome.pictures.forEach(({ name, pixels }, k) => {
+        pictures[PICTURE_TABS[k]] = pixels;
+        $('downloads').append(madeDownloadLink(name, () => program.encodeOutput(drawingPng, pixels),
+          (error) => setStatus(`Could not make ${name}`, 'failed', error), 'image/png'));
+      });
+      for (const file of outcome.files) $('downloads').append(downloadLink(file.name, file.bytes));
+      const stem = outcome.stem;
       result = { status: outcome.status, field: outcome.field, pictures, hasMonopole, stem };
-      for (const link of $('exports').querySelectorAll('a')) URL.revokeObjectURL(link.href);
+      for (const link of $('exports').querySelectorAll('a'))
+        if (link.href.startsWith('blob:')) URL.revokeObjectURL(link.href);
       $('exports').replaceChildren();
       if (outcome.status === 0 && stem) {
         $('exports').append('The whole field for NumPy (640 × 640 × 3 float32, row 0 at the top, i j k): ',
-          downloadLink(`${stem}field.npy`, npyBytes(result.field)));
+          madeDownloadLink(`${stem}field.npy`, () => ({ bytes: npyBytes(outcome.field) })));
       }
       showState(Object.keys(pictures).length ? 'shown' : 'empty');
       showPicture();

@@ -13,7 +13,7 @@ import { mkdirSync, readFileSync, readdirSync, rmSync, writeFileSync, copyFileSy
 import { join } from 'node:path';
 import { launchChromium } from './chromium.mjs';
 import { bombPicture, widePicture } from './drawings.mjs';
-import { drawingPixels, kernelsHeld, linkBytes } from './page_reading.mjs';
+import { clickedLinks, drawingPixels, kernelsHeld, linkBytes } from './page_reading.mjs';
 import { serve } from './serve.mjs';
 import { checkReadings } from './readings_checks.mjs';
 
@@ -171,7 +171,13 @@ try {
   check(await state() === 'done' && firstThreads === cores,
     `run finishes (${firstRun.toFixed(2)} s with no kernels kept, on ${firstThreads} threads, ${cores} processors)`,
     await statusText());
-  const links = await page.$$eval('#downloads a', (as) => as.map((a) => [a.download, a.href]));
+  // A picture's file is encoded when its link is followed, and downloads so.
+  const [picture] = await Promise.all([page.waitForEvent('download'), page.click('#downloads a >> nth=0')]);
+  const pictureName = picture.suggestedFilename();
+  await picture.saveAs(join(scratch, `followed_${pictureName}`));
+  check(readFileSync(join(scratch, `followed_${pictureName}`)).equals(readFileSync(join(nativeFolder, pictureName))),
+    `following the link of ${pictureName} downloads the native build's file`);
+  const links = await clickedLinks(page, '#downloads a');
   const nativeOutputs = readdirSync(nativeFolder).filter((f) => !f.startsWith('Fluxart_Z') && f !== 'bar_magnet.png');
   check(same(links.map((l) => l[0]).sort(), nativeOutputs.sort()), 'downloads carry the native file names',
     links.map((l) => l[0]).join(' '));
@@ -209,7 +215,7 @@ try {
   const reused = async () => await page.evaluate(() => crossOriginIsolated) + ' ' +
     /^Done in [\d.]+ s$/.test(await statusText());
   let secondSame = true;
-  for (const [name, href] of await page.$$eval('#downloads a', (as) => as.map((a) => [a.download, a.href])))
+  for (const [name, href] of await clickedLinks(page, '#downloads a'))
     secondSame &&= (await blobBytes(href)).equals(readFileSync(join(nativeFolder, name)));
   check(await state() === 'done' && await reused() === 'true true' && secondSame,
     `second run finishes without making a kernel (${secondRun.toFixed(2)} s, kernels shared), with the native build's files`,
@@ -218,7 +224,7 @@ try {
   try {
     await page.goto(plain.url);
     await page.waitForFunction(() => document.getElementById('status').dataset.state === 'ready');
-      await page.uncheck('#live');
+    await page.uncheck('#live');
     await page.click('#examples button:text-is("bar_magnet")');
     for (let n = 0; n < 2; ++n) {
       await page.click('#run');
@@ -229,7 +235,7 @@ try {
     copyFileSync(join(root, 'examples/bar_magnet.png'), join(plainFolder, 'bar_magnet.png'));
     const plainArgs = ['bar_magnet.png', '3', '1', ...(await page.isChecked('#tables') ? ['v'] : [])];
     execFileSync(join(root, 'build/fluxart'), plainArgs, { cwd: plainFolder, stdio: 'ignore' });
-    const plainLinks = await page.$$eval('#downloads a', (as) => as.map((a) => [a.download, a.href]));
+    const plainLinks = await clickedLinks(page, '#downloads a');
     let plainSame = plainLinks.length >= 3;
     for (const [name, href] of plainLinks) plainSame &&= (await blobBytes(href)).equals(readFileSync(join(plainFolder, name)));
     check(await state() === 'done' && await reused() === 'false true' && await threadsOfRun() === 1 && plainSame,
@@ -356,7 +362,7 @@ try {
   const [liveSaved] = await Promise.all([page.waitForEvent('download'), page.click('#save')]);
   await liveSaved.saveAs(join(liveFolder, 'bar_magnet.png'));
   execFileSync(join(root, 'build/fluxart'), ['bar_magnet.png', '3', '1'], { cwd: liveFolder, stdio: 'ignore' });
-  const liveLinks = await page.$$eval('#downloads a', (as) => as.map((a) => [a.download, a.href]));
+  const liveLinks = await clickedLinks(page, '#downloads a');
   let liveSame = liveLinks.length === 3;
   for (const [name, href] of liveLinks) liveSame &&= (await blobBytes(href)).equals(readFileSync(join(liveFolder, name)));
   check(marked === 'updating…' && liveSame && /^Done in [\d.]+ s$/.test(await statusText()),

@@ -11,7 +11,7 @@ import { mkdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import puppeteer from 'puppeteer-core';
-import { drawingPixels, linkBytes, pngFile } from './page_reading.mjs';
+import { clickedLinks, drawingPixels, linkBytes, pngFile } from './page_reading.mjs';
 import { serve } from './serve.mjs';
 import { checkReadings } from './readings_checks.mjs';
 
@@ -87,7 +87,7 @@ try {
   await page.click('#tables');
   await page.click('#run');
   await waitDone();
-  const links = await page.$$eval('#downloads a', (as) => as.map((a) => [a.download, a.href]));
+  const links = await clickedLinks(page, '#downloads a');
   let same = links.length === 6;
   for (const [name, href] of links) same &&= (await hrefBytes(href)).equals(readFileSync(join(native, name)));
   // Isolated, the run takes the threaded build: a thread per processor.
@@ -136,7 +136,7 @@ try {
   mkdirSync(live);
   writeFileSync(join(live, 'bar_magnet.png'), pngFile(await pixels()));
   execFileSync(join(root, 'build/fluxart'), ['bar_magnet.png', '3', '1', 'v'], { cwd: live, stdio: 'ignore' });
-  const liveLinks = await page.$$eval('#downloads a', (as) => as.map((a) => [a.download, a.href]));
+  const liveLinks = await clickedLinks(page, '#downloads a');
   let liveSame = liveLinks.length === 6;
   for (const [name, href] of liveLinks) liveSame &&= (await hrefBytes(href)).equals(readFileSync(join(live, name)));
   check(liveSame, 'after a stroke Live reruns by itself, with the native build\'s files');

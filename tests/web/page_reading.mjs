@@ -1,6 +1,7 @@
 // Reads what the page shows, as a user sees it, for the browser tests in
 // either browser (playwright's and puppeteer's pages evaluate alike): the
-// drawing's pixels from its canvas at 1x, the bytes behind a download link,
+// drawing's pixels from its canvas at 1x, the download links as clicked and
+// the bytes behind one,
 // a PNG file of RGB pixels made here to hand the native build, and the
 // number of kernels the page says it holds.
 import { crc32, deflateSync } from 'node:zlib';
@@ -16,6 +17,20 @@ export async function drawingPixels(page) {
     for (let k = 0; k < rgb.length; k += 0x8000) text += String.fromCharCode(...rgb.subarray(k, k + 0x8000));
     return btoa(text);
   }), 'base64');
+}
+
+// [[name, href]] of the download links under selector, each clicked first
+// as a user would (a link may make its file only then), with nothing saved.
+export async function clickedLinks(page, selector) {
+  return page.evaluate((linkSelector) => {
+    const save = (event) => event.preventDefault();
+    document.addEventListener('click', save);
+    try {
+      return [...document.querySelectorAll(linkSelector)].map((a) => { a.click(); return [a.download, a.href]; });
+    } finally {
+      document.removeEventListener('click', save);
+    }
+  }, selector);
 }
 
 export async function linkBytes(page, href) {

@@ -9,6 +9,7 @@ import { readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { QUANTITIES, quantityPlane, strengthPicture, strengthScale } from '../../web/strength.js';
 import { profileSamples } from '../../web/profile.js';
+import { clickedLinks } from './page_reading.mjs';
 
 // The native tables as the run's field grid: cell (l, m) is value m of
 // line l, components i, j, k.
@@ -117,7 +118,7 @@ export async function checkReadings({ page, check, clientPoint, fetchBytes, nati
   await page.click('#profile-tool');
 
   // The whole field as .npy, read by numpy, against the tables.
-  const npyLink = await page.$$eval('#exports a', (as) => as.map((a) => [a.download, a.href]));
+  const npyLink = await clickedLinks(page, '#exports a');
   const ok = npyLink.length === 1 && npyLink[0][0] === `${stem}field.npy`;
   const npyPath = join(scratch, `${stem}field.npy`);
   if (ok) writeFileSync(npyPath, await fetchBytes(npyLink[0][1]));

@@ -3,8 +3,11 @@ import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { progressEstimate } from '../../../web/progress.js';
 
-const estimate = (held) => progressEstimate({ models: new Set(['2:0']), firstRow: new Map([['2:0', 0]]),
-  held, describeKernel: () => 'a 11 × 11 block at 0°' });
+// One in-plane colour, the first row of the table: a kernel file at the
+// first step of each pass that keeps its kernels.
+const kernels = [5, 3, 2, 1].map((halfSize, pass) =>
+  ({ name: `kernel ${halfSize}`, layer: 1, step: pass * 372 + 1, halfSize, kind: 2 }));
+const estimate = (held) => progressEstimate({ kernels, held, describeKernel: () => 'a 11 × 11 block at 0°' });
 
 test('with every kernel held the fraction follows the steps and the words name the pass', () => {
   const p = estimate(() => true);
@@ -16,8 +19,8 @@ test('with every kernel held the fraction follows the steps and the words name t
 
 test('kernels still to make weigh far more than steps, and the fraction never goes back', () => {
   const p = estimate(() => false);
-  const making = p.update({ layer: 1, layers: 1, step: 1, steps: 1860, creating: 'Fluxart_Z5003_2005000.dat' });
-  assert.equal(making.making, 'making the field of a 11 × 11 block at 0° (1 of 5)');
+  const making = p.update({ layer: 1, layers: 1, step: 1, steps: 1860, creating: 'kernel 5' });
+  assert.equal(making.making, 'making the field of a 11 × 11 block at 0° (1 of 4)');
   assert.ok(making.fraction < 0.05);
   const made = p.update({ layer: 1, layers: 1, step: 2, steps: 1860, creating: null });
   assert.ok(made.fraction > 0.3 && made.fraction < 0.7, String(made.fraction));
