@@ -187,6 +187,31 @@ EMSCRIPTEN_KEEPALIVE int fluxart_encode_png(const unsigned char* pixels) {
 }
 EMSCRIPTEN_KEEPALIVE const unsigned char* fluxart_encoded() { return encoded.data(); }
 
+// Encodes 640 * 640 * 3 bytes of RGB pixels as the PNG file a run takes its
+// drawing from, as fluxart_encode_png does, but as 8-bit RGB rows stored
+// unfiltered and uncompressed, several times faster to make and to read. The
+// run reads the same pixels and no chunks from it, and takes none of its
+// codec settings from how it was compressed, so its outputs are the same
+// bytes. Returns the size as fluxart_encode_png does.
+EMSCRIPTEN_KEEPALIVE int fluxart_encode_run_input(const unsigned char* pixels) {
+  message.clear();
+  lodepng::State state;
+  SetUpPngState(state);
+  state.encoder.auto_convert = 0;
+  state.info_png.color.colortype = LCT_RGB;
+  state.info_png.color.bitdepth = 8;
+  state.encoder.filter_strategy = LFS_ZERO;
+  state.encoder.zlibsettings.btype = 0;
+  const std::vector<unsigned char> raw(pixels, pixels + kPictureSide * kPictureSide * 3);
+  const unsigned error = EncodePicture(state, raw, encoded);
+  if (error) {
+    message = CodecErrorLine("encoder error ", error);
+    encoded.clear();
+    return 0;
+  }
+  return static_cast<int>(encoded.size());
+}
+
 // Encodes a run's picture (640 * 640 * 3 bytes of RGB pixels) as the run
 // whose drawing was the PNG file of size bytes at drawing writes it. Returns
 // its size (the bytes at fluxart_encoded()), or 0 with the program's line in

@@ -17,7 +17,7 @@ set(FLUXART_WEB_EXPORTS _fluxart_run _malloc _free _fluxart_message _fluxart_dec
   _fluxart_encode_png _fluxart_encoded _fluxart_color_table _fluxart_color_count
   _fluxart_color_row _fluxart_color_name _fluxart_color_direction _fluxart_read_settings
   _fluxart_format_value _fluxart_field_grid _fluxart_steps_per_layer _fluxart_threads
-  _fluxart_picture _fluxart_picture_name _fluxart_output_stem _fluxart_encode_output
+  _fluxart_encode_run_input _fluxart_picture _fluxart_picture_name _fluxart_output_stem _fluxart_encode_output
   _fluxart_run_kernels _fluxart_run_kernel _fluxart_kernel_of _fluxart_kernel_file_of)
 string(REPLACE ";" "," FLUXART_WEB_EXPORTS "${FLUXART_WEB_EXPORTS}")
 target_link_options(fluxart_web PRIVATE ${FLUXART_WEB_MEMORY} -sMODULARIZE=1 -sEXPORT_ES6=1

@@ -87,8 +87,10 @@ export class Program {
   }
 
   // Encodes 640 x 640 x 3 RGB bytes as a PNG file: { bytes } or { error }.
-  encode(pixels) {
-    const size = this.#withBytes(pixels, (pointer) => this.m._fluxart_encode_png(pointer));
+  // forRun: as a run's input, quick to make and read, not small.
+  encode(pixels, { forRun = false } = {}) {
+    const size = this.#withBytes(pixels, (pointer) =>
+      (forRun ? this.m._fluxart_encode_run_input(pointer) : this.m._fluxart_encode_png(pointer)));
     if (!size) return { error: this.message().trimEnd() };
     const start = this.m._fluxart_encoded();
     return { bytes: this.m.HEAPU8.slice(start, start + size) };

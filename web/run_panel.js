@@ -88,7 +88,7 @@ export function setupRunPanel({ program, drawing, views }) {
     clearTimeout(liveTimer);
     runner.cancel();
     const ticket = ++runTicket;
-    const encoded = program.encode(drawing.pixels);
+    const encoded = program.encode(drawing.pixels, { forRun: true });
     if (encoded.error) { setStatus(encoded.error, 'failed'); return; }
     const args = [drawing.name, $('z').value || '3', $('w').value || '1'];
     const settings = program.readSettings(args[1], args[2]);
