@@ -34,8 +34,13 @@ export function setupFiles({ program, drawing, onOpened }) {
   });
 
   const openExample = async (name) => {
-    const response = await fetch(`examples/${name}`);
-    openBytes(name, new Uint8Array(await response.arrayBuffer()));
+    try {
+      const response = await fetch(`examples/${name}`);
+      if (!response.ok) throw new Error(`the server answered ${response.status} ${response.statusText}`);
+      openBytes(name, new Uint8Array(await response.arrayBuffer()));
+    } catch (error) {
+      setStatus(`Could not open the example ${name}. Your drawing is unchanged.`, 'failed', error.message);
+    }
   };
   return (async () => {
     try {

@@ -3,18 +3,16 @@
 // page is first opened, and answers when the network does not (the network
 // comes first, so a rebuilt page is seen at once when online).
 const STORE = 'fluxart-studio';
-const FILES = ['./', 'index.html', 'style.css', 'main.js', 'dom.js', 'status.js', 'palette.js', 'tools.js',
-  'files.js', 'run_panel.js', 'views.js', 'program.js', 'drawing.js', 'pixel_view.js', 'runner.js', 'run_worker.js',
-  'readout.js', 'progress.js', 'picture_size.js', 'color_map.js', 'strength.js', 'scales.js', 'color_bar.js',
-  'strength_view.js', 'scale_bar.js', 'profile.js', 'profile_view.js', 'npy.js', 'fluxart_web.js', 'fluxart_web.wasm',
-  'fluxart_web_threads.js', 'fluxart_web_threads.wasm', 'fluxart_web_threads.worker.js', 'examples/examples.json'];
 
+// The page's files are listed in files.json and the examples in
+// examples/examples.json, both made with the page (scripts/build-web).
 self.addEventListener('install', (event) => {
   event.waitUntil((async () => {
     const store = await caches.open(STORE);
-    await store.addAll(FILES);
-    const examples = await (await store.match('examples/examples.json')).json();
-    await store.addAll(examples.map((name) => `examples/${name}`));
+    const listed = async (list) => (await fetch(list)).json();
+    const [files, examples] = await Promise.all([listed('files.json'), listed('examples/examples.json')]);
+    await store.addAll(['./', 'files.json', 'examples/examples.json', ...files,
+      ...examples.map((name) => `examples/${name}`)]);
     await self.skipWaiting();
   })());
 });

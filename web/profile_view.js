@@ -2,10 +2,10 @@
 // picture, the field along it plotted below, the sample under the cursor
 // on the plot marked on the picture, and the samples (CSV) and the plot
 // (SVG, PNG) to download.
+import { $ } from './dom.js';
 import { SIDE } from './picture_size.js';
 import { PLOT, plotFrame, profileCsv, profileSamples, profileSvg } from './profile.js';
 
-const $ = (id) => document.getElementById(id);
 const inside = (v) => Math.min(Math.max(v, 0), SIDE - 1);
 
 // Takes the result view (a PixelView), the program (for the tables' number

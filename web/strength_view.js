@@ -2,10 +2,9 @@
 // field as a picture on the chosen scale, with its colour bar in the units
 // the field is told in. The picture is made again only when the field, the
 // quantity or the scale changes.
+import { $ } from './dom.js';
 import { QUANTITIES, quantityPlane, strengthPicture, strengthScale } from './strength.js';
 import { drawColorBar } from './color_bar.js';
-
-const $ = (id) => document.getElementById(id);
 
 // Takes onChange, called when the user picks another quantity or scale.
 export function strengthView(onChange) {
