@@ -19,11 +19,9 @@
 #endif
 
 typedef float Vec4 __attribute__((vector_size(16)));
-typedef int Mask4 __attribute__((vector_size(16)));
 #if defined(__GNUC__) && defined(__x86_64__)
 #define FLUXART_WIDE_VECTORS 1
 typedef float Vec8 __attribute__((vector_size(32)));
-typedef int Mask8 __attribute__((vector_size(32)));
 typedef float Vec16 __attribute__((vector_size(64)));
 #endif
 
