@@ -172,10 +172,11 @@ EMSCRIPTEN_KEEPALIVE int fluxart_decode_png(const char* name, const unsigned cha
 // Encodes 640 * 640 * 3 bytes of RGB pixels as a PNG file with the run's
 // codec settings. Returns its size (the bytes at fluxart_encoded()), or 0
 // with the "encoder error" line in fluxart_message().
-EMSCRIPTEN_KEEPALIVE int fluxart_encode_png(const unsigned char* pixels) {
+namespace {
+// Encodes 640 * 640 * 3 bytes of RGB pixels into `encoded` with state's
+// settings; gives its size, or 0 with the "encoder error" line in message.
+int EncodeInto(lodepng::State& state, const unsigned char* pixels) {
   message.clear();
-  lodepng::State state;
-  SetUpPngState(state);
   const std::vector<unsigned char> raw(pixels, pixels + kPictureSide * kPictureSide * 3);
   const unsigned error = EncodePicture(state, raw, encoded);
   if (error) {
@@ -184,6 +185,13 @@ EMSCRIPTEN_KEEPALIVE int fluxart_encode_png(const unsigned char* pixels) {
     return 0;
   }
   return static_cast<int>(encoded.size());
+}
+}  // namespace
+
+EMSCRIPTEN_KEEPALIVE int fluxart_encode_png(const unsigned char* pixels) {
+  lodepng::State state;
+  SetUpPngState(state);
+  return EncodeInto(state, pixels);
 }
 EMSCRIPTEN_KEEPALIVE const unsigned char* fluxart_encoded() { return encoded.data(); }
 
@@ -194,7 +202,6 @@ EMSCRIPTEN_KEEPALIVE const unsigned char* fluxart_encoded() { return encoded.dat
 // codec settings from how it was compressed, so its outputs are the same
 // bytes. Returns the size as fluxart_encode_png does.
 EMSCRIPTEN_KEEPALIVE int fluxart_encode_run_input(const unsigned char* pixels) {
-  message.clear();
   lodepng::State state;
   SetUpPngState(state);
   state.encoder.auto_convert = 0;
@@ -202,14 +209,7 @@ EMSCRIPTEN_KEEPALIVE int fluxart_encode_run_input(const unsigned char* pixels) {
   state.info_png.color.bitdepth = 8;
   state.encoder.filter_strategy = LFS_ZERO;
   state.encoder.zlibsettings.btype = 0;
-  const std::vector<unsigned char> raw(pixels, pixels + kPictureSide * kPictureSide * 3);
-  const unsigned error = EncodePicture(state, raw, encoded);
-  if (error) {
-    message = CodecErrorLine("encoder error ", error);
-    encoded.clear();
-    return 0;
-  }
-  return static_cast<int>(encoded.size());
+  return EncodeInto(state, pixels);
 }
 
 // Encodes a run's picture (640 * 640 * 3 bytes of RGB pixels) as the run

@@ -170,9 +170,9 @@ void PlanPairSchedule(BlockRuns& runs) {
 }
 
 // Chooses how far apart the paired rows are: one or two block rows,
-// whichever pairs more blocks, when at least a quarter of the blocks pair.
+// whichever pairs more blocks, when at least a quarter of the blocks pair;
+// runs are as CollectRuns leaves them, with no pairing.
 void PlanRowPairs(BlockRuns& runs) {
-  runs.pair_apart = 0;
   int spacing = 0;
   for (int k = 1; k < runs.count; ++k) {
     const int gap = runs.kernel_row[k - 1] - runs.kernel_row[k];
