@@ -8,6 +8,7 @@
 #include "app/console_observer.h"
 #include "app/run.h"
 #include "core/interruption.h"
+#include "core/large_pages.h"
 #include "core/workspace.h"
 #include "field/field_scratch.h"
 
@@ -17,6 +18,8 @@ int main(int argc, char** argv) {
   // start.
   static Workspace workspace;
   static FieldScratch field_scratch;
+  PreferLargePages(&workspace, sizeof workspace);
+  PreferLargePages(&field_scratch, sizeof field_scratch);
   ConsoleObserver console;
   workspace.observer = &console;
   const int status =

@@ -31,41 +31,31 @@ std::FILE* OpenKernelFile(const std::string& path) {
   return file;
 }
 
-// Reads the entries of rows [first_row, end_row), columns [column_begin,
-// column_end) of the file at path into the same places of table and checks
-// their values against bound; with at_end, also that the file holds exactly
-// kKernelFileBytes; with checksums, also every row read against them (the
-// columns then on whole stretches). Whole rows are one stretch of the file,
-// narrower columns one stretch per row. Reads in pieces of whole rows that
-// stay in the processor's cache while they are checked, which makes the
-// checks cheap beside the read.
+// Reads rows [first_row, end_row) of the file at path into the same rows of
+// table and checks the values of columns [column_begin, column_end) against
+// bound; with at_end, also that the file holds exactly kKernelFileBytes;
+// with checksums, also every row read against them in those columns (which
+// then lie on whole stretches). The rows are read whole, as one stretch of
+// the file, even for a window of some columns: one call per piece costs far
+// less than a seek and a read per row, and a window spans at least half a
+// row. Reads in pieces of whole rows that stay in the processor's cache
+// while they are checked, which makes the checks cheap beside the read.
 bool ReadKernelPart(const std::string& path, KernelTable& table, int first_row, int end_row,
                     int column_begin, int column_end, bool at_end, float bound,
                     const KernelChecksums* checksums) {
   std::FILE* file = OpenKernelFile(path);
   if (!file) return false;
-  constexpr std::size_t kPieceBytes = 17 * kRowBytes;  // about 256 KiB
-  unsigned char* bytes = reinterpret_cast<unsigned char*>(&table[0][0][0]);
-  const bool whole_rows = column_begin == 0 && column_end == kKernelSide;
-  const int stretches = whole_rows ? 1 : end_row - first_row;
-  const std::size_t stretch_bytes = whole_rows
-                                        ? kRowBytes * (end_row - first_row)
-                                        : kCellBytes * std::max(0, column_end - column_begin);
-  bool whole = true, within = true;
-  for (int s = 0; whole && s < stretches; ++s) {
-    const std::size_t begin = kRowBytes * (first_row + s) + kCellBytes * column_begin;
-    const std::size_t end = begin + stretch_bytes;
-    whole = std::fseek(file, static_cast<long>(begin), SEEK_SET) == 0;
-    for (std::size_t at = begin; whole && at < end; at += kPieceBytes) {
-      const std::size_t piece = std::min(kPieceBytes, end - at);
-      whole = std::fread(bytes + at, 1, piece, file) == piece;
-      within = within && ValuesWithin(reinterpret_cast<const float*>(bytes + at),
-                                      piece / sizeof(float), bound);
-      const int row = static_cast<int>(at / kRowBytes);
-      const int rows = whole_rows ? static_cast<int>(piece / kRowBytes) : 1;
-      for (int p = row; checksums && within && p < row + rows; ++p)
-        within = RowMatchesChecksums(table, p, column_begin, column_end, *checksums);
-    }
+  constexpr int kPieceRows = 17;  // about 256 KiB
+  const int columns = std::max(0, column_end - column_begin);
+  bool whole = std::fseek(file, static_cast<long>(kRowBytes * first_row), SEEK_SET) == 0;
+  bool within = true;
+  for (int row = first_row; whole && row < end_row; row += kPieceRows) {
+    const int rows = std::min(kPieceRows, end_row - row);
+    const std::size_t piece = kRowBytes * rows;
+    whole = std::fread(table[row], 1, piece, file) == piece;
+    for (int p = row; whole && within && p < row + rows; ++p)
+      within = ValuesWithin(table[p][column_begin], 3 * static_cast<std::size_t>(columns), bound) &&
+               (!checksums || RowMatchesChecksums(table, p, column_begin, column_end, *checksums));
   }
   if (at_end)
     whole = whole && std::fseek(file, static_cast<long>(kKernelFileBytes - 1), SEEK_SET) == 0 &&
@@ -73,23 +63,6 @@ bool ReadKernelPart(const std::string& path, KernelTable& table, int first_row, 
   whole = whole && !std::ferror(file);
   std::fclose(file);
   return whole && within;
-}
-
-// Reads the entries of cells from the file at path into their places in
-// table.
-bool ReadKernelCells(const std::string& path, KernelTable& table,
-                     const std::vector<KernelCell>& cells) {
-  std::FILE* file = OpenKernelFile(path);
-  if (!file) return false;
-  bool whole = true;
-  for (std::size_t k = 0; whole && k < cells.size(); ++k) {
-    const KernelCell cell = cells[k];
-    whole = std::fseek(file, static_cast<long>(kRowBytes * cell.p + kCellBytes * cell.q),
-                       SEEK_SET) == 0 &&
-            std::fread(table[cell.p][cell.q], 1, kCellBytes, file) == kCellBytes;
-  }
-  std::fclose(file);
-  return whole;
 }
 
 KernelCacheKey KeyOf(int kind, int h, int angle, float z) {
@@ -151,13 +124,9 @@ bool LoadCachedKernel(KernelTable& table, int kind, int h, int angle, float z, b
                       summed ? &checksums : nullptr))
     return false;
   if (!check_contents) return true;
-  // The rows read are checked at every sampled cell, as whole rows are.
-  std::vector<KernelCell> outside_columns;
-  for (KernelCell cell : SampledCells(h, window.row_begin, window.row_end))
-    if (cell.q < window.column_begin || cell.q >= window.column_end)
-      outside_columns.push_back(cell);
-  return ReadKernelCells(name, table, outside_columns) &&
-         SampledCellsMatch(kind, h, angle, z, table, window.row_begin, window.row_end);
+  // The rows read are checked at every sampled cell, as whole rows are: the
+  // cells outside the window's columns came with their rows.
+  return SampledCellsMatch(kind, h, angle, z, table, window.row_begin, window.row_end);
 }
 
 void FillKernelTable(Workspace& workspace, CacheNotices& told, int kind, int h, int angle, float z,

@@ -19,11 +19,12 @@
 
 constexpr std::size_t kKernelFileBytes = sizeof(KernelTable);
 
-// Reads the entries of window (rows and columns) of the file at path into
-// the same places of table, on up to `threads` threads at once. True only
-// when the file holds exactly kKernelFileBytes and every value read is
-// finite and no larger than bound in size; otherwise false, and the window
-// holds unspecified data. Entries outside the window are left as they were.
+// Reads the rows of window from the file at path into the same rows of
+// table, whole, on up to `threads` threads at once. True only when the file
+// holds exactly kKernelFileBytes and every value in the window's columns is
+// finite and no larger than bound in size; otherwise false, and those rows
+// hold unspecified data. The values outside the window's columns are the
+// file's, unchecked; rows outside the window are left as they were.
 // With checksums, every row read must match them too, and the window's
 // columns must lie on whole stretches (WholeStretches).
 bool LoadKernelFile(const std::string& path, KernelTable& table,
@@ -43,8 +44,8 @@ bool StoreKernelFile(const std::string& path, const KernelTable& table,
 // must be computed: always for h = 0, and when the file is missing or the
 // window's rows fail the checks of field/kernel_verification.h (then the
 // table holds unspecified data). Every sampled cell of the window's rows is
-// checked, those outside its columns read on their own (they land in the
-// table there). Computes only the sampled cells of those rows.
+// checked, those outside its columns too. Computes only the sampled cells of
+// those rows.
 // check_contents false skips the sampled cells and the range (tests only).
 // Reads on up to `threads` threads, from the file in folder ("" for the
 // current one).

