@@ -8,12 +8,13 @@
 
 void PreferLargePages(void* begin, std::size_t bytes) {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
-  constexpr std::uintptr_t kLargePage = std::uintptr_t{1} << 21;
-  const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(begin);
-  const std::uintptr_t first = (start + kLargePage - 1) & ~(kLargePage - 1);
-  const std::uintptr_t end = (start + bytes) & ~(kLargePage - 1);
+  constexpr std::size_t kLargePage = std::size_t{1} << 21;
+  const std::size_t misalignment = reinterpret_cast<std::uintptr_t>(begin) % kLargePage;
+  const std::size_t skip = misalignment ? kLargePage - misalignment : 0;
+  if (bytes <= skip) return;
+  const std::size_t whole = (bytes - skip) / kLargePage * kLargePage;
   // Only a request: where it is refused the pages are small, as before.
-  if (end > first) madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+  if (whole > 0) madvise(static_cast<char*>(begin) + skip, whole, MADV_HUGEPAGE);
 #else
   (void)begin;
   (void)bytes;
