@@ -190,19 +190,29 @@ void PlanRowPairs(BlockRuns& runs) {
   PlanPairSchedule(runs);
 }
 
-// Turned rows r (upper) and r + pair_apart (lower) at once, segment by
-// segment of the pair schedule, a stretch of kCount vectors of each row at a
-// time: as many as leave a register for the kernel's vector. A segment's
+// Row pairs take the field's columns a tile at a time, every pair of a
+// thread's rows one tile before the next. Pairs a few rows apart read nearly
+// the same kernel rows, and a tile's share of them (about 1.5 KB a row)
+// stays in the nearer caches from pair to pair where whole rows would not:
+// that matters for steps of many block rows and few blocks a row, at 128
+// bits most. 384 floats is whole stretches at every width.
+constexpr int kColumnTileFloats = 384;
+static_assert(kRowFloats % kColumnTileFloats == 0, "a row is whole tiles");
+
+// Turned rows r (upper) and r + pair_apart (lower) at once, columns
+// [x_begin, x_end) of them, segment by segment of the pair schedule, a
+// stretch of kCount vectors of each row at a time: as many as leave a
+// register for the kernel's vector. A segment's
 // ops add to the same rows with the same sign, so each segment is a plain
 // loop, and a kernel vector both rows add is loaded once.
 template <typename Vec, int kCount>
 FLUXART_INLINE void AddRowPairVectors(float* upper_row, float* lower_row, const float* kernel,
-                                      int r, const BlockRuns& runs) {
+                                      int r, int x_begin, int x_end, const BlockRuns& runs) {
   using Row = Stretch<Vec, kCount>;
-  static_assert(kRowFloats % Row::kFloats == 0, "a row is whole stretches");
+  static_assert(kColumnTileFloats % Row::kFloats == 0, "a tile is whole stretches");
   const float* base = kernel + static_cast<std::ptrdiff_t>(r) * kKernelRowFloats;
   const int* offsets = runs.op_offset;
-  for (int x0 = 0; x0 < kRowFloats; x0 += Row::kFloats) {
+  for (int x0 = x_begin; x0 < x_end; x0 += Row::kFloats) {
     Row a, b;
     LoadStretch(upper_row + x0, a);
     LoadStretch(lower_row + x0, b);
@@ -240,7 +250,7 @@ FLUXART_INLINE void AddRowPairVectors(float* upper_row, float* lower_row, const 
 // The adders of one vector width: a batch of blocks into one row, and two
 // rows by the pair schedule (none for plain loops).
 using BatchAdder = void (*)(float*, const float*, int, const int*, int, int, bool);
-using RowPairAdder = void (*)(float*, float*, const float*, int, const BlockRuns&);
+using RowPairAdder = void (*)(float*, float*, const float*, int, int, int, const BlockRuns&);
 struct Adders {
   BatchAdder batch;
   RowPairAdder pair;
@@ -250,9 +260,10 @@ void AddBatch128(float* field_row, const float* kernel, int r, const int* offset
                  int end, bool subtract) {
   AddBatchVectors<Vec4>(field_row, kernel, r, offsets, first, end, subtract);
 }
-void AddRowPair128(float* upper_row, float* lower_row, const float* kernel, int r,
-                   const BlockRuns& runs) {
-  AddRowPairVectors<Vec4, kPairVectors<Vec4>>(upper_row, lower_row, kernel, r, runs);
+void AddRowPair128(float* upper_row, float* lower_row, const float* kernel, int r, int x_begin,
+                   int x_end, const BlockRuns& runs) {
+  AddRowPairVectors<Vec4, kPairVectors<Vec4>>(upper_row, lower_row, kernel, r, x_begin, x_end,
+                                              runs);
 }
 
 #ifdef FLUXART_WIDE_VECTORS
@@ -262,9 +273,10 @@ __attribute__((target("avx"))) void AddBatch256(float* field_row, const float* k
   AddBatchVectors<Vec8>(field_row, kernel, r, offsets, first, end, subtract);
 }
 __attribute__((target("avx"))) void AddRowPair256(float* upper_row, float* lower_row,
-                                                  const float* kernel, int r,
-                                                  const BlockRuns& runs) {
-  AddRowPairVectors<Vec8, kPairVectors<Vec8>>(upper_row, lower_row, kernel, r, runs);
+                                                  const float* kernel, int r, int x_begin,
+                                                  int x_end, const BlockRuns& runs) {
+  AddRowPairVectors<Vec8, kPairVectors<Vec8>>(upper_row, lower_row, kernel, r, x_begin, x_end,
+                                              runs);
 }
 
 __attribute__((target("avx512f"))) void AddBatch512(float* field_row, const float* kernel, int r,
@@ -273,9 +285,10 @@ __attribute__((target("avx512f"))) void AddBatch512(float* field_row, const floa
   AddBatchVectors<Vec16>(field_row, kernel, r, offsets, first, end, subtract);
 }
 __attribute__((target("avx512f"))) void AddRowPair512(float* upper_row, float* lower_row,
-                                                      const float* kernel, int r,
-                                                      const BlockRuns& runs) {
-  AddRowPairVectors<Vec16, kPairVectors<Vec16>>(upper_row, lower_row, kernel, r, runs);
+                                                      const float* kernel, int r, int x_begin,
+                                                      int x_end, const BlockRuns& runs) {
+  AddRowPairVectors<Vec16, kPairVectors<Vec16>>(upper_row, lower_row, kernel, r, x_begin, x_end,
+                                                runs);
 }
 #endif
 
@@ -296,16 +309,21 @@ Adders ChooseAdders(int max_vector_floats) {
 }
 
 // Turned rows first_row..end_row - 1: for each row, the batches in order;
-// with a pair schedule, rows pair_apart apart in pairs.
+// with a pair schedule, rows pair_apart apart in pairs, a column tile of
+// every pair before the next tile.
 void AddRows(const BlockRuns& runs, const KernelTable& kernel_table, FieldGrid& field_grid,
              int first_row, int end_row, const Adders& adders) {
   const float* kernel = &kernel_table[0][0][0];
   int r = first_row;
   if (adders.pair && runs.pair_apart > 0) {
     const int apart = runs.pair_apart;
-    for (; r + 2 * apart <= end_row; r += 2 * apart)
-      for (int pair = r; pair < r + apart; ++pair)
-        adders.pair(field_grid[pair][0], field_grid[pair + apart][0], kernel, pair, runs);
+    const int paired_end = first_row + (end_row - first_row) / (2 * apart) * (2 * apart);
+    for (int x = 0; x < kRowFloats; x += kColumnTileFloats)
+      for (r = first_row; r < paired_end; r += 2 * apart)
+        for (int pair = r; pair < r + apart; ++pair)
+          adders.pair(field_grid[pair][0], field_grid[pair + apart][0], kernel, pair, x,
+                      x + kColumnTileFloats, runs);
+    r = paired_end;
   }
   for (; r < end_row; ++r)
     for (int g = 0; g < runs.group_count; ++g) {
