@@ -199,20 +199,20 @@ void PlanRowPairs(BlockRuns& runs) {
 constexpr int kColumnTileFloats = 384;
 static_assert(kRowFloats % kColumnTileFloats == 0, "a row is whole tiles");
 
-// Turned rows r (upper) and r + pair_apart (lower) at once, columns
-// [x_begin, x_end) of them, segment by segment of the pair schedule, a
-// stretch of kCount vectors of each row at a time: as many as leave a
-// register for the kernel's vector. A segment's
-// ops add to the same rows with the same sign, so each segment is a plain
-// loop, and a kernel vector both rows add is loaded once.
+// Turned rows r (upper) and r + pair_apart (lower) at once, the column tile
+// from float x_begin, segment by segment of the pair schedule, a stretch of
+// kCount vectors of each row at a time: as many as leave a register for the
+// kernel's vector. A segment's ops add to the same rows with the same sign,
+// so each segment is a plain loop, and a kernel vector both rows add is
+// loaded once.
 template <typename Vec, int kCount>
 FLUXART_INLINE void AddRowPairVectors(float* upper_row, float* lower_row, const float* kernel,
-                                      int r, int x_begin, int x_end, const BlockRuns& runs) {
+                                      int r, int x_begin, const BlockRuns& runs) {
   using Row = Stretch<Vec, kCount>;
   static_assert(kColumnTileFloats % Row::kFloats == 0, "a tile is whole stretches");
   const float* base = kernel + static_cast<std::ptrdiff_t>(r) * kKernelRowFloats;
   const int* offsets = runs.op_offset;
-  for (int x0 = x_begin; x0 < x_end; x0 += Row::kFloats) {
+  for (int x0 = x_begin; x0 < x_begin + kColumnTileFloats; x0 += Row::kFloats) {
     Row a, b;
     LoadStretch(upper_row + x0, a);
     LoadStretch(lower_row + x0, b);
@@ -250,7 +250,7 @@ FLUXART_INLINE void AddRowPairVectors(float* upper_row, float* lower_row, const 
 // The adders of one vector width: a batch of blocks into one row, and two
 // rows by the pair schedule (none for plain loops).
 using BatchAdder = void (*)(float*, const float*, int, const int*, int, int, bool);
-using RowPairAdder = void (*)(float*, float*, const float*, int, int, int, const BlockRuns&);
+using RowPairAdder = void (*)(float*, float*, const float*, int, int, const BlockRuns&);
 struct Adders {
   BatchAdder batch;
   RowPairAdder pair;
@@ -261,9 +261,8 @@ void AddBatch128(float* field_row, const float* kernel, int r, const int* offset
   AddBatchVectors<Vec4>(field_row, kernel, r, offsets, first, end, subtract);
 }
 void AddRowPair128(float* upper_row, float* lower_row, const float* kernel, int r, int x_begin,
-                   int x_end, const BlockRuns& runs) {
-  AddRowPairVectors<Vec4, kPairVectors<Vec4>>(upper_row, lower_row, kernel, r, x_begin, x_end,
-                                              runs);
+                   const BlockRuns& runs) {
+  AddRowPairVectors<Vec4, kPairVectors<Vec4>>(upper_row, lower_row, kernel, r, x_begin, runs);
 }
 
 #ifdef FLUXART_WIDE_VECTORS
@@ -274,9 +273,8 @@ __attribute__((target("avx"))) void AddBatch256(float* field_row, const float* k
 }
 __attribute__((target("avx"))) void AddRowPair256(float* upper_row, float* lower_row,
                                                   const float* kernel, int r, int x_begin,
-                                                  int x_end, const BlockRuns& runs) {
-  AddRowPairVectors<Vec8, kPairVectors<Vec8>>(upper_row, lower_row, kernel, r, x_begin, x_end,
-                                              runs);
+                                                  const BlockRuns& runs) {
+  AddRowPairVectors<Vec8, kPairVectors<Vec8>>(upper_row, lower_row, kernel, r, x_begin, runs);
 }
 
 __attribute__((target("avx512f"))) void AddBatch512(float* field_row, const float* kernel, int r,
@@ -286,9 +284,8 @@ __attribute__((target("avx512f"))) void AddBatch512(float* field_row, const floa
 }
 __attribute__((target("avx512f"))) void AddRowPair512(float* upper_row, float* lower_row,
                                                       const float* kernel, int r, int x_begin,
-                                                      int x_end, const BlockRuns& runs) {
-  AddRowPairVectors<Vec16, kPairVectors<Vec16>>(upper_row, lower_row, kernel, r, x_begin, x_end,
-                                                runs);
+                                                      const BlockRuns& runs) {
+  AddRowPairVectors<Vec16, kPairVectors<Vec16>>(upper_row, lower_row, kernel, r, x_begin, runs);
 }
 #endif
 
@@ -319,10 +316,9 @@ void AddRows(const BlockRuns& runs, const KernelTable& kernel_table, FieldGrid& 
     const int apart = runs.pair_apart;
     const int paired_end = first_row + (end_row - first_row) / (2 * apart) * (2 * apart);
     for (int x = 0; x < kRowFloats; x += kColumnTileFloats)
-      for (r = first_row; r < paired_end; r += 2 * apart)
-        for (int pair = r; pair < r + apart; ++pair)
-          adders.pair(field_grid[pair][0], field_grid[pair + apart][0], kernel, pair, x,
-                      x + kColumnTileFloats, runs);
+      for (int top = first_row; top < paired_end; top += 2 * apart)
+        for (int pair = top; pair < top + apart; ++pair)
+          adders.pair(field_grid[pair][0], field_grid[pair + apart][0], kernel, pair, x, runs);
     r = paired_end;
   }
   for (; r < end_row; ++r)
