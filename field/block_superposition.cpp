@@ -159,14 +159,29 @@ void PlanPairSchedule(BlockRuns& runs) {
     lower = partner + 1;
   }
   emit_lower(total);
-  // Segments of ops that add to the same rows with the same sign.
+  // Segments of ops that add to the same rows with the same sign, cut where
+  // a chunk ends. The rows take a column tile a chunk at a time, so that a
+  // chunk's share of its kernel rows (at most 32 x 9 KB at a tile's 384
+  // floats, well within a 512 KB second-level cache) is read from that cache
+  // by every stretch of the tile and by the nearby rows, which read nearly
+  // the same kernel rows; with all the ops at once, a checkerboard's 640
+  // kernel rows would come from the third level for every stretch.
   runs.segment_count = 0;
-  for (int op = 0; op < ops;) {
-    int end = op + 1;
-    while (end < ops && runs.op_rows[end] == runs.op_rows[op]) ++end;
-    runs.segment_end[runs.segment_count++] = end;
-    op = end;
+  runs.chunk_count = 0;
+  int chunk_rows = 0, last_row = -1;
+  for (int op = 0; op < ops; ++op) {
+    const int row = runs.op_offset[op] / kKernelRowFloats;
+    if (row != last_row && ++chunk_rows > kChunkKernelRows) {
+      runs.segment_end[runs.segment_count++] = op;
+      runs.chunk_end[runs.chunk_count++] = runs.segment_count;
+      chunk_rows = 1;
+    } else if (op > 0 && runs.op_rows[op] != runs.op_rows[op - 1]) {
+      runs.segment_end[runs.segment_count++] = op;
+    }
+    last_row = row;
   }
+  runs.segment_end[runs.segment_count++] = ops;
+  runs.chunk_end[runs.chunk_count++] = runs.segment_count;
 }
 
 // Chooses how far apart the paired rows are: one or two block rows,
@@ -190,24 +205,25 @@ void PlanRowPairs(BlockRuns& runs) {
   PlanPairSchedule(runs);
 }
 
-// Row pairs take the field's columns a tile at a time, every pair of a
-// thread's rows one tile before the next. Pairs a few rows apart read nearly
-// the same kernel rows, and a tile's share of them (about 1.5 KB a row)
-// stays in the nearer caches from pair to pair where whole rows would not:
-// that matters for steps of many block rows and few blocks a row, at 128
-// bits most. 384 floats is whole stretches at every width.
+// Row pairs take the field's columns a tile at a time, and each tile a chunk
+// of the pair schedule at a time, every pair of a thread's rows before the
+// next chunk. Pairs a few rows apart read nearly the same kernel rows, and a
+// tile's share of them (about 1.5 KB a row) stays in the nearer caches from
+// pair to pair where whole rows would not: that matters for steps of many
+// block rows and few blocks a row, at 128 bits most. 384 floats is whole
+// stretches at every width.
 constexpr int kColumnTileFloats = 384;
 static_assert(kRowFloats % kColumnTileFloats == 0, "a row is whole tiles");
 
 // Turned rows r (upper) and r + pair_apart (lower) at once, the column tile
-// from float x_begin, segment by segment of the pair schedule, a stretch of
-// kCount vectors of each row at a time: as many as leave a register for the
-// kernel's vector. A segment's ops add to the same rows with the same sign,
-// so each segment is a plain loop, and a kernel vector both rows add is
-// loaded once.
+// from float x_begin, segments [segment_begin, segment_end) of the pair
+// schedule one by one, a stretch of kCount vectors of each row at a time: as
+// many as leave a register for the kernel's vector. A segment's ops add to the same rows with the
+// same sign, so each segment is a plain loop, and a kernel vector both rows add is loaded once.
 template <typename Vec, int kCount>
 FLUXART_INLINE void AddRowPairVectors(float* upper_row, float* lower_row, const float* kernel,
-                                      int r, int x_begin, const BlockRuns& runs) {
+                                      int r, int x_begin, const BlockRuns& runs, int segment_begin,
+                                      int segment_end) {
   using Row = Stretch<Vec, kCount>;
   static_assert(kColumnTileFloats % Row::kFloats == 0, "a tile is whole stretches");
   const float* base = kernel + static_cast<std::ptrdiff_t>(r) * kKernelRowFloats;
@@ -217,8 +233,8 @@ FLUXART_INLINE void AddRowPairVectors(float* upper_row, float* lower_row, const 
     LoadStretch(upper_row + x0, a);
     LoadStretch(lower_row + x0, b);
     const float* row = base + x0;
-    int op = 0;
-    for (int s = 0; s < runs.segment_count; ++s) {
+    int op = segment_begin == 0 ? 0 : runs.segment_end[segment_begin - 1];
+    for (int s = segment_begin; s < segment_end; ++s) {
       const int end = runs.segment_end[s];
       switch (runs.op_rows[op]) {
         case kUpperRow | kLowerRow:
@@ -250,7 +266,7 @@ FLUXART_INLINE void AddRowPairVectors(float* upper_row, float* lower_row, const 
 // The adders of one vector width: a batch of blocks into one row, and two
 // rows by the pair schedule (none for plain loops).
 using BatchAdder = void (*)(float*, const float*, int, const int*, int, int, bool);
-using RowPairAdder = void (*)(float*, float*, const float*, int, int, const BlockRuns&);
+using RowPairAdder = void (*)(float*, float*, const float*, int, int, const BlockRuns&, int, int);
 struct Adders {
   BatchAdder batch;
   RowPairAdder pair;
@@ -261,8 +277,9 @@ void AddBatch128(float* field_row, const float* kernel, int r, const int* offset
   AddBatchVectors<Vec4>(field_row, kernel, r, offsets, first, end, subtract);
 }
 void AddRowPair128(float* upper_row, float* lower_row, const float* kernel, int r, int x_begin,
-                   const BlockRuns& runs) {
-  AddRowPairVectors<Vec4, kPairVectors<Vec4>>(upper_row, lower_row, kernel, r, x_begin, runs);
+                   const BlockRuns& runs, int segment_begin, int segment_end) {
+  AddRowPairVectors<Vec4, kPairVectors<Vec4>>(upper_row, lower_row, kernel, r, x_begin, runs,
+                                              segment_begin, segment_end);
 }
 
 #ifdef FLUXART_WIDE_VECTORS
@@ -273,8 +290,10 @@ __attribute__((target("avx"))) void AddBatch256(float* field_row, const float* k
 }
 __attribute__((target("avx"))) void AddRowPair256(float* upper_row, float* lower_row,
                                                   const float* kernel, int r, int x_begin,
-                                                  const BlockRuns& runs) {
-  AddRowPairVectors<Vec8, kPairVectors<Vec8>>(upper_row, lower_row, kernel, r, x_begin, runs);
+                                                  const BlockRuns& runs, int segment_begin,
+                                                  int segment_end) {
+  AddRowPairVectors<Vec8, kPairVectors<Vec8>>(upper_row, lower_row, kernel, r, x_begin, runs,
+                                              segment_begin, segment_end);
 }
 
 __attribute__((target("avx512f"))) void AddBatch512(float* field_row, const float* kernel, int r,
@@ -284,8 +303,10 @@ __attribute__((target("avx512f"))) void AddBatch512(float* field_row, const floa
 }
 __attribute__((target("avx512f"))) void AddRowPair512(float* upper_row, float* lower_row,
                                                       const float* kernel, int r, int x_begin,
-                                                      const BlockRuns& runs) {
-  AddRowPairVectors<Vec16, kPairVectors<Vec16>>(upper_row, lower_row, kernel, r, x_begin, runs);
+                                                      const BlockRuns& runs, int segment_begin,
+                                                      int segment_end) {
+  AddRowPairVectors<Vec16, kPairVectors<Vec16>>(upper_row, lower_row, kernel, r, x_begin, runs,
+                                                segment_begin, segment_end);
 }
 #endif
 
@@ -306,8 +327,8 @@ Adders ChooseAdders(int max_vector_floats) {
 }
 
 // Turned rows first_row..end_row - 1: for each row, the batches in order;
-// with a pair schedule, rows pair_apart apart in pairs, a column tile of
-// every pair before the next tile.
+// with a pair schedule, rows pair_apart apart in pairs, a chunk of a
+// column tile of every pair before the next chunk.
 void AddRows(const BlockRuns& runs, const KernelTable& kernel_table, FieldGrid& field_grid,
              int first_row, int end_row, const Adders& adders) {
   const float* kernel = &kernel_table[0][0][0];
@@ -316,9 +337,11 @@ void AddRows(const BlockRuns& runs, const KernelTable& kernel_table, FieldGrid& 
     const int apart = runs.pair_apart;
     const int paired_end = first_row + (end_row - first_row) / (2 * apart) * (2 * apart);
     for (int x = 0; x < kRowFloats; x += kColumnTileFloats)
-      for (int top = first_row; top < paired_end; top += 2 * apart)
-        for (int pair = top; pair < top + apart; ++pair)
-          adders.pair(field_grid[pair][0], field_grid[pair + apart][0], kernel, pair, x, runs);
+      for (int c = 0; c < runs.chunk_count; ++c)
+        for (int top = first_row; top < paired_end; top += 2 * apart)
+          for (int pair = top; pair < top + apart; ++pair)
+            adders.pair(field_grid[pair][0], field_grid[pair + apart][0], kernel, pair, x, runs,
+                        c == 0 ? 0 : runs.chunk_end[c - 1], runs.chunk_end[c]);
     r = paired_end;
   }
   for (; r < end_row; ++r)

@@ -58,8 +58,15 @@ struct PassBlocks {
 // read the same kernel row there. The pair schedule lists what the two rows
 // add, op by op: op_offset (for the upper row's kernel row) and op_rows
 // (which rows add it, and whether it is subtracted), in segments of ops
-// alike that end at segment_end. pair_apart is 0 when too few blocks have
-// partners; every collection of the blocks sets it.
+// alike that end at segment_end, and in chunks of segments that read few
+// kernel rows, chunk c ending before segment chunk_end[c]. pair_apart is 0
+// when too few blocks have partners; every collection of the blocks sets it.
+// The most kernel rows the ops of one chunk of a pair schedule read,
+// counted as changes of row from op to op; every chunk but the last has at
+// least that many ops.
+constexpr int kChunkKernelRows = 32;
+constexpr int kMaxChunks = 2 * kMaxStepBlocks / kChunkKernelRows + 1;
+
 struct BlockRuns {
   int count = 0;
   int start[kMaxStepBlocks + 1];
@@ -75,6 +82,8 @@ struct BlockRuns {
   int op_offset[2 * kMaxStepBlocks];
   int segment_end[2 * kMaxStepBlocks];
   unsigned char op_rows[2 * kMaxStepBlocks];
+  int chunk_count = 0;
+  int chunk_end[kMaxChunks];
 };
 
 struct FieldScratch {

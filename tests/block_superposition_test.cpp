@@ -117,6 +117,7 @@ TEST(BlockSuperposition, StepMatchesBlocksAddedOneByOne) {
   // before.
   AddStepBlocks(*ws, *runs, checkerboard.data(), static_cast<int>(checkerboard.size()), 1.0f);
   ASSERT_GT(runs->pair_apart, 0);
+  ASSERT_GT(runs->chunk_count, 1);  // the comparisons above crossed chunks
   std::memcpy(ws->field_grid, start.data(), sizeof(FieldGrid));
   const BlockGroup empty[] = {{blocks.data(), 0, 1.0f}};
   AddBlockGroups(*ws, *runs, empty, 1);
