@@ -1,7 +1,6 @@
 #include "core/magnet_color_table.h"
 
-#include <algorithm>
-#include <utility>
+#include <cstdint>
 
 namespace {
 
@@ -40,29 +39,56 @@ constexpr std::array<MagnetColor, kMagnetColorCount> BuildTable() {
 
 const std::array<MagnetColor, kMagnetColorCount> MagnetColorTable = BuildTable();
 
-// The pictures ask about every pixel, three times a run, so the table's
-// colours are looked up in a set made once.
-bool IsMagnetColor(int r, int g, int b) {
-  static const ColorSet* const members = [] {
-    auto* set = new ColorSet();
-    for (const MagnetColor& row : MagnetColorTable) set->Add(row.r, row.g, row.b);
-    return set;
-  }();
-  return members->Contains(r, g, b);
-}
+namespace {
 
-int FirstRowOfColor(int r, int g, int b) {
-  if (!IsMagnetColor(r, g, b)) return -1;
-  // (packed colour, row) sorted by colour, the first row of a colour first.
-  static const auto* const rows = [] {
-    auto* sorted = new std::array<std::pair<int, int>, kMagnetColorCount>();
+// The pictures ask about every pixel, three times a run, and the field stage
+// about every colour change along the rows, so each colour's first row is
+// kept in a small open-addressed hash table made once: a few kilobytes,
+// where a set of all 24-bit colours would take 2 MB to clear at the start
+// of every run. Keys are the packed colour plus 1, 0 marking an empty slot.
+class ColorRowIndex {
+ public:
+  ColorRowIndex() {
     for (int k = 0; k < kMagnetColorCount; ++k) {
       const MagnetColor& row = MagnetColorTable[k];
-      (*sorted)[k] = {(row.r << 16) | (row.g << 8) | row.b, k};
+      const uint32_t key = Key(row.r, row.g, row.b);
+      uint32_t slot = Home(key);
+      while (keys_[slot] != 0 && keys_[slot] != key) slot = (slot + 1) % kSlots;
+      if (keys_[slot] == key) continue;  // a shared colour keeps its first row
+      keys_[slot] = key;
+      rows_[slot] = static_cast<int16_t>(k);
     }
-    std::sort(sorted->begin(), sorted->end());
-    return sorted;
-  }();
-  const int packed = (r << 16) | (g << 8) | b;
-  return std::lower_bound(rows->begin(), rows->end(), std::make_pair(packed, -1))->second;
+  }
+  int RowOf(int r, int g, int b) const {
+    if (r < 0 || r > 255 || g < 0 || g > 255 || b < 0 || b > 255) return -1;
+    const uint32_t key = Key(r, g, b);
+    for (uint32_t slot = Home(key);; slot = (slot + 1) % kSlots) {
+      if (keys_[slot] == key) return rows_[slot];
+      if (keys_[slot] == 0) return -1;
+    }
+  }
+
+ private:
+  // Over twice the table's colours, so that probes stay short and a slot is
+  // always free.
+  static constexpr uint32_t kSlots = 1024;
+  static_assert(2 * kMagnetColorCount < kSlots, "room for every colour");
+  static uint32_t Key(int r, int g, int b) {
+    return ((static_cast<uint32_t>(r) << 16) | (static_cast<uint32_t>(g) << 8) |
+            static_cast<uint32_t>(b)) +
+           1;
+  }
+  // The top 10 bits of a multiplicative hash: a slot of 1024.
+  static uint32_t Home(uint32_t key) { return (key * 2654435761u) >> 22; }
+  std::array<uint32_t, kSlots> keys_{};
+  std::array<int16_t, kSlots> rows_{};
+};
+
+}  // namespace
+
+bool IsMagnetColor(int r, int g, int b) { return FirstRowOfColor(r, g, b) >= 0; }
+
+int FirstRowOfColor(int r, int g, int b) {
+  static const ColorRowIndex index;
+  return index.RowOf(r, g, b);
 }

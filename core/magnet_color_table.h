@@ -4,7 +4,6 @@
 // decides which row takes a shared colour, which kernels follow one another
 // and the order in which block fields are added.
 #include <array>
-#include <bitset>
 #include <cstdint>
 
 enum MagnetKind : int32_t { AxialDipole = 1, PlanarDipole = 2, Monopole = 3 };
@@ -18,26 +17,6 @@ struct MagnetColor {
 
 constexpr int kMagnetColorCount = 372;
 extern const std::array<MagnetColor, kMagnetColorCount> MagnetColorTable;
-
-// A set of 24-bit colours, one bit each. Samples outside 0..255 are never
-// members and are not added.
-class ColorSet {
- public:
-  void Clear() { bits_.reset(); }
-  void Add(int r, int g, int b) {
-    if (InRange(r, g, b)) bits_.set(Packed(r, g, b));
-  }
-  bool Contains(int r, int g, int b) const {
-    return InRange(r, g, b) && bits_.test(Packed(r, g, b));
-  }
-
- private:
-  static bool InRange(int r, int g, int b) {
-    return r >= 0 && r <= 255 && g >= 0 && g <= 255 && b >= 0 && b <= 255;
-  }
-  static int Packed(int r, int g, int b) { return (r << 16) | (g << 8) | b; }
-  std::bitset<1 << 24> bits_;
-};
 
 // True when (r, g, b) equals some row's colour exactly.
 bool IsMagnetColor(int r, int g, int b);
