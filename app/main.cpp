@@ -13,6 +13,7 @@
 #include "field/field_scratch.h"
 
 int main(int argc, char** argv) {
+  ReuseFreedMemory();
   InstallInterruptionCleanup();
   // Some 43 MB and 20 MB: static storage, not the stack; made once, zero at
   // start.

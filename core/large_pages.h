@@ -10,3 +10,13 @@
 #include <cstddef>
 
 void PreferLargePages(void* begin, std::size_t bytes);
+
+// Asks the C library to keep the memory the run frees for its later
+// allocations, in one pool for all its threads, instead of handing it back
+// to the system, and grows that pool at once on large pages where it can: a
+// run allocates and frees megabytes of picture buffers on two threads (the
+// trial encode's, then the composed pictures' and the encoders'), and in
+// small pages each fresh page costs a page fault (this saves some 3,000 of
+// the 4,200 of a short run). Call it first thing, before any thread starts.
+// With glibc only; elsewhere nothing is done.
+void ReuseFreedMemory();
