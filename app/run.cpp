@@ -45,30 +45,37 @@ struct EncodedPictures {
   unsigned errors[kOutputPictures] = {};
 };
 
-// pixels[k] := output picture k, of picture_bytes, from the drawn contours
-// and streamlines.
+// pixels := output picture k, of picture_bytes, from the drawn contours and
+// streamlines.
+void ComposeOutputPicture(const Workspace& workspace, int k, size_t picture_bytes,
+                          std::vector<unsigned char>& pixels) {
+  pixels.resize(picture_bytes);
+  if (k == kContourPicture) ComposeContourPicture(workspace, pixels);
+  if (k == kStreamPicture) ComposeStreamPicture(workspace, pixels);
+  if (k == kCombinedPicture) ComposeCombinedPicture(workspace, pixels);
+}
+
 void ComposeOutputPictures(const Workspace& workspace, size_t picture_bytes,
                            std::vector<unsigned char> (&pixels)[kOutputPictures]) {
-  for (int k = 0; k < kOutputPictures; ++k) pixels[k].resize(picture_bytes);
-  ComposeContourPicture(workspace, pixels[kContourPicture]);
-  ComposeStreamPicture(workspace, pixels[kStreamPicture]);
-  ComposeCombinedPicture(workspace, pixels[kCombinedPicture]);
+  for (int k = 0; k < kOutputPictures; ++k)
+    ComposeOutputPicture(workspace, k, picture_bytes, pixels[k]);
 }
 
 // Composes the three pictures from the drawn contours and streamlines and
 // encodes them, two threads at a time when there are two processors: the
-// combined picture, the largest file, on one, the others on the other. Each
-// encode has its own copy of the run's settings.
+// combined picture, the largest file, on one, the others on the other, each
+// composed on the thread that encodes it. Each encode has its own copy of
+// the run's settings.
 EncodedPictures EncodeOutputPictures(const Workspace& workspace, const lodepng::State& png_state,
                                      size_t picture_bytes) {
   EncodedPictures encoded;
   std::vector<unsigned char> pixels[kOutputPictures];
-  ComposeOutputPictures(workspace, picture_bytes, pixels);
   const int parts = DefaultThreadCount() > 1 ? 2 : 1;
   const int part_of[kOutputPictures] = {0, 0, 1};
   RunParts(parts, [&](int part) {
     for (int k = 0; k < kOutputPictures; ++k) {
       if (part_of[k] % parts != part) continue;
+      ComposeOutputPicture(workspace, k, picture_bytes, pixels[k]);
       lodepng::State state = png_state;
       encoded.errors[k] = EncodePicture(state, pixels[k], encoded.files[k]);
     }
