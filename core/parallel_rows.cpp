@@ -12,14 +12,6 @@ namespace {
 
 using PartCall = void (*)(const void*, int);
 
-long ProcessId() {
-#if defined(__unix__)
-  return static_cast<long>(getpid());
-#else
-  return 0;
-#endif
-}
-
 // Parts 1 .. parts - 1 on threads of their own, started for this call.
 void RunOnNewThreads(int parts, PartCall call, const void* work) {
   std::vector<std::thread> helpers;
@@ -33,6 +25,16 @@ void RunOnNewThreads(int parts, PartCall call, const void* work) {
   }
   call(work, 0);
   for (std::thread& helper : helpers) helper.join();
+}
+
+#ifndef __EMSCRIPTEN__
+// This process's id, to tell a forked child (0 where there is no fork).
+long ProcessId() {
+#if defined(__unix__)
+  return static_cast<long>(getpid());
+#else
+  return 0;
+#endif
 }
 
 // Helper threads that wait for the parts of one call at a time. Helper i
@@ -99,6 +101,7 @@ class HelperPool {
   int parts_ = 0;
   int remaining_ = 0;
 };
+#endif
 
 }  // namespace
 
