@@ -41,11 +41,11 @@ const std::array<MagnetColor, kMagnetColorCount> MagnetColorTable = BuildTable()
 
 namespace {
 
-// The pictures ask about every pixel, three times a run, and the field stage
-// about every colour change along the rows, so each colour's first row is
-// kept in a small open-addressed hash table made once: a few kilobytes,
-// where a set of all 24-bit colours would take 2 MB to clear at the start
-// of every run. Keys are the packed colour plus 1, 0 marking an empty slot.
+// The pictures ask about every pixel three times a run, and the field stage
+// once a layer, so each colour's first row is kept in a small open-addressed
+// hash table made once: a few kilobytes, where a set of all 24-bit colours
+// would take 2 MB to clear at the start of every run. Keys are the packed
+// colour plus 1, 0 marking an empty slot.
 class ColorRowIndex {
  public:
   ColorRowIndex() {

@@ -218,8 +218,9 @@ static_assert(kRowFloats % kColumnTileFloats == 0, "a row is whole tiles");
 // Turned rows r (upper) and r + pair_apart (lower) at once, the column tile
 // from float x_begin, segments [segment_begin, segment_end) of the pair
 // schedule one by one, a stretch of kCount vectors of each row at a time: as
-// many as leave a register for the kernel's vector. A segment's ops add to the same rows with the
-// same sign, so each segment is a plain loop, and a kernel vector both rows add is loaded once.
+// many as leave a register for the kernel's vector. A segment's ops add to
+// the same rows with the same sign, so each segment is a plain loop, and a
+// kernel vector both rows add is loaded once.
 template <typename Vec, int kCount>
 FLUXART_INLINE void AddRowPairVectors(float* upper_row, float* lower_row, const float* kernel,
                                       int r, int x_begin, const BlockRuns& runs, int segment_begin,

@@ -46,6 +46,12 @@ struct PassBlocks {
   BlockCentre blocks[kMaxStepBlocks];
 };
 
+// The most kernel rows the ops of one chunk of a pair schedule read,
+// counted as changes of row from op to op; every chunk but the last has at
+// least that many ops.
+constexpr int kChunkKernelRows = 32;
+constexpr int kMaxChunks = 2 * kMaxStepBlocks / kChunkKernelRows + 1;
+
 // The blocks of one or more steps that share a kernel, in order: group g's
 // blocks are group_start[g]..group_start[g + 1] - 1, all subtracted when
 // group_subtract[g]; offset[b] is block b's float offset in the kernel for
@@ -61,12 +67,6 @@ struct PassBlocks {
 // alike that end at segment_end, and in chunks of segments that read few
 // kernel rows, chunk c ending before segment chunk_end[c]. pair_apart is 0
 // when too few blocks have partners; every collection of the blocks sets it.
-// The most kernel rows the ops of one chunk of a pair schedule read,
-// counted as changes of row from op to op; every chunk but the last has at
-// least that many ops.
-constexpr int kChunkKernelRows = 32;
-constexpr int kMaxChunks = 2 * kMaxStepBlocks / kChunkKernelRows + 1;
-
 struct BlockRuns {
   int count = 0;
   int start[kMaxStepBlocks + 1];

@@ -7,19 +7,12 @@
 
 namespace {
 
-// color_rows := the first table row of each picture_plane pixel's colour,
-// looked up where the colour changes from the pixel before.
+// color_rows := the first table row of each picture_plane pixel's colour.
 void NoteColorRows(const ImagePlane& picture_plane, ColorRows& color_rows) {
-  const int16_t* last = picture_plane[0][0];
-  int16_t last_row = static_cast<int16_t>(FirstRowOfColor(last[0], last[1], last[2]));
   for (int row = 0; row < kPictureSide; ++row)
     for (int col = 0; col < kPictureSide; ++col) {
       const int16_t* px = picture_plane[row][col];
-      if (px[0] != last[0] || px[1] != last[1] || px[2] != last[2]) {
-        last = px;
-        last_row = static_cast<int16_t>(FirstRowOfColor(px[0], px[1], px[2]));
-      }
-      color_rows[row][col] = last_row;
+      color_rows[row][col] = static_cast<int16_t>(FirstRowOfColor(px[0], px[1], px[2]));
     }
 }
 
